@@ -1,0 +1,6 @@
+// Start-up and shutdown of the main window.
+#include "app/Zelvo730_Main.h"
+
+void TForm1::FormCreate() {}
+
+void TForm1::FormClose() {}

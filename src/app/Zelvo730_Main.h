@@ -1,0 +1,46 @@
+#pragma once
+// The operator program's main window. Data flows one way:
+//   serial bytes -> lines (src/link) -> reply and data queues
+//   -> the tick Timer1Timer: send one command, poll, parse one reply, drain data, run step
+//   -> evaluation (src/signal, src/run) -> labels, chart and files (src/results).
+// TForm1 owns all state. Its members are declared here, grouped by subsystem; each
+// subsystem folder defines its group's members in its own Form1*.cpp file, and keeps
+// everything that needs no widget in plain code beside it.
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "core/DateTime.h"
+
+class QTimer;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget *parent = nullptr);
+  ~TForm1() override;
+
+  // ===================================================================== app (src/app)
+  // Start-up sequence; runs once from main() before the window is shown.
+  void FormCreate();
+  void FormClose();
+
+ protected:
+  void closeEvent(QCloseEvent *event) override;
+
+ public:
+  // ===================================================================== core (src/core)
+
+  // ===================================================================== link (src/link)
+
+  // ===================================================================== run (src/run)
+
+  // ===================================================================== signal (src/signal)
+
+  // ===================================================================== results (src/results)
+
+  // ===================================================================== setup (src/setup)
+
+  // ===================================================================== ui (src/ui, layout)
+};

@@ -1,0 +1,47 @@
+#include "core/Clock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+
+namespace zelvo {
+
+namespace {
+std::atomic<bool> g_manual{false};
+TDateTime g_manualNow = 0.0;  // only touched on the UI thread
+}  // namespace
+
+TDateTime Clock::Now() {
+  if (g_manual.load(std::memory_order_relaxed)) return g_manualNow;
+  return ToDateTime(QDateTime::currentDateTime());
+}
+
+void Clock::SetManual(TDateTime t) {
+  g_manualNow = t;
+  g_manual = true;
+}
+
+void Clock::Advance(double seconds) { g_manualNow += SecondsToDays(seconds); }
+
+bool Clock::IsManual() { return g_manual; }
+
+void Clock::SetReal() { g_manual = false; }
+
+void Clock::WaitProcessingEvents(int ms) {
+  if (!QCoreApplication::instance()) return;
+  if (g_manual) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Advance(ms / 1000.0);
+    return;
+  }
+  // A single-shot timer guarantees that the blocking wait below ends after `ms` at the
+  // latest; any earlier event (a receive notification) ends it sooner.
+  QTimer timer;
+  timer.setSingleShot(true);
+  timer.start(ms);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (timer.isActive()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+}  // namespace zelvo

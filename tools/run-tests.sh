@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program twice (normal, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test in both builds. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DZELVO_WERROR=ON "$@" >/dev/null
+  ninja -C "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+}
+
+echo "== normal build"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON
+echo "All tests passed in both builds."
