@@ -13,6 +13,10 @@
 #include "core/DateTime.h"
 
 class QTimer;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class TComPort;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -43,4 +47,11 @@ class TForm1 : public QMainWindow {
   // ===================================================================== setup (src/setup)
 
   // ===================================================================== ui (src/ui, layout)
+  // Controls; created by the layout (src/app/Form1Layout.cpp), objectName = member name.
+  TComPort *ComPort1 = nullptr;
+  TComPort *ComPort2 = nullptr;
+  QTimer *Timer1 = nullptr;
+  QPlainTextEdit *LMDMemo1 = nullptr;  // service console log, latest 9 replies
+  QLineEdit *LMDEdit1 = nullptr;       // service command text
+  QPushButton *ServiceButton = nullptr;
 };
