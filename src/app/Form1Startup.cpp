@@ -4,3 +4,5 @@
 void TForm1::FormCreate() {}
 
 void TForm1::FormClose() {}
+
+void TForm1::Timer1Timer() {}

@@ -2,7 +2,10 @@
 
 #include <QCloseEvent>
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {}
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
+  CreateControls();
+  CreateLinkObjects();
+}
 
 TForm1::~TForm1() = default;
 

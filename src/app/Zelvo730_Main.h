@@ -29,6 +29,11 @@ class TForm1 : public QMainWindow {
   // Start-up sequence; runs once from main() before the window is shown.
   void FormCreate();
   void FormClose();
+  // The periodic tick (95 ms): send, poll, parse, run step.
+  void Timer1Timer();
+  // Ask the program to end once the current handler (the start-up) has finished.
+  void RequestTerminate() { TerminateRequested = true; }
+  bool TerminateRequested = false;
 
  protected:
   void closeEvent(QCloseEvent *event) override;
@@ -37,6 +42,8 @@ class TForm1 : public QMainWindow {
   // ===================================================================== core (src/core)
 
   // ===================================================================== link (src/link)
+  // Creates ComPort1 and ComPort2 and wires their receive events (src/link/Form1Link.cpp).
+  void CreateLinkObjects();
 
   // ===================================================================== run (src/run)
 
@@ -48,6 +55,7 @@ class TForm1 : public QMainWindow {
 
   // ===================================================================== ui (src/ui, layout)
   // Controls; created by the layout (src/app/Form1Layout.cpp), objectName = member name.
+  void CreateControls();
   TComPort *ComPort1 = nullptr;
   TComPort *ComPort2 = nullptr;
   QTimer *Timer1 = nullptr;
