@@ -1,0 +1,63 @@
+#include "link/Dispatch.h"
+
+namespace zelvo {
+
+namespace {
+// 1 1/3 s is exactly 1/64800 of a day.
+constexpr TDateTime kPollFast = 1.0 / 64800.0;
+}  // namespace
+
+PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TDateTime now, const PollOwners &o) {
+  PollList list;
+  list.reserve(20);
+  auto add = [&](const char *cmd, QObject *owner, double staggerSeconds, TDateTime interval) {
+    list.push_back({now + SecondsToDays(staggerSeconds), QString::fromLatin1(cmd), interval, owner});
+  };
+  add("<SG", o.Messkammer, 0, kPollFast);
+  add("<VG", o.Ventilblock, 0.1, kPollFast);
+  if (type == TDeviceTyp::FIDFPD) {
+    add("<EG", o.Emmision, 0, kPollFast);
+    add("<TG", o.Transfer, 0, kPollFast);
+    add("<XG", o.FPDAir, 0, kPollFast);
+    add("<YG", o.FPDH2, 0, kPollFast);
+    add("<HG", o.Hvoltage, 0, kPollFast);
+  }
+  add("<PG", nullptr, 0.2, kPollFast);
+  if (hasFlowSensor) add("<FG", o.FlowVal, 0.3, kPollFast);
+  add("<WG", nullptr, 0, SecondsToDays(2.5));
+  add("<BG", nullptr, 0, SecondsToDays(2.6));
+  add("<CG", nullptr, 0, SecondsToDays(2.7));
+  add("<V1G", nullptr, 0, SecondsToDays(1.4));
+  add("<V2G", nullptr, 0, SecondsToDays(1.5));
+  add("<12AS100", nullptr, 0.7, kPollFast);
+  return list;
+}
+
+QString PollStep(PollList &list, int &cursor, TDateTime now) {
+  if (list.empty()) return {};
+  if (static_cast<int>(list.size()) > cursor)
+    ++cursor;
+  else
+    cursor = 1;
+  TUpdateObject &entry = list[static_cast<size_t>(cursor - 1)];
+  if (now - entry.UpdateTime > entry.UpdateInterval) {
+    entry.UpdateTime = now;
+    return entry.UpdateString + QChar('\r');
+  }
+  return {};
+}
+
+QChar ReplyKey(const QString &s) {
+  const qsizetype L = s.size();
+  auto at = [&](qsizetype i) { return s.at(i - 1); };  // 1-based, as the protocol counts
+  QChar key;
+  if (L >= 4 && at(1) == ':' && at(3) == 'G' && at(4) != 'G') key = at(2);
+  if (L >= 4 && at(1) == ':' && at(2) == 'F' && at(3) != 'G') key = QChar('F');
+  if (L >= 4 && at(1) == ':' && at(3) == '1' && at(4) == 'G') key = at(2);
+  if (L >= 4 && at(1) == ':' && at(3) == '2' && at(4) == 'G') key = at(2);
+  if (L >= 5 && at(1) == ':' && at(4) == 'A' && at(5) == 'S') key = QChar('A');
+  if (L >= 5 && at(1) == ':' && at(2) == 'Q' && at(3) == 'S') key = QChar('Q');
+  return key;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,44 @@
+#pragma once
+// The widget-free half of the tick's instrument traffic: the status poll list with its
+// cadence, and the classification of a reply line by its letters.
+#include <QChar>
+#include <QObject>
+#include <QString>
+#include <vector>
+
+#include "core/DateTime.h"
+
+namespace zelvo {
+
+enum class TDeviceTyp { FID = 0, FPD = 1, FIDFPD = 2 };
+
+// One entry of the status poll list.
+struct TUpdateObject {
+  TDateTime UpdateTime = 0;      // last send of this poll (at creation: creation time + stagger)
+  QString UpdateString;          // the poll command without its CR, e.g. "<SG"
+  TDateTime UpdateInterval = 0;  // minimum time between two sends, in days
+  QObject *UpdateObject = nullptr;  // the control the poll belongs to; not used by the polling
+};
+
+using PollList = std::vector<TUpdateObject>;
+
+// Controls the entries belong to, by entry; missing ones stay null.
+struct PollOwners {
+  QObject *Messkammer = nullptr, *Ventilblock = nullptr, *Emmision = nullptr, *Transfer = nullptr,
+          *FPDAir = nullptr, *FPDH2 = nullptr, *Hvoltage = nullptr, *FlowVal = nullptr;
+};
+
+// The poll list for this instrument, built at `now`: 9 entries for FID/FPD, 10 with a flow
+// sensor, 14 or 15 for FIDFPD.
+PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TDateTime now, const PollOwners &owners = {});
+
+// One poll step: advances the 1-based cursor (wrapping to 1 after the last entry), examines
+// that entry, and returns its command with CR when its interval has strictly passed (the
+// entry's UpdateTime is then set to now); otherwise an empty text.
+QString PollStep(PollList &list, int &cursor, TDateTime now);
+
+// The key of a status reply (the six tests in order, a later test overriding an earlier
+// one), or a null QChar when the line is not a status reply the tick acts on.
+QChar ReplyKey(const QString &s);
+
+}  // namespace zelvo
