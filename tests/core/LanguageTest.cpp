@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "core/Language.h"
+
+using namespace zelvo;
+
+TEST(Language, GetLangStringAtTheEdges) {
+  struct Case {
+    int offset, id;
+    const char *text;  // UTF-8
+  } cases[] = {
+      {0, 1, "Startzelle"},
+      {0, 127, "FPD Zünden"},
+      {1000, 1, "Startcell"},
+      {1000, 127, "FPD Ignition"},
+      {0, 1001, "Startcell"},  // the offset is only added
+      // The odd ones: line breaks, trailing, leading and doubled blanks are part of the text.
+      {0, 39, "Laufzeit --:-- "},
+      {0, 55, "Monitoring\r\n      An"},
+      {0, 57, "Monitoring\r\n     Aus"},
+      {0, 96, "Probeninfo  / Speichern..."},
+      {1000, 28, "Error: Cannot open COM port "},
+      {1000, 84, "Attention! Value must be within 40°C and  80°C."},
+      {0, 126, "Achtung! Wert soll zwischen300 mbar und 2000 mbar liegen"},
+      {0, 18, "° C"},
+      {1000, 18, "°C"},
+      // No such id: the empty text.
+      {0, 0, ""},
+      {0, 128, ""},
+      {1000, 0, ""},
+      {1000, 128, ""},
+      {0, -1, ""},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(GetLangString(c.offset, c.id), QString::fromUtf8(c.text)) << c.offset << "+" << c.id;
+}
+
+TEST(Language, EveryTextExistsInBothLanguages) {
+  for (int id = 1; id <= 127; ++id) {
+    EXPECT_FALSE(GetLangString(kGermanOffset, id).isEmpty()) << id;
+    EXPECT_FALSE(GetLangString(kEnglishOffset, id).isEmpty()) << id;
+  }
+}
+
+TEST(Language, OnlyExactlyDEChoosesGerman) {
+  struct Case {
+    const char *code;
+    int offset;
+    QChar separator;
+    const char *caption;
+  } cases[] = {
+      {"DE", 0, u',', "< , >"},   {"de", 1000, u'.', "< . >"}, {"EN", 1000, u'.', "< . >"},
+      {"US", 1000, u'.', "< . >"}, {"", 1000, u'.', "< . >"},   {"DE ", 1000, u'.', "< . >"},
+  };
+  for (const Case &c : cases) {
+    const int offset = LanguageOffset(c.code);
+    EXPECT_EQ(offset, c.offset) << c.code;
+    const TFormatSettings f = LanguageFormat(offset);
+    EXPECT_EQ(f.DecimalSeparator, c.separator) << c.code;
+    EXPECT_EQ(LocalCharCaption(f.DecimalSeparator), c.caption) << c.code;
+    EXPECT_EQ(f.ShortDateFormat, "dd.MM.yy hh:mm");
+  }
+  EXPECT_EQ(LanguageFormat(0).Locale.language(), QLocale::German);
+  EXPECT_EQ(LanguageFormat(1000).Locale.territory(), QLocale::UnitedStates);
+}
