@@ -9,8 +9,7 @@ namespace zelvo {
 // Base of every error the program raises itself. what() is the message in UTF-8.
 class Exception : public std::runtime_error {
  public:
-  explicit Exception(const QString &message)
-      : std::runtime_error(message.toStdString()), FMessage(message) {}
+  explicit Exception(const QString &message) : std::runtime_error(message.toStdString()), FMessage(message) {}
   const QString &Message() const { return FMessage; }
 
  private:

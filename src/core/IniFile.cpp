@@ -119,8 +119,9 @@ double TIniFile::ReadFloat(const QString &section, const QString &key, double de
   const QString text = ReadString(section, key, QString());
   if (text.isEmpty()) return defaultValue;
   if (auto v = TryStrToFloat(text)) return *v;
-  throw EConvertError(QStringLiteral("'%1' is not a valid floating point value (key \"%2\" in section [%3] of %4)")
-                          .arg(text, key, section, FFileName));
+  throw EConvertError(
+      QStringLiteral("'%1' is not a valid floating point value (key \"%2\" in section [%3] of %4)")
+          .arg(text, key, section, FFileName));
 }
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value) {

@@ -14,7 +14,9 @@
 // place, adds a missing key after the last line of its section and a missing section at the
 // end of the file. The file is replaced atomically (see WriteFileAtomic), so a failed write
 // raises EFileError and leaves the old file as it was.
+#include <QList>
 #include <QString>
+#include <utility>
 
 namespace zelvo {
 

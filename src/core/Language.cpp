@@ -33,8 +33,10 @@ QHash<int, QString> LoadTable() {
       QChar c = body[i];
       if (c == u'\\' && i + 1 < body.size()) {
         c = body[++i];
-        if (c == u'r') c = u'\r';
-        else if (c == u'n') c = u'\n';
+        if (c == u'r')
+          c = u'\r';
+        else if (c == u'n')
+          c = u'\n';
       }
       text += c;
     }
@@ -50,7 +52,9 @@ QString GetLangString(int offset, int id) {
   return table.value(offset + id);
 }
 
-int LanguageOffset(const QString &code) { return code == QStringLiteral("DE") ? kGermanOffset : kEnglishOffset; }
+int LanguageOffset(const QString &code) {
+  return code == QStringLiteral("DE") ? kGermanOffset : kEnglishOffset;
+}
 
 TFormatSettings LanguageFormat(int offset) {
   TFormatSettings f;

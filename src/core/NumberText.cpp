@@ -1,9 +1,9 @@
 #include "core/NumberText.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <string_view>
 
 #include "core/Errors.h"
 
@@ -26,15 +26,16 @@ QString FloatToStr(double value, const QLocale &locale) {
   if (std::isinf(value)) return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
   if (value == 0) return QStringLiteral("0");
 
-  // 15 significant digits, rounded: "d.dddddddddddddde+XXX". snprintf only ever uses "." here
-  // because the C locale is never changed by the program.
+  // 15 significant digits, rounded: "d.dddddddddddddde+XX" (to_chars ignores every locale).
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
-  QString digits;
-  digits += QLatin1Char(buf[0]);
-  const char *p = buf + 2;
-  while (*p != 'e') digits += QLatin1Char(*p++);
-  const int exponent = std::atoi(p + 1);  // value = d.ddd * 10^exponent
+  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+  const std::string_view sci(buf, res.ptr);
+  const auto e = sci.find('e');
+  QString digits = QString::fromLatin1(sci.substr(0, 1)) + QString::fromLatin1(sci.substr(2, e - 2));
+  std::string_view exponentText = sci.substr(e + 1);  // value = d.ddd * 10^exponent
+  if (exponentText.front() == '+') exponentText.remove_prefix(1);
+  int exponent = 0;
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
   while (digits.size() > 1 && digits.endsWith(u'0')) digits.chop(1);
 
   const QString sep = locale.decimalPoint();

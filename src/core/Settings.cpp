@@ -100,7 +100,8 @@ std::span<const TSettingKey> SettingKeys() { return kKeys; }
 
 const TSettingKey *FindSettingKey(const QString &section, const QString &key) {
   for (const TSettingKey &k : kKeys)
-    if (k.SectionName().compare(section, Qt::CaseInsensitive) == 0 && k.KeyName().compare(key, Qt::CaseInsensitive) == 0)
+    if (k.SectionName().compare(section, Qt::CaseInsensitive) == 0 &&
+        k.KeyName().compare(key, Qt::CaseInsensitive) == 0)
       return &k;
   return nullptr;
 }

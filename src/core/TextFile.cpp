@@ -21,7 +21,8 @@ namespace {
 QString Reason(int err) { return QString::fromStdString(std::generic_category().message(err)); }
 
 [[noreturn]] void Fail(const char *what, const QString &path, const QString &reason) {
-  throw EFileError(QStringLiteral("%1 \"%2\": %3").arg(QLatin1String(what), QDir::toNativeSeparators(path), reason));
+  throw EFileError(
+      QStringLiteral("%1 \"%2\": %3").arg(QLatin1String(what), QDir::toNativeSeparators(path), reason));
 }
 
 QByteArray Joined(const QStringList &lines, const QString &lineEnd) {

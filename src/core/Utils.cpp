@@ -11,7 +11,10 @@ QString PointToComma(const QString &text) {
 }
 
 QString VersionText() {
-  return QStringLiteral("Version %1.%2.%3").arg(ZELVO_VERSION_MAJOR).arg(ZELVO_VERSION_MINOR).arg(ZELVO_VERSION_PATCH);
+  return QStringLiteral("Version %1.%2.%3")
+      .arg(ZELVO_VERSION_MAJOR)
+      .arg(ZELVO_VERSION_MINOR)
+      .arg(ZELVO_VERSION_PATCH);
 }
 
 int IntMax(int a, int b) { return b < a ? a : b; }
@@ -21,7 +24,10 @@ QString TenthsText(int v) {
   const int x = static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF));
   const int q = x / 10;  // C++ division truncates toward zero, the remainder takes x's sign
   const int r = x % 10;
-  return QStringLiteral("%1%2.%3").arg(x < 0 ? QStringLiteral("-") : QString()).arg(q < 0 ? -q : q).arg(r < 0 ? -r : r);
+  return QStringLiteral("%1%2.%3")
+      .arg(x < 0 ? QStringLiteral("-") : QString())
+      .arg(q < 0 ? -q : q)
+      .arg(r < 0 ? -r : r);
 }
 
 namespace {

@@ -17,9 +17,11 @@ TEST(Cp1252, MapsTheCodePageCharacters) {
     char16_t unicode;
     unsigned char byte;
   } cases[] = {
-      {u'A', 0x41},   {u'²', 0xB2},  {u'°', 0xB0},  {u'µ', 0xB5},   {u'ü', 0xFC},
-      {u'ÿ', 0xFF},   {0x20AC, 0x80}, {0x201E, 0x84}, {0x2122, 0x99}, {0x0178, 0x9F},
-      {0x0081, 0x81},  // unassigned byte maps to the control character of the same value
+      {u'A', 0x41},   {u'²', 0xB2},   {u'°', 0xB0},   {u'µ', 0xB5},   {u'ü', 0xFC},   {u'ÿ', 0xFF},
+      {0x20AC, 0x80}, {0x201E, 0x84}, {0x2122, 0x99}, {0x0178, 0x9F}, {0x0081, 0x81},  // unassigned byte maps
+                                                                                       // to the control
+                                                                                       // character of the
+                                                                                       // same value
   };
   for (const Case &c : cases) {
     const QString s(QChar(c.unicode));

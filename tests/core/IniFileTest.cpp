@@ -54,7 +54,8 @@ TEST_F(IniFileTest, ValueForms) {
   struct IntCase {
     const char *key;
     int value;
-  } ints[] = {{"hex", 30}, {"neg", -12}, {"spaced", 7}, {"word", -1}, {"partly", -1}, {"empty", -1}, {"missing", -1}};
+  } ints[] = {{"hex", 30},    {"neg", -12},  {"spaced", 7},  {"word", -1},
+              {"partly", -1}, {"empty", -1}, {"missing", -1}};
   for (const IntCase &c : ints) EXPECT_EQ(ini.ReadInteger("S", c.key, -1), c.value) << c.key;
 
   EXPECT_EQ(ini.ReadString("S", "text", "d"), "Isobutan (ppm)");
@@ -122,7 +123,8 @@ TEST_F(IniFileTest, WriteKeepsEveryOtherLineAndTheLineEnd) {
                                 "\n"
                                 "[Info]\n"
                                 "SampleInfo1=Kittel\n"
-                                "SampleInfo2=Gr\xF6\xDF" "e 9\n"
+                                "SampleInfo2=Gr\xF6\xDF"
+                                "e 9\n"
                                 "[measurement]\n"
                                 "Scale=3\n"
                                 "[Language]\n"

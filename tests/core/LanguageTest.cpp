@@ -49,7 +49,7 @@ TEST(Language, OnlyExactlyDEChoosesGerman) {
     QChar separator;
     const char *caption;
   } cases[] = {
-      {"DE", 0, u',', "< , >"},   {"de", 1000, u'.', "< . >"}, {"EN", 1000, u'.', "< . >"},
+      {"DE", 0, u',', "< , >"},    {"de", 1000, u'.', "< . >"}, {"EN", 1000, u'.', "< . >"},
       {"US", 1000, u'.', "< . >"}, {"", 1000, u'.', "< . >"},   {"DE ", 1000, u'.', "< . >"},
   };
   for (const Case &c : cases) {

@@ -38,14 +38,15 @@ TEST(NumberText, StrToFloatAcceptsOnlyTheRegionalFormat) {
     const char *text;
     const QLocale &locale;
     std::optional<double> value;
-  } cases[] = {
-      {"19,6", de, 19.6},   {" -2,5 ", de, -2.5},  {"+1,5E3", de, 1500}, {",5", de, 0.5},
-      {"7", de, 7},         {"19.6", en, 19.6},    {"2e-3", en, 0.002},
-      {"19.6", de, {}},     {"1.000", de, {}},  // a group separator is no number, not 1000
-      {"19,6", en, {}},     {"1,000", en, {}},   {"", de, {}},         {"-", de, {}},
-      {"1e", en, {}},       {"1 2", en, {}},     {"abc", en, {}},      {"1e999", en, {}},
-      {"inf", en, {}},      {"12,5,1", de, {}},
-  };
+  } cases[] =
+      {
+          {"19,6", de, 19.6}, {" -2,5 ", de, -2.5}, {"+1,5E3", de, 1500}, {",5", de, 0.5},
+          {"7", de, 7},       {"19.6", en, 19.6},   {"2e-3", en, 0.002},  {"19.6", de, {}},
+          {"1.000", de, {}},  // a group separator is no number, not 1000
+          {"19,6", en, {}},   {"1,000", en, {}},    {"", de, {}},         {"-", de, {}},
+          {"1e", en, {}},     {"1 2", en, {}},      {"abc", en, {}},      {"1e999", en, {}},
+          {"inf", en, {}},    {"12,5,1", de, {}},
+      };
   for (const Case &c : cases) EXPECT_EQ(TryStrToFloat(c.text, c.locale), c.value) << c.text;
   try {
     StrToFloat("19,6", en);
@@ -60,9 +61,22 @@ TEST(NumberText, StrToIntReadsDecimalAndHex) {
     const char *text;
     std::optional<int> value;
   } cases[] = {
-      {"42", 42},   {"-17", -17},  {" 8 ", 8},   {"0x1E", 30},      {"0X1e", 30},        {"$1E", 30},
-      {"-0x10", -16}, {"0xFFFFFFFF", -1},        {"2147483647", 2147483647},           {"2147483648", {}},
-      {"", {}},     {"0x", {}},    {"1E", {}},   {"12abc", {}},     {"0x1G", {}},        {"1.0", {}},
+      {"42", 42},
+      {"-17", -17},
+      {" 8 ", 8},
+      {"0x1E", 30},
+      {"0X1e", 30},
+      {"$1E", 30},
+      {"-0x10", -16},
+      {"0xFFFFFFFF", -1},
+      {"2147483647", 2147483647},
+      {"2147483648", {}},
+      {"", {}},
+      {"0x", {}},
+      {"1E", {}},
+      {"12abc", {}},
+      {"0x1G", {}},
+      {"1.0", {}},
       {"0x100000000", {}},
   };
   for (const Case &c : cases) EXPECT_EQ(TryStrToInt(c.text), c.value) << c.text;

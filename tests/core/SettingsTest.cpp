@@ -42,9 +42,12 @@ TEST(Settings, CreationValuesAndDefaultsDifferWhereTheTableSays) {
   struct TextCase {
     const char *section, *key, *created, *missing;
   } texts[] = {
-      {"Language", "Code", "DE", "US"},          {"DeviceTyp", "Typ", "FID", "FID"},
-      {"Communication", "ComPortA", "COM2", "COM1"}, {"Communication", "ComPortB", "COM3", "COM2"},
-      {"Preferences", "Standard", "EN374", "ASTM"},  {"Measurement", "DataDir", nullptr, "c:\\"},
+      {"Language", "Code", "DE", "US"},
+      {"DeviceTyp", "Typ", "FID", "FID"},
+      {"Communication", "ComPortA", "COM2", "COM1"},
+      {"Communication", "ComPortB", "COM3", "COM2"},
+      {"Preferences", "Standard", "EN374", "ASTM"},
+      {"Measurement", "DataDir", nullptr, "c:\\"},
   };
   for (const TextCase &c : texts) {
     const QString expected = c.created ? QString(c.created) : dir.path() + "/";
@@ -54,7 +57,9 @@ TEST(Settings, CreationValuesAndDefaultsDifferWhereTheTableSays) {
   struct FloatCase {
     const char *section, *key;
     double created, missing;
-  } floats[] = {{"Calibration", "FPD/ppm", 2, 10}, {"Measurement", "LimitFID", 1, 100}, {"Measurement", "SampleArea(cm²)", 19.6, 19.6}};
+  } floats[] = {{"Calibration", "FPD/ppm", 2, 10},
+                {"Measurement", "LimitFID", 1, 100},
+                {"Measurement", "SampleArea(cm²)", 19.6, 19.6}};
   for (const FloatCase &c : floats) {
     EXPECT_DOUBLE_EQ(ReadSettingFloat(created, c.section, QString::fromUtf8(c.key)), c.created) << c.key;
     EXPECT_DOUBLE_EQ(ReadSettingFloat(empty, c.section, QString::fromUtf8(c.key)), c.missing) << c.key;
@@ -80,8 +85,8 @@ TEST(Settings, KeyTableIsConsistent) {
     EXPECT_EQ(FindSettingKey(k.SectionName().toUpper(), k.KeyName().toLower()), &k);
   }
   EXPECT_EQ(seen.size(), 63);
-  EXPECT_EQ(sections, QStringList({"Language", "DeviceTyp", "Communication", "Debug", "Detection", "Calibration",
-                                   "Preferences", "Info", "Measurement"}));
+  EXPECT_EQ(sections, QStringList({"Language", "DeviceTyp", "Communication", "Debug", "Detection",
+                                   "Calibration", "Preferences", "Info", "Measurement"}));
 }
 
 TEST(Settings, CreationFailureLeavesNoFile) {

@@ -46,7 +46,9 @@ TEST(TextFile, WritesAppendsAndReadsWindows1252Lines) {
   QTemporaryDir dir;
   const QString path = dir.filePath("r.csv");
   WriteTextLines(path, {"Fläche;27 °C", "x"});
-  EXPECT_EQ(Bytes(path), QByteArray("Fl\xE4" "che;27 \xB0" "C\r\nx\r\n"));
+  EXPECT_EQ(Bytes(path), QByteArray("Fl\xE4"
+                                    "che;27 \xB0"
+                                    "C\r\nx\r\n"));
   AppendTextLines(path, {"µV"});
   EXPECT_EQ(ReadTextLines(path), QStringList({"Fläche;27 °C", "x", "µV"}));
   EXPECT_FALSE(QFile::exists(TempPathFor(path)));
@@ -55,8 +57,9 @@ TEST(TextFile, WritesAppendsAndReadsWindows1252Lines) {
 TEST(TextFile, FailuresNameThePathAndTheReason) {
   QTemporaryDir dir;
   const QString missing = dir.filePath("no/such/folder/f.txt");
-  for (auto op : {+[](const QString &p) { ReadTextLines(p); }, +[](const QString &p) { WriteTextLines(p, {"x"}); },
-                  +[](const QString &p) { AppendTextLines(p, {"x"}); }}) {
+  for (auto op :
+       {+[](const QString &p) { ReadTextLines(p); }, +[](const QString &p) { WriteTextLines(p, {"x"}); },
+        +[](const QString &p) { AppendTextLines(p, {"x"}); }}) {
     try {
       op(missing);
       ADD_FAILURE() << "no error";

@@ -22,7 +22,7 @@ TEST(Utils, TextHelpers) {
       {TenthsText(65526), "-1.0"},  // 0xFFF6
       {TenthsText(0), "0.0"},
       {TenthsText(32767), "3276.7"},
-      {TenthsText(32768), "-3276.8"},  // 0x8000
+      {TenthsText(32768), "-3276.8"},       // 0x8000
       {TenthsText(0x10000 + 275), "27.5"},  // only the low 16 bits count
   };
   for (const Case &c : cases) EXPECT_EQ(c.actual, c.expected) << c.expected;
