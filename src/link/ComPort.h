@@ -1,0 +1,147 @@
+#pragma once
+// The serial port component on POSIX termios. One object per port, living on the UI thread:
+// the receive event is delivered there by a socket notifier on the device descriptor, and
+// reads and writes happen on the thread that calls them (always the UI thread here).
+//
+// Exclusive use: TIOCEXCL refuses a second open() for ordinary users, and an advisory
+// flock(LOCK_EX | LOCK_NB) refuses a second instance of this program even when it runs as
+// root (TIOCEXCL does not stop root).
+//
+// Pseudo-terminals refuse the modem-control calls (TIOCMBIC gives ENOTTY) but keep the line
+// settings, so the component works on a pty exactly as on a UART; tests rely on that.
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <exception>
+#include <functional>
+
+class QSocketNotifier;
+
+// The component's error: the message and, for a failed system call, errno (0 for the
+// component's own errors such as "Timeout").
+class EComError : public std::exception {
+ public:
+  EComError(const QString &message, int errorCode = 0);
+  const QString &Message() const { return FMessage; }
+  int ErrorCode() const { return FErrorCode; }
+  const char *what() const noexcept override { return FWhat.constData(); }
+
+ private:
+  QString FMessage;
+  int FErrorCode;
+  QByteArray FWhat;
+};
+
+// Line settings. The first value of each means: leave the device's current value.
+enum TBaudRate {
+  brDefault, br110, br300, br600, br1200, br2400, br4800, br9600, br19200, br38400, br57600, br115200,
+  br230400
+};
+enum TDataBits { dbDefault, db5, db6, db7, db8 };
+enum TParity { paDefault, paNone, paOdd, paEven, paMark, paSpace };
+enum TStopBits { sbDefault, sb1, sb2 };
+enum TDTRControl { dcDefault, dcDisable, dcEnable };
+enum TRTSControl { rcDefault, rcDisable, rcEnable, rcHandshake };
+
+struct TFlowControl {
+  TDTRControl DTR = dcDefault;
+  TRTSControl RTS = rcDefault;
+};
+
+// Time-outs in milliseconds. A read of n bytes waits at most ReadConstant + n * ReadMultiplier;
+// a write of n bytes at most WriteConstant + n * WriteMultiplier, or a safety limit of
+// 5 s + 1 ms per byte when both are 0 (a line that cannot take a command within that time is
+// broken; the UI must not hang on it). ReadInterval is kept for completeness and not used.
+struct TTimeouts {
+  int ReadInterval = 0;
+  int ReadMultiplier = 0;
+  int ReadConstant = 0;
+  int WriteMultiplier = 0;
+  int WriteConstant = 0;
+};
+
+class TComPort : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TComPort(QObject *owner = nullptr);
+  ~TComPort() override;  // closes the port
+
+  // --- device names
+  // "COMn" (any case) means /dev/ttyS(n-1), so settings from Windows installations keep
+  // working; a name containing "/" is a path used as it stands; any other name is taken
+  // from /dev.
+  static QString DevicePath(const QString &deviceName);
+  // Whether the named port exists: its path exists and is a character device.
+  static bool PortExists(const QString &deviceName);
+
+  // --- properties (line settings apply to an open port at once)
+  const QString &DeviceName() const { return FDeviceName; }
+  // Raises "Can't perform this operation on an open port" when the name changes while open.
+  void SetDeviceName(const QString &name);
+  TBaudRate BaudRate() const { return FBaudRate; }
+  void SetBaudRate(TBaudRate value);
+  TDataBits DataBits() const { return FDataBits; }
+  void SetDataBits(TDataBits value);
+  TStopBits StopBits() const { return FStopBits; }
+  void SetStopBits(TStopBits value);
+  TParity Parity() const { return FParity; }
+  void SetParity(TParity value);
+  const TFlowControl &FlowControl() const { return FFlowControl; }
+  void SetFlowControl(const TFlowControl &value);
+  const TTimeouts &Timeouts() const { return FTimeouts; }
+  void SetTimeouts(const TTimeouts &value) { FTimeouts = value; }
+
+  // --- events. Assign before Open: the receive event is watched only when OnRxChar is set.
+  // OnRxChar runs on the UI thread whenever bytes have arrived; it may read them, close the
+  // port, or leave them for later. It is not re-entered while it runs.
+  std::function<void()> OnRxChar;
+  // Errors that no caller could catch: the other side hung up or the event wait failed, or
+  // OnRxChar threw. Reported once per failure on the UI thread; after a hang-up the port is
+  // already closed when OnError runs.
+  std::function<void(const EComError &)> OnError;
+
+  // --- operations
+  void Open();   // does nothing when open; raises EComError (system message, errno) on failure
+  void Close();  // does nothing when closed; safe from inside OnRxChar
+  bool Active() const { return FHandle >= 0; }
+  int Handle() const { return FHandle; }  // -1 while closed
+
+  // Starts writing all bytes (what the driver does not take at once stays pending).
+  void WriteAnsiString(const QByteArray &value);
+  // Waits until the last started write has left the driver; "Timeout" if it cannot.
+  void WaitForWriteCompletion();
+  // Bytes waiting: in the driver (FIONREAD) plus those already read into the own buffer.
+  int InputCount();
+  // One received byte; waits up to ReadConstant + ReadMultiplier ms, else "Timeout".
+  char ReadAnsiChar();
+  // Everything received so far that is waiting (own buffer and driver), without waiting.
+  QByteArray ReadAvailable();
+
+ private:
+  void ApplyLineSettings();
+  void ApplyModemLines();
+  void CheckOpen() const;
+  // Reads everything the driver holds into FInput; false once the other side has hung up.
+  bool FillInput();
+  void FinishPendingWrite(bool wait);
+  void ReceiveEvent();
+  void Report(const EComError &error);
+
+  QString FDeviceName = QStringLiteral("COM1");
+  TBaudRate FBaudRate = brDefault;
+  TDataBits FDataBits = dbDefault;
+  TStopBits FStopBits = sbDefault;
+  TParity FParity = paDefault;
+  TFlowControl FFlowControl;
+  TTimeouts FTimeouts;
+
+  int FHandle = -1;
+  QSocketNotifier *FNotifier = nullptr;
+  QByteArray FInput;       // received bytes not yet handed out
+  qsizetype FInputPos = 0;  // first byte of FInput not yet handed out
+  QByteArray FPendingWrite;  // bytes of the last write the driver has not taken yet
+  bool FInReceiveEvent = false;
+  bool FHungUp = false;  // read() reported the other side gone; reported and closed by the event
+  int FHangUpError = 0;
+};
