@@ -9,70 +9,72 @@ namespace zelvo::proto {
 namespace {
 
 constexpr CommandInfo kCommands[] = {
-    {Cmd::SN, "SN", Arg::None, Path::Wait},
-    {Cmd::Y0, "Y0", Arg::None, Path::Wait},
-    {Cmd::Y1, "Y1", Arg::None, Path::Wait},
-    {Cmd::X0, "X0", Arg::Text, Path::Wait},  // also queued for the run time; answered always
-    {Cmd::X1, "X1", Arg::Text, Path::Queue},
-    {Cmd::X2, "X2", Arg::Text, Path::Queue},
-    {Cmd::X3, "X3", Arg::Text, Path::Queue},
-    {Cmd::FA, "FA", Arg::None, Path::Wait},
-    {Cmd::R1, "R1", Arg::None, Path::Queue},
-    {Cmd::R0, "R0", Arg::None, Path::Queue},
-    {Cmd::BS, "BS", Arg::Hex4, Path::Queue},
-    {Cmd::WS, "WS", Arg::Hex4, Path::Queue},
-    {Cmd::CS, "CS", Arg::Hex4, Path::Queue},
-    {Cmd::BC, "BC", Arg::None, Path::Wait},
-    {Cmd::WC, "WC", Arg::None, Path::Wait},
-    {Cmd::CC, "CC", Arg::None, Path::Wait},
-    {Cmd::BG, "BG", Arg::None, Path::Poll},
-    {Cmd::WG, "WG", Arg::None, Path::Poll},
-    {Cmd::CG, "CG", Arg::None, Path::Poll},
-    {Cmd::VS, "VS", Arg::Tenths, Path::Wait},
-    {Cmd::VO1, "VO1", Arg::None, Path::Queue},
-    {Cmd::VO0, "VO0", Arg::None, Path::Queue},
-    {Cmd::VG, "VG", Arg::None, Path::Poll},
-    {Cmd::SS, "SS", Arg::Tenths, Path::Wait},
-    {Cmd::SO1, "SO1", Arg::None, Path::Queue},
-    {Cmd::SO0, "SO0", Arg::None, Path::Queue},
-    {Cmd::SG, "SG", Arg::None, Path::Poll},
-    {Cmd::ES, "ES", Arg::Hundredths, Path::Wait},
-    {Cmd::EO1, "EO1", Arg::None, Path::Wait},
-    {Cmd::EO0, "EO0", Arg::None, Path::Wait},
-    {Cmd::EG, "EG", Arg::None, Path::Poll},
-    {Cmd::TS, "TS", Arg::Hundredths, Path::Wait},
-    {Cmd::TO1, "TO1", Arg::None, Path::Wait},
-    {Cmd::TO0, "TO0", Arg::None, Path::Wait},
-    {Cmd::TG, "TG", Arg::None, Path::Poll},
-    {Cmd::HS, "HS", Arg::Hex4, Path::Wait},
-    {Cmd::HO1, "HO1", Arg::None, Path::Wait},
-    {Cmd::HO0, "HO0", Arg::None, Path::Wait},
-    {Cmd::HG, "HG", Arg::None, Path::Poll},
-    {Cmd::XS, "XS", Arg::Hex4, Path::Wait},
-    {Cmd::XO1, "XO1", Arg::None, Path::Wait},
-    {Cmd::XO0, "XO0", Arg::None, Path::Wait},
-    {Cmd::XG, "XG", Arg::None, Path::Poll},
-    {Cmd::YS, "YS", Arg::Hex4, Path::Wait},
-    {Cmd::YO1, "YO1", Arg::None, Path::Wait},
-    {Cmd::YO0, "YO0", Arg::None, Path::Wait},
-    {Cmd::YG, "YG", Arg::None, Path::Poll},
-    {Cmd::ZZ, "ZZ", Arg::None, Path::Wait},
-    {Cmd::FG, "FG", Arg::None, Path::Poll},
-    {Cmd::V1S, "V1S", Arg::Hex2, Path::Queue},
-    {Cmd::V2S, "V2S", Arg::Hex2, Path::Queue},
-    {Cmd::V1G, "V1G", Arg::None, Path::Poll},
-    {Cmd::V2G, "V2G", Arg::None, Path::Poll},
-    {Cmd::LS, "LS", Arg::Hex2, Path::Queue},
-    {Cmd::D1, "D1", Arg::None, Path::Queue},
-    {Cmd::D0, "D0", Arg::None, Path::Queue},
-    {Cmd::DG, "DG", Arg::None, Path::Poll},  // queued once at start-up, answered with data
-    {Cmd::PS, "PS", Arg::Hex2, Path::Queue},
-    {Cmd::PG, "PG", Arg::None, Path::Poll},
-    {Cmd::ConverterStatus, "12AS100", Arg::None, Path::Poll},
-    {Cmd::StreamPrepareB, "12B1100", Arg::None, Path::Queue},
-    {Cmd::StreamPrepareW, "12W1100", Arg::None, Path::Queue},
-    {Cmd::StreamOn, "12Z1100", Arg::None, Path::Queue},
-    {Cmd::StreamOff, "12Z0100", Arg::None, Path::Queue},
+    {Cmd::SN, "SN", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::Y0, "Y0", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::Y1, "Y1", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::X0, "X0", Arg::Text, Path::Wait,
+     Reply::Unrecognised},  // also queued for the run time; answered always
+    {Cmd::X1, "X1", Arg::Text, Path::Queue, Reply::Unrecognised},
+    {Cmd::X2, "X2", Arg::Text, Path::Queue, Reply::Unrecognised},
+    {Cmd::X3, "X3", Arg::Text, Path::Queue, Reply::Unrecognised},
+    {Cmd::FA, "FA", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::R1, "R1", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::R0, "R0", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::BS, "BS", Arg::Hex4, Path::Queue, Reply::Unrecognised},
+    {Cmd::WS, "WS", Arg::Hex4, Path::Queue, Reply::Unrecognised},
+    {Cmd::CS, "CS", Arg::Hex4, Path::Queue, Reply::Unrecognised},
+    {Cmd::BC, "BC", Arg::None, Path::Wait, Reply::AirSetPoint},
+    {Cmd::WC, "WC", Arg::None, Path::Wait, Reply::H2SetPoint},
+    {Cmd::CC, "CC", Arg::None, Path::Wait, Reply::CarrierSetPoint},
+    {Cmd::BG, "BG", Arg::None, Path::Poll, Reply::AirPressure},
+    {Cmd::WG, "WG", Arg::None, Path::Poll, Reply::H2Pressure},
+    {Cmd::CG, "CG", Arg::None, Path::Poll, Reply::CarrierPressure},
+    {Cmd::VS, "VS", Arg::Tenths, Path::Wait, Reply::Unrecognised},
+    {Cmd::VO1, "VO1", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::VO0, "VO0", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::VG, "VG", Arg::None, Path::Poll, Reply::ValveBlockTemperature},
+    {Cmd::SS, "SS", Arg::Tenths, Path::Wait, Reply::Unrecognised},
+    {Cmd::SO1, "SO1", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::SO0, "SO0", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::SG, "SG", Arg::None, Path::Poll, Reply::ChamberTemperature},
+    {Cmd::ES, "ES", Arg::Hundredths, Path::Wait, Reply::Unrecognised},
+    {Cmd::EO1, "EO1", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::EO0, "EO0", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::EG, "EG", Arg::None, Path::Poll, Reply::EmissionTemperature},
+    {Cmd::TS, "TS", Arg::Hundredths, Path::Wait, Reply::Unrecognised},
+    {Cmd::TO1, "TO1", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::TO0, "TO0", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::TG, "TG", Arg::None, Path::Poll, Reply::TransferTemperature},
+    {Cmd::HS, "HS", Arg::Hex4, Path::Wait, Reply::Unrecognised},
+    {Cmd::HO1, "HO1", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::HO0, "HO0", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::HG, "HG", Arg::None, Path::Poll, Reply::HighVoltage},
+    {Cmd::XS, "XS", Arg::Hex4, Path::Wait, Reply::Unrecognised},
+    {Cmd::XO1, "XO1", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::XO0, "XO0", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::XG, "XG", Arg::None, Path::Poll, Reply::FpdAir},
+    {Cmd::YS, "YS", Arg::Hex4, Path::Wait, Reply::Unrecognised},
+    {Cmd::YO1, "YO1", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::YO0, "YO0", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::YG, "YG", Arg::None, Path::Poll, Reply::FpdH2},
+    {Cmd::ZZ, "ZZ", Arg::None, Path::Wait, Reply::Unrecognised},
+    {Cmd::FG, "FG", Arg::None, Path::Poll, Reply::Flow},
+    {Cmd::V1S, "V1S", Arg::Hex2, Path::Queue, Reply::Unrecognised},
+    {Cmd::V2S, "V2S", Arg::Hex2, Path::Queue, Reply::Unrecognised},
+    {Cmd::V1G, "V1G", Arg::None, Path::Poll, Reply::ValveBank1},
+    {Cmd::V2G, "V2G", Arg::None, Path::Poll, Reply::ValveBank2},
+    {Cmd::LS, "LS", Arg::Hex2, Path::Queue, Reply::Unrecognised},
+    {Cmd::D1, "D1", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::D0, "D0", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::DG, "DG", Arg::None, Path::Poll,
+     Reply::InstrumentState},  // queued once at start-up, answered with data
+    {Cmd::PS, "PS", Arg::Hex2, Path::Queue, Reply::Unrecognised},
+    {Cmd::PG, "PG", Arg::None, Path::Poll, Reply::HeatingPort},
+    {Cmd::ConverterStatus, "12AS100", Arg::None, Path::Poll, Reply::ConverterStatus},
+    {Cmd::StreamPrepareB, "12B1100", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::StreamPrepareW, "12W1100", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::StreamOn, "12Z1100", Arg::None, Path::Queue, Reply::Unrecognised},
+    {Cmd::StreamOff, "12Z0100", Arg::None, Path::Queue, Reply::Unrecognised},
 };
 
 // The table is indexed by the enum; keep both in the same order.
@@ -283,6 +285,44 @@ ParsedReply ParseReply(QStringView s) {
   // clang-format on
   if (s2 == u'F') r.kind = Reply::FlowRefresh;  // third character other than "G"
   return r;
+}
+
+// clang-format off
+QString FormReply(Reply kind, int value) {
+  auto hex4 = [&](const char *head) { return QLatin1String(head) + HexText(value & 0xFFFF, 4); };
+  auto hex2 = [&](const char *head) { return QLatin1String(head) + HexText(value, 2); };
+  switch (kind) {
+    case Reply::Unrecognised: return {};
+    case Reply::AirSetPoint: return hex4(":BC");
+    case Reply::H2SetPoint: return hex4(":WC");
+    case Reply::CarrierSetPoint: return hex4(":CC");
+    case Reply::AirPressure: return hex4(":BG");
+    case Reply::H2Pressure: return hex4(":WG");
+    case Reply::CarrierPressure: return hex4(":CG");
+    case Reply::ChamberTemperature: return hex4(":SG");
+    case Reply::ValveBlockTemperature: return hex4(":VG");
+    case Reply::EmissionTemperature: return hex4(":EG");
+    case Reply::TransferTemperature: return hex4(":TG");
+    case Reply::HighVoltage: return hex4(":HG");
+    case Reply::FpdAir: return hex4(":XG");
+    case Reply::FpdH2: return hex4(":YG");
+    case Reply::Flow: return hex4(":FG");
+    case Reply::ValveBank1: return hex2(":V1G");
+    case Reply::ValveBank2: return hex2(":V2G");
+    case Reply::InstrumentState: return hex2(":DG");
+    case Reply::HeatingPort: return hex2(":PG");
+    case Reply::LampByte: return hex2(":LG");
+    case Reply::FlowRefresh: return hex2(":FA");
+    case Reply::StartRequest: return QStringLiteral(":QS01");
+    case Reply::ConverterStatus:
+      return QStringLiteral(":12AS") + QString::number(std::clamp(value, 0, 999)).rightJustified(3, u'0');
+  }
+  return {};
+}
+// clang-format on
+
+QString FormAcknowledge(Cmd cmd) {
+  return QStringLiteral(":") + QLatin1String(Info(cmd).code, 2) + QStringLiteral("OK");
 }
 
 bool HasI2cPort(QStringView idReply) { return idReply.size() >= 4 && idReply[3] == u'4'; }

@@ -79,11 +79,39 @@ enum class Arg {
 //   Poll  - queued status request; the instrument answers with data.
 enum class Path { Wait, Queue, Poll };
 
+// The reply forms the program recognises. The acknowledgements (":SSOK" ...) and the
+// identification reply are not among them: the identification is recognised by its context
+// (the answer to "<SN"), see the helpers below.
+// clang-format off
+enum class Reply {
+  Unrecognised,
+  AirSetPoint, H2SetPoint, CarrierSetPoint,  // ":BC" ":WC" ":CC" + H4..7, mbar
+  AirPressure, H2Pressure, CarrierPressure,  // ":BG" ":WG" ":CG" + H4..7, mbar
+  ChamberTemperature,                        // ":SG" + H4..7 signed, tenths of a degree
+  ValveBlockTemperature,                     // ":VG" + H4..7 signed, tenths
+  EmissionTemperature,                       // ":EG" + H4..7 signed, hundredths
+  TransferTemperature,                       // ":TG" + H4..7 signed, hundredths
+  HighVoltage,                               // ":HG" + H4..7, V
+  FpdAir, FpdH2,                             // ":XG" ":YG" + H4..7, mbar
+  Flow,                                      // ":FG" + H4..7, ml/min
+  ValveBank1, ValveBank2,                    // ":V1G" ":V2G"; only the arrival counts, no value
+  InstrumentState,                           // ":DG" + H4..5; bit 0 = sample loop on
+  HeatingPort,                               // ":PG" + H4..5; bit 0 chamber, bit 1 valve block, 0 = on
+  ConverterStatus,                           // ":12AS" + ddd at 6..8; 103 when the line ends after "AS"
+  LampByte,                                  // unsolicited ":LG" + H4..5
+  StartRequest,                              // unsolicited ":QS" + any rest
+  FlowRefresh,                               // unsolicited ":F" + a third character other than "G"
+};
+// clang-format on
+
 struct CommandInfo {
   Cmd cmd;
   const char *code;  // the characters after "<", e.g. "SG", "V1S", "12Z1100"
   Arg arg;
   Path path;
+  // The reply form that answers it with data; Unrecognised when the answer is the
+  // identification, the flow sensor answer, an acknowledgement, or nothing.
+  Reply reply;
 };
 
 // The whole command table, one entry per Cmd, in the order of the enum.
@@ -128,31 +156,6 @@ std::optional<ParsedCommand> ParseCommand(QStringView line);
 // ---------------------------------------------------------------------------------------
 // Replies
 
-// The reply forms the program recognises. The acknowledgements (":SSOK" ...) and the
-// identification reply are not among them: the identification is recognised by its context
-// (the answer to "<SN"), see the helpers below.
-// clang-format off
-enum class Reply {
-  Unrecognised,
-  AirSetPoint, H2SetPoint, CarrierSetPoint,  // ":BC" ":WC" ":CC" + H4..7, mbar
-  AirPressure, H2Pressure, CarrierPressure,  // ":BG" ":WG" ":CG" + H4..7, mbar
-  ChamberTemperature,                        // ":SG" + H4..7 signed, tenths of a degree
-  ValveBlockTemperature,                     // ":VG" + H4..7 signed, tenths
-  EmissionTemperature,                       // ":EG" + H4..7 signed, hundredths
-  TransferTemperature,                       // ":TG" + H4..7 signed, hundredths
-  HighVoltage,                               // ":HG" + H4..7, V
-  FpdAir, FpdH2,                             // ":XG" ":YG" + H4..7, mbar
-  Flow,                                      // ":FG" + H4..7, ml/min
-  ValveBank1, ValveBank2,                    // ":V1G" ":V2G"; only the arrival counts, no value
-  InstrumentState,                           // ":DG" + H4..5; bit 0 = sample loop on
-  HeatingPort,                               // ":PG" + H4..5; bit 0 chamber, bit 1 valve block, 0 = on
-  ConverterStatus,                           // ":12AS" + ddd at 6..8; 103 when the line ends after "AS"
-  LampByte,                                  // unsolicited ":LG" + H4..5
-  StartRequest,                              // unsolicited ":QS" + any rest
-  FlowRefresh,                               // unsolicited ":F" + a third character other than "G"
-};
-// clang-format on
-
 struct ParsedReply {
   Reply kind = Reply::Unrecognised;
   // The decoded data: already sign-converted for the temperatures. Empty for a malformed
@@ -167,6 +170,19 @@ struct ParsedReply {
 // forms. (The reply step itself has length limits of its own, e.g. it needs five characters
 // for ":QS"; it uses the field helpers below.)
 ParsedReply ParseReply(QStringView line);
+
+// Forming replies (without CR), the instrument's side; ParseReply reads each back.
+//   FormReply(Reply::ChamberTemperature, -10)   == ":SGFFF6"   (hhhh, two's complement)
+//   FormReply(Reply::InstrumentState, 1)        == ":DG01"     (hh: DG, PG, LG, V1G, V2G)
+//   FormReply(Reply::ConverterStatus, 118)      == ":12AS118"  (ddd, clamped to 0..999)
+//   FormReply(Reply::StartRequest)              == ":QS01"     (the program's reply step reads
+//                                                               ":QS" only with a rest of two)
+//   FormReply(Reply::FlowRefresh, 1)            == ":FA01"
+// Unrecognised gives an empty string.
+QString FormReply(Reply kind, int value = 0);
+// The acknowledgement of a set or switch command: ":" + the first two characters of its
+// code + "OK" (":SSOK", ":EOOK", ":Y1OK").
+QString FormAcknowledge(Cmd cmd);
 
 // Field helpers for the reply step.
 // The hexadecimal number at positions first..last (1-based, inclusive; either letter case).

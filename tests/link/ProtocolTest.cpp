@@ -214,6 +214,46 @@ TEST(ProtocolReplies, MalformedDataAreReportedNeverDecoded) {
   }
 }
 
+// The simulator answers with FormReply; whatever it forms must read back as the same value,
+// and every data reply named in the command table must be formable.
+TEST(ProtocolReplies, FormedRepliesReadBackToTheirValue) {
+  EXPECT_EQ(FormReply(Reply::ChamberTemperature, -10), QStringLiteral(":SGFFF6"));
+  EXPECT_EQ(FormReply(Reply::EmissionTemperature, 15000), QStringLiteral(":EG3A98"));
+  EXPECT_EQ(FormReply(Reply::InstrumentState, 1), QStringLiteral(":DG01"));
+  EXPECT_EQ(FormReply(Reply::ValveBank1, 0xFE), QStringLiteral(":V1GFE"));
+  EXPECT_EQ(FormReply(Reply::ConverterStatus, 118), QStringLiteral(":12AS118"));
+  EXPECT_EQ(FormReply(Reply::ConverterStatus, 5), QStringLiteral(":12AS005"));
+  EXPECT_EQ(FormReply(Reply::StartRequest), QStringLiteral(":QS01"));
+  EXPECT_EQ(FormAcknowledge(Cmd::SS), QStringLiteral(":SSOK"));
+  EXPECT_EQ(FormAcknowledge(Cmd::EO1), QStringLiteral(":EOOK"));
+  EXPECT_EQ(FormAcknowledge(Cmd::Y1), QStringLiteral(":Y1OK"));
+
+  const std::set<Reply> signedKinds = {Reply::ChamberTemperature, Reply::ValveBlockTemperature,
+                                       Reply::EmissionTemperature, Reply::TransferTemperature};
+  const std::set<Reply> byteKinds = {Reply::InstrumentState, Reply::HeatingPort, Reply::LampByte};
+  const std::set<Reply> noValue = {Reply::ValveBank1, Reply::ValveBank2, Reply::StartRequest,
+                                   Reply::FlowRefresh};
+  for (const CommandInfo &info : Commands()) {
+    if (info.reply == Reply::Unrecognised) continue;
+    std::vector<int> values = {0, 1, 0xFF};
+    if (signedKinds.count(info.reply))
+      values = {-32768, -10, 0, 275, 32767};
+    else if (info.reply == Reply::ConverterStatus)
+      values = {0, 100, 118, 999};
+    else if (!byteKinds.count(info.reply) && !noValue.count(info.reply))
+      values = {0, 700, 0xFFFF};
+    for (int v : values) {
+      const QString line = FormReply(info.reply, v);
+      const ParsedReply r = ParseReply(line);
+      EXPECT_EQ(r.kind, info.reply) << line.toStdString();
+      if (noValue.count(info.reply))
+        EXPECT_FALSE(r.value.has_value()) << line.toStdString();
+      else
+        EXPECT_EQ(r.value, v) << line.toStdString();
+    }
+  }
+}
+
 TEST(ProtocolReplies, FieldHelpersAndIdentification) {
   EXPECT_EQ(HexField(u":SGFFF6", 4, 7), 0xFFF6);
   EXPECT_EQ(Signed16(0xFFF6), -10);
