@@ -54,6 +54,19 @@ QString FloatToStr(double value, const QLocale &locale) {
   return text;
 }
 
+QString FloatToStrF(double value, int precision, int digits, const QLocale &locale) {
+  if (!std::isfinite(value)) return FloatToStr(value, locale);
+  const double magnitude = std::fabs(value);
+  if (magnitude >= 1 && std::floor(std::log10(magnitude)) + 1 > precision) {
+    QString text = QString::number(value, 'E', precision - 1);  // d.dddE+XX in C form
+    text.replace(u'.', locale.decimalPoint());
+    return text;
+  }
+  QString text = QString::number(value, 'f', digits);
+  text.replace(u'.', locale.decimalPoint());
+  return text;
+}
+
 std::optional<double> TryStrToFloat(const QString &text, const QLocale &locale) {
   const QString s = text.trimmed();
   const QString sep = locale.decimalPoint();

@@ -17,6 +17,11 @@ QString FloatToStr(double value, const QLocale &locale = QLocale());
 // of the locale, optional exponent ("e" or "E", optional sign, digits); blanks around it are
 // allowed, group separators are not (so "1.000" is no number in German rather than 1000).
 // StrToFloat raises EConvertError "'<text>' is not a valid floating point value".
+// Fixed-point text with `digits` decimals and the locale's separator, no group separators;
+// a value whose integer part needs more than `precision` digits is written in scientific
+// notation instead ("120,0" for a flow, "1,00" for a factor).
+QString FloatToStrF(double value, int precision, int digits, const QLocale &locale = QLocale());
+
 std::optional<double> TryStrToFloat(const QString &text, const QLocale &locale = QLocale());
 double StrToFloat(const QString &text, const QLocale &locale = QLocale());
 

@@ -83,3 +83,12 @@ TEST(NumberText, StrToIntReadsDecimalAndHex) {
   EXPECT_EQ(StrToIntDef("x", 5), 5);
   EXPECT_THROW(StrToInt("x"), EConvertError);
 }
+
+TEST(NumberText, FixedTextsOfFlowsAndFactors) {
+  const QLocale de(QLocale::German, QLocale::Germany), en(QLocale::English, QLocale::UnitedStates);
+  EXPECT_EQ(FloatToStrF(120, 5, 1, de), "120,0");
+  EXPECT_EQ(FloatToStrF(2.05, 6, 2, de), "2,05");
+  EXPECT_EQ(FloatToStrF(1, 6, 2, en), "1.00");
+  EXPECT_EQ(FloatToStrF(-0.26, 5, 1, en), "-0.3");
+  EXPECT_EQ(FloatToStrF(1234567, 5, 1, en), "1.2346E+06");  // more integer digits than precision
+}

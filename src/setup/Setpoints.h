@@ -1,0 +1,40 @@
+#pragma once
+// The set points of the instrument's heated zones, high voltage and gases: ranges, the
+// messages when a typed value lies outside, the command each one sends.
+#include <QString>
+
+namespace zelvo {
+
+enum class SetpointId {
+  Ventilblock, Messkammer, Emmision, Transfer, HVoltage, FPDAir, FPDH2, H2, Air, Carrier
+};
+
+struct SetpointSpec {
+  SetpointId id;
+  const char *key;     // settings key in section Preferences
+  int low, high;       // accepted range, inclusive
+  const char *prefix;  // command prefix, e.g. "<VS"
+  int scale;           // encoded number = value * scale
+  bool queued;         // queued (tick) or sent at once with a wait for the reply
+};
+
+const SetpointSpec &SetpointOf(SetpointId id);
+
+struct ClampResult {
+  int value;
+  bool outOfRange;
+};
+
+// Forces a typed value into the set point's range. The three gas pressures test
+// value >= 2000 or value < 300 and bring 2000 and above down to 1999.
+ClampResult ClampSetpoint(SetpointId id, int value);
+
+// The set command for an accepted value: prefix, four upper-case hex digits, CR.
+QString SetpointCommand(SetpointId id, int value);
+
+// The message shown when a value lies outside: "Bereichsfehler!" for the temperatures, text 86
+// for the high voltage, text 126 for the FPD gases, "H2 "/"Air "/"Carrier " + text 126 for the
+// pressures. `offset` is the language offset of the string table.
+QString SetpointRangeMessage(SetpointId id, int offset);
+
+}  // namespace zelvo
