@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDragEnterEvent>
+#include <QHideEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -67,6 +68,7 @@ void TLabel::setText(const QString &text) {
 void TLabel::AdjustWidth() {
   const QSize hint = sizeHint();
   resize(hint.width(), qMax(height(), hint.height()));
+  if (OnSized) OnSized();
 }
 
 // ------------------------------------------------------------------ TSpeedButton
@@ -162,21 +164,6 @@ void TRadioGroup::ArrangeButtons() {
 namespace {
 constexpr int kLabelSpacing = 3;
 
-// Keeps an attached label beside its control whenever the label's size changes.
-class LabelFollower : public QObject {
- public:
-  LabelFollower(QObject *label, std::function<void()> place) : QObject(label), fPlace(std::move(place)) {
-    label->installEventFilter(this);
-  }
-  bool eventFilter(QObject *, QEvent *e) override {
-    if (e->type() == QEvent::Resize) fPlace();
-    return false;
-  }
-
- private:
-  std::function<void()> fPlace;
-};
-
 TLabel *MakeAttachedLabel(QWidget *control) {
   auto *l = new TLabel(control->parentWidget());
   l->setFont(control->font());
@@ -198,7 +185,7 @@ void PlaceAttached(TLabel *l, const QWidget *c, TLabelPosition pos) {
 
 TLabeledEdit::TLabeledEdit(QWidget *parent, TLabelPosition pos) : QLineEdit(parent), fPos(pos) {
   fLabel = MakeAttachedLabel(this);
-  new LabelFollower(fLabel, [this] { PlaceLabel(); });
+  fLabel->OnSized = [this] { PlaceLabel(); };
   SetLabelPosition(pos);
   setAcceptDrops(true);
 }
@@ -221,6 +208,17 @@ void TLabeledEdit::resizeEvent(QResizeEvent *e) {
   PlaceLabel();
 }
 
+void TLabeledEdit::showEvent(QShowEvent *e) {
+  QLineEdit::showEvent(e);
+  PlaceLabel();
+  fLabel->show();
+}
+
+void TLabeledEdit::hideEvent(QHideEvent *e) {
+  QLineEdit::hideEvent(e);
+  if (!e->spontaneous()) fLabel->hide();
+}
+
 void TLabeledEdit::dragEnterEvent(QDragEnterEvent *e) {
   bool accept = false;
   if (OnDragOver) OnDragOver(e->source(), accept);
@@ -241,7 +239,7 @@ void TLabeledEdit::dragMoveEvent(QDragMoveEvent *e) {
 
 TLabeledMemo::TLabeledMemo(QWidget *parent) : QPlainTextEdit(parent) {
   fLabel = MakeAttachedLabel(this);
-  new LabelFollower(fLabel, [this] { PlaceLabel(); });
+  fLabel->OnSized = [this] { PlaceLabel(); };
   setTabChangesFocus(true);
   PlaceLabel();
 }
@@ -256,6 +254,17 @@ void TLabeledMemo::moveEvent(QMoveEvent *e) {
 void TLabeledMemo::resizeEvent(QResizeEvent *e) {
   QPlainTextEdit::resizeEvent(e);
   PlaceLabel();
+}
+
+void TLabeledMemo::showEvent(QShowEvent *e) {
+  QPlainTextEdit::showEvent(e);
+  PlaceLabel();
+  fLabel->show();
+}
+
+void TLabeledMemo::hideEvent(QHideEvent *e) {
+  QPlainTextEdit::hideEvent(e);
+  if (!e->spontaneous()) fLabel->hide();
 }
 
 void TLabeledMemo::keyPressEvent(QKeyEvent *e) {
@@ -416,7 +425,7 @@ void TStatusBar::paintEvent(QPaintEvent *e) {
 // ------------------------------------------------------------------ TCheckListBox
 TCheckListBox::TCheckListBox(QWidget *parent) : QListWidget(parent) {
   fLabel = MakeAttachedLabel(this);
-  new LabelFollower(fLabel, [this] { PlaceLabel(); });
+  fLabel->OnSized = [this] { PlaceLabel(); };
   setSelectionMode(QAbstractItemView::NoSelection);
   setFocusPolicy(Qt::NoFocus);
   PlaceLabel();
@@ -456,6 +465,17 @@ void TCheckListBox::moveEvent(QMoveEvent *e) {
 void TCheckListBox::resizeEvent(QResizeEvent *e) {
   QListWidget::resizeEvent(e);
   PlaceLabel();
+}
+
+void TCheckListBox::showEvent(QShowEvent *e) {
+  QListWidget::showEvent(e);
+  PlaceLabel();
+  fLabel->show();
+}
+
+void TCheckListBox::hideEvent(QHideEvent *e) {
+  QListWidget::hideEvent(e);
+  if (!e->spontaneous()) fLabel->hide();
 }
 
 // ------------------------------------------------------------------ TTechnicalLine

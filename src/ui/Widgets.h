@@ -41,6 +41,8 @@ class TLabel : public QLabel {
   bool AutoSize() const { return fAutoSize; }
   void SetAutoSize(bool on) { fAutoSize = on; }
   void AdjustWidth();
+  // Called after the label sized itself (the control it is attached to re-places it).
+  std::function<void()> OnSized;
 
  private:
   bool fAutoSize = true;
@@ -99,13 +101,15 @@ class TLabeledEdit : public QLineEdit {
   TLabel *EditLabel() const { return fLabel; }
   void SetLabelPosition(TLabelPosition pos);
   TLabelPosition LabelPosition() const { return fPos; }
-  void PlaceLabel();
+  void PlaceLabel();  // also on every move, resize and show of the field
   // Drag-over hook: called with the object being dragged; set `accept` to take the drop.
   std::function<void(QObject *source, bool &accept)> OnDragOver;
 
  protected:
   void moveEvent(QMoveEvent *e) override;
   void resizeEvent(QResizeEvent *e) override;
+  void showEvent(QShowEvent *e) override;
+  void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
   void dragEnterEvent(QDragEnterEvent *e) override;
   void dragMoveEvent(QDragMoveEvent *e) override;
 
@@ -128,6 +132,8 @@ class TLabeledMemo : public QPlainTextEdit {
  protected:
   void moveEvent(QMoveEvent *e) override;
   void resizeEvent(QResizeEvent *e) override;
+  void showEvent(QShowEvent *e) override;
+  void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
   void keyPressEvent(QKeyEvent *e) override;
 
  private:
@@ -198,6 +204,8 @@ class TCheckListBox : public QListWidget {
  protected:
   void moveEvent(QMoveEvent *e) override;
   void resizeEvent(QResizeEvent *e) override;
+  void showEvent(QShowEvent *e) override;
+  void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
 
  private:
   TLabel *fLabel;
