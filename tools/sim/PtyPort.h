@@ -1,0 +1,75 @@
+#pragma once
+// One simulated serial port: a pseudo-terminal pair whose slave device is reachable through a
+// symbolic link at a path of the caller's choice, as a USB adapter is reachable through its
+// /dev/serial/by-id name.
+//
+// Facts of Linux ptys this class respects:
+// - It keeps a descriptor of the slave side open for its whole life. Without one, the master
+//   polls POLLHUP at once and forever whenever the program has its port closed (a restart, a
+//   reconnect), which would turn the event loop into a busy loop.
+// - It never changes termios: from the master side they are the slave's settings too, and the
+//   program's line settings must stay the program's.
+// - It cannot know when the program has put its side into raw mode, so the owner sends nothing
+//   unsolicited before the first command has arrived (until then the slave's default line
+//   discipline echoes bytes back and turns CR into LF).
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+namespace zelvo::sim {
+
+class PtyPort : public QObject {
+  Q_OBJECT
+
+ public:
+  // Bytes waiting for the program beyond which data lines are dropped, as a wire loses what
+  // a receiver does not take.
+  static constexpr qsizetype kOutputCap = 256 * 1024;
+  // A line longer than this without CR is dropped.
+  static constexpr qsizetype kLineCap = 4096;
+
+  PtyPort(int number, QString linkPath, QObject *parent = nullptr);
+  ~PtyPort() override;
+
+  // Creates a new pty pair and points the link at its slave. Refuses to replace anything at
+  // the link path that is not a symbolic link.
+  bool Open(QString &error);
+  // The adapter is unplugged: both sides closed (the program reads end of file, the device
+  // node disappears), the link removed.
+  void Hangup();
+  bool IsOpen() const { return master_ >= 0; }
+
+  int Number() const { return number_; }
+  const QString &LinkPath() const { return linkPath_; }
+  const QString &DeviceName() const { return slaveName_; }
+
+  // Queues bytes for the program. Droppable bytes (data lines) are dropped while more than
+  // kOutputCap bytes wait; returns false when they were. Nothing happens on a closed port.
+  bool Send(const QByteArray &bytes, bool droppable);
+
+ signals:
+  void lineReceived(const QByteArray &line);  // without CR; LF removed; never empty
+  void notice(const QString &text);           // something for the log
+
+ private:
+  void OnReadable();
+  void Flush();
+  void CloseFds();
+  void RemoveLink();
+
+  int number_;
+  QString linkPath_;
+  QString slaveName_;
+  int master_ = -1;
+  int slave_ = -1;
+  QSocketNotifier *readNotifier_ = nullptr;
+  QSocketNotifier *writeNotifier_ = nullptr;
+  QByteArray in_;
+  bool overlong_ = false;
+  QByteArray out_;
+  qint64 droppedBytes_ = 0;
+};
+
+}  // namespace zelvo::sim

@@ -1,0 +1,142 @@
+#pragma once
+// The simulated instrument and its one or two converters, behind one or two ptys.
+//
+// Port 1 carries every instrument command and the first converter's data lines; port 2 (when
+// configured) the second converter, which answers only the identification, its status and
+// its stream commands. Commands are parsed and replies formed by the program's own protocol
+// unit (link/Protocol.h), so the two sides cannot drift apart.
+//
+// Time is the real time since the simulator started. Each converter keeps a signal clock: it
+// follows real time while the converter is silent, and advances exactly 0.1 s per data line
+// while it streams, so a peak's area in uV x samples is the same at any --rate.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "Physics.h"
+#include "PtyPort.h"
+#include "Scenario.h"
+
+class QTimer;
+
+namespace zelvo::sim {
+
+struct Options {
+  QString port1, port2;
+  QString id1 = QStringLiteral(":SN4-0001");
+  QString id2 = QStringLiteral(":SN2-0002");
+  bool flowSensor = false;
+  QString logPath, truthPath;
+  double rate = 10;  // data lines per second per converter
+  quint64 seed = 0;
+};
+
+// The physical limit of one port: 115200 baud, 11 bits per byte, about ten bytes per line.
+inline constexpr double kWireLinesPerSecond = 1047;
+
+class Simulator : public QObject {
+  Q_OBJECT
+
+ public:
+  Simulator(Options options, Scenario scenario, QObject *parent = nullptr);
+  ~Simulator() override;
+
+  // Creates the ptys and links and opens the log and truth files.
+  bool Start(QString &error);
+  // One command line from standard input (qs, lamp HH, hangup, replug, garbage N, stall S,
+  // malformed, quit).
+  void StdinCommand(const QString &line);
+  // Seconds since the simulator started.
+  double Now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+  void Log(int port, const char *kind, const QString &text);
+
+ signals:
+  void quitRequested();
+
+ private:
+  struct Injection {
+    double tau;   // signal time of the injection
+    double area;  // uV x samples
+  };
+  struct Converter {
+    int number = 0;
+    PtyPort *port = nullptr;
+    const DetectorParams *det = nullptr;
+    std::unique_ptr<PeakShape> shape;
+    QString id;
+    bool commanded = false;  // a command arrived since this pty was created
+    bool streaming = false;
+    double streamStart = 0;            // real time of the first line
+    qint64 emitted = 0;                // lines of the current stream
+    double tau0 = 0;                   // signal time of the first line
+    double tauBase = 0, realBase = 0;  // signal clock while silent: tauBase + (now - realBase)
+    QTimer *pace = nullptr;
+    std::vector<Injection> peaks;
+    bool malformedPending = false;
+    bool dropNext = false;
+  };
+  struct Zone {  // a heated zone
+    double set;
+    bool on = false;
+    double value = kAmbient;
+    double at = 0;  // time of `value`
+  };
+  static constexpr double kAmbient = 22.0;
+  static constexpr double kZoneTau = 30.0;
+
+  void OnLine(Converter &c, const QByteArray &line);
+  void Apply(Converter &c, int cmd, int value, const QString &text);
+  void Answer(Converter &c, int cmd);
+  void SendReply(Converter &c, const QString &line);
+  bool SendUnsolicited(Converter &c, const QByteArray &bytes, const QString &what);
+
+  void StartStream(Converter &c);
+  void StopStream(Converter &c);
+  void EmitDue(Converter &c);
+  void AppendLine(Converter &c, QByteArray &batch, int marker);
+  double SignalTime(const Converter &c) const;
+  int Reading(Converter &c, double tau);
+
+  void TrackLoop();
+  void Inject();
+  double PpmAt(int converter, int position, double tFill, double *rate) const;
+  void ScheduleCrossings();
+  void ScheduleFault(int kind);
+  double ZoneValue(Zone &z);
+  void SetZone(Zone &z, double set);
+  void SwitchZone(Zone &z, bool on);
+  int Noisy(double value, double sd);
+  void Truth(const QString &json);
+  Converter *ByNumber(int n);
+  std::vector<Converter *> Selected(const QString &arg);
+
+  Options opt_;
+  Scenario sc_;
+  QElapsedTimer clock_;
+  std::mt19937_64 rng_;
+  std::FILE *log_ = nullptr;
+  std::FILE *truth_ = nullptr;
+  std::array<Converter, 2> conv_;
+  int convCount_ = 1;
+
+  // Instrument state.
+  Zone valveBlock_{60}, chamber_{27}, emission_{150}, transfer_{150};
+  int airSet_ = 700, h2Set_ = 600, carrierSet_ = 1000;
+  int hvSet_ = 0, fpdAirSet_ = 500, fpdH2Set_ = 600;
+  bool hvOn_ = false, fpdAirOn_ = false, fpdH2On_ = false;
+  int valve1_ = 0xFF, valve2_ = 0xFF, lamp_ = 0xEF, heatOut_ = 0xFF;
+  bool loopOn_ = false;
+  int loopPosition_ = 0;  // 1..6, 0 = empty
+  double loopFill_ = 0;   // time the loop content was last refreshed
+  bool runStarted_ = false;
+  double runStart_ = 0;
+  int runGeneration_ = 0;
+  double stallUntil_ = -1;
+};
+
+}  // namespace zelvo::sim
