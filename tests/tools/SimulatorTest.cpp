@@ -1,0 +1,427 @@
+// The simulator seen from the program's side of its ptys: identification, replies, polls,
+// data streams against the truth file, hang-up and reconnection, two converters, standard
+// input commands, and a clean exit on SIGTERM. Real time, a few seconds per test.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <cmath>
+
+#include "SimTestSupport.h"
+#include "link/Protocol.h"
+
+using namespace simtest;
+using namespace zelvo::proto;
+
+namespace {
+
+// Every test ends the same way: SIGTERM gives exit code 0 and removes the links.
+class Sim : public ::testing::Test {
+ protected:
+  void Start(const QStringList &args = {}, bool twoPorts = false, const QByteArray &scenario = {}) {
+    sim_ = std::make_unique<SimProcess>(args, twoPorts, scenario);
+    ASSERT_TRUE(sim_->started()) << "simulator did not come up";
+    twoPorts_ = twoPorts;
+  }
+  void TearDown() override {
+    if (!sim_ || !sim_->started()) return;
+    const QString l1 = sim_->Link(1), l2 = sim_->Link(2);
+    EXPECT_EQ(sim_->Terminate(), 0);
+    EXPECT_FALSE(QFileInfo(l1).isSymLink()) << "link 1 left behind";
+    EXPECT_FALSE(QFileInfo(l2).isSymLink()) << "link 2 left behind";
+    // Every log line: seconds with three decimals, port, rx or ev, text.
+    static const QRegularExpression form(QStringLiteral("^\\d+\\.\\d{3} [12] (rx|ev) .+$"));
+    for (const QString &line : sim_->LogLines())
+      EXPECT_TRUE(form.match(line).hasMatch()) << line.toStdString();
+  }
+  std::unique_ptr<SimProcess> sim_;
+  bool twoPorts_ = false;
+};
+
+QJsonObject Json(const QString &line) { return QJsonDocument::fromJson(line.toUtf8()).object(); }
+
+TEST_F(Sim, IdentifiesAndAnswersWaitCommandsAtOnce) {
+  Start();
+  Client c(sim_->Link(1));
+  ASSERT_TRUE(c.ok());
+  const std::pair<QString, const char *> cases[] = {
+      {FormIdentify(SnFraming::CrLfAround), ":SN4-0001"},
+      {FormIdentify(SnFraming::Plain), ":SN4-0001"},
+      {FormIdentify(SnFraming::CrBefore), ":SN4-0001"},
+      {Form(Cmd::FA), ":FA00"},
+      {Form(Cmd::BC), ":BC02BC"},  // start values 700, 600, 1000 mbar
+      {Form(Cmd::WC), ":WC0258"},
+      {Form(Cmd::CC), ":CC03E8"},
+      {Form(Cmd::Y1), ":Y1OK"},
+      {Form(Cmd::X0, u"00:00:00"), ":X0OK"},
+      {Form(Cmd::SS, 27), ":SSOK"},
+      {Form(Cmd::VS, 60), ":VSOK"},
+      {Form(Cmd::ES, 150), ":ESOK"},
+      {Form(Cmd::TS, 150), ":TSOK"},
+      {Form(Cmd::EO0), ":EOOK"},
+      {Form(Cmd::TO1), ":TOOK"},
+      {Form(Cmd::HS, 0), ":HSOK"},
+      {Form(Cmd::HO0), ":HOOK"},
+      {Form(Cmd::XS, 500), ":XSOK"},
+      {Form(Cmd::XO1), ":XOOK"},
+      {Form(Cmd::YS, 600), ":YSOK"},
+      {Form(Cmd::YO1), ":YOOK"},
+      {Form(Cmd::ZZ), ":ZZOK"},
+  };
+  for (const auto &[command, reply] : cases)
+    EXPECT_EQ(c.Ask(command), QString::fromLatin1(reply)) << command.toStdString();
+
+  // Queued commands and unknown ones are not answered: the next line is the read-back,
+  // which also shows the queued set point taken over.
+  for (const QString &q :
+       {Form(Cmd::BS, 800), Form(Cmd::SO1), Form(Cmd::V1S, 0xFE), Form(Cmd::LS, 0xEF), Form(Cmd::R0),
+        Form(Cmd::PS, 0xFF), Form(Cmd::StreamPrepareB), QStringLiteral("<QQ\r")})
+    c.Send(q);
+  EXPECT_EQ(c.Ask(Form(Cmd::BC)), QStringLiteral(":BC0320"));
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("1 ev unknown <QQ")));
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("1 rx <SN")));
+}
+
+TEST_F(Sim, FlowSensorAndIdentityOptions) {
+  Start({"--flow-sensor", "--id1", ":SN4-7777"}, false, "[Cells]\nflow=90\n[Cell1]\nflow=123\n");
+  Client c(sim_->Link(1));
+  EXPECT_EQ(c.Ask(FormIdentify(SnFraming::Plain)), QStringLiteral(":SN4-7777"));
+  EXPECT_EQ(c.Ask(Form(Cmd::FA)), QStringLiteral(":FA01"));
+  EXPECT_EQ(c.Ask(Form(Cmd::FG)), QStringLiteral(":FG005A"));  // no cell selected: 90
+  c.Send(Form(Cmd::V1S, 0xF7));                                // V14: sample cell 1
+  EXPECT_EQ(c.Ask(Form(Cmd::FG)), QStringLiteral(":FG007B"));  // 123 ml/min
+}
+
+struct PollCase {
+  std::vector<QString> before;  // commands sent first
+  Cmd poll;
+  Reply kind;
+  int value;
+  int tolerance;
+};
+
+TEST_F(Sim, PollsReportTheStateInTheirEncodings) {
+  Start();
+  Client c(sim_->Link(1));
+  const PollCase cases[] = {
+      {{}, Cmd::SG, Reply::ChamberTemperature, 220, 0},  // 22.0 degC, heating off, in tenths
+      {{}, Cmd::VG, Reply::ValveBlockTemperature, 220, 0},
+      {{}, Cmd::EG, Reply::EmissionTemperature, 2200, 0},  // hundredths
+      {{}, Cmd::TG, Reply::TransferTemperature, 2200, 0},
+      {{Form(Cmd::BS, 750)}, Cmd::BG, Reply::AirPressure, 750, 5},
+      {{}, Cmd::WG, Reply::H2Pressure, 600, 5},
+      {{}, Cmd::CG, Reply::CarrierPressure, 1000, 5},
+      {{Form(Cmd::HS, 1000), Form(Cmd::HO1)}, Cmd::HG, Reply::HighVoltage, 1000, 0},
+      {{Form(Cmd::HO0)}, Cmd::HG, Reply::HighVoltage, 0, 0},
+      {{Form(Cmd::XS, 500), Form(Cmd::XO1)}, Cmd::XG, Reply::FpdAir, 500, 5},
+      {{Form(Cmd::YO0)}, Cmd::YG, Reply::FpdH2, 0, 0},
+      {{}, Cmd::PG, Reply::HeatingPort, 0xFF, 0},
+      {{Form(Cmd::SO1)}, Cmd::PG, Reply::HeatingPort, 0xFE, 0},  // bit 0 = 0: chamber heating on
+      {{Form(Cmd::VO1)}, Cmd::PG, Reply::HeatingPort, 0xFC, 0},
+      {{Form(Cmd::PS, 0x3F)}, Cmd::PG, Reply::HeatingPort, 0x3C, 0},  // bits 6, 7 read back
+      {{}, Cmd::DG, Reply::InstrumentState, 0, 0},
+      {{Form(Cmd::D1)}, Cmd::DG, Reply::InstrumentState, 1, 0},  // bit 0: loop on
+      {{Form(Cmd::D0)}, Cmd::DG, Reply::InstrumentState, 0, 0},
+      {{}, Cmd::ConverterStatus, Reply::ConverterStatus, 100, 0},
+  };
+  for (const PollCase &pc : cases) {
+    for (const QString &b : pc.before) {
+      if (Info(ParseCommand(QStringView(b).chopped(1))->cmd).path == Path::Wait)
+        EXPECT_TRUE(c.Ask(b).value_or(QString()).endsWith(u"OK")) << b.toStdString();
+      else
+        c.Send(b);
+    }
+    const auto line = c.Ask(Form(pc.poll));
+    ASSERT_TRUE(line.has_value()) << Info(pc.poll).code;
+    const ParsedReply r = ParseReply(*line);
+    EXPECT_EQ(r.kind, pc.kind) << line->toStdString();
+    ASSERT_TRUE(r.value.has_value()) << line->toStdString();
+    EXPECT_NEAR(*r.value, pc.value, pc.tolerance) << line->toStdString();
+  }
+  // Valve banks repeat their bytes; the flow poll has no answer without a flow sensor.
+  c.Send(Form(Cmd::V1S, 0xFE));
+  c.Send(Form(Cmd::V2S, 0xF7));
+  EXPECT_EQ(c.Ask(Form(Cmd::V1G)), QStringLiteral(":V1GFE"));
+  EXPECT_EQ(c.Ask(Form(Cmd::V2G)), QStringLiteral(":V2GF7"));
+  EXPECT_EQ(c.Ask(Form(Cmd::FG), 0.3), std::nullopt);
+
+  // A heated zone approaches its set point (time constant about 30 s).
+  EXPECT_EQ(c.Ask(Form(Cmd::SS, 40)), QStringLiteral(":SSOK"));  // heating is on since the table
+  const double t0 = Seconds();
+  QThread::msleep(1000);
+  const auto warm = ParseReply(c.Ask(Form(Cmd::SG)).value_or(QString()));
+  ASSERT_TRUE(warm.value.has_value());
+  const double expected = 40 - 18 * std::exp(-(Seconds() - t0) / 30);
+  EXPECT_NEAR(*warm.value / 10.0, expected, 0.25);
+}
+
+// Streams of both converters after one injection: "[" first, "/" readings, "]" last; the
+// area above a straight baseline is the truth's area within 2 %.
+TEST_F(Sim, StreamedPeakAreasMatchTheTruth) {
+  // A short apex and 200 lines per second make 12 s of signal take 0.6 s. Cell 1 breaks
+  // through at once (lag 0, tau 0) with 1.5 ug/cm2/min.
+  Start({"--rate", "200"}, true,
+        "[Detector]\napex=1.5\nsigma=0.2\ntail=0.3\nnoise=3\ndrift=0.5\n"
+        "[FPD]\napex=2\nsigma=0.25\ntail=0.4\nnoise=2\n"
+        "[Cell1]\nlag=0\ntau=0\nrate_ss=1.5\nflow=100\n[FPDCell1]\nlag=0\ntau=0\nrate_ss=0.2\n");
+  Client p1(sim_->Link(1)), p2(sim_->Link(2));
+  EXPECT_EQ(p1.Ask(FormIdentify(SnFraming::Plain)), QStringLiteral(":SN4-0001"));
+  EXPECT_EQ(p2.Ask(FormIdentify(SnFraming::Plain)), QStringLiteral(":SN2-0002"));
+  p1.Send(Form(Cmd::R1));
+
+  struct Injection {
+    int selectorByte;
+    int position;
+  };
+  for (const Injection inj : {Injection{0xFD, 2}, Injection{0xF7, 4}}) {  // reference gas, cell 1
+    p1.Send(Form(Cmd::V1S, inj.selectorByte));
+    p1.Send(Form(Cmd::D1));
+    p1.Send(Form(Cmd::V1S, 0xFF));  // the selector closes; the loop keeps the gas
+    p1.Send(Form(Cmd::D0));
+    p1.Send(Form(Cmd::StreamOn));
+    p2.Send(Form(Cmd::StreamOn));
+    QThread::msleep(300);
+    p1.Send(Form(Cmd::ConverterStatus));  // answered between the data lines
+    QThread::msleep(400);
+    p1.Send(Form(Cmd::StreamOff));
+    p2.Send(Form(Cmd::StreamOff));
+
+    for (Client *c : {&p1, &p2}) {
+      const int port = c == &p1 ? 1 : 2;
+      std::vector<double> y;
+      QString marks;
+      for (const QString &l : c->LinesUntil([](const QString &s) { return s.startsWith(u']'); }, 3)) {
+        if (l.startsWith(u':')) {  // the status reply on port 1
+          EXPECT_EQ(l, QStringLiteral(":12AS118"));
+          continue;
+        }
+        const auto d = ParseDataLine(l);
+        ASSERT_TRUE(d.has_value()) << l.toStdString();
+        y.push_back(d->microvolts);
+        marks += l[0];
+      }
+      ASSERT_GT(y.size(), 100u) << "port " << port;
+      EXPECT_EQ(marks.front(), u'[');
+      EXPECT_EQ(marks.back(), u']');
+      EXPECT_EQ(marks.count(u'['), 1);
+      EXPECT_EQ(marks.count(u']'), 1);
+
+      // Baseline: a straight line through the means of the first 8 and the last 20 samples.
+      const size_t n = y.size();
+      double a = 0, b = 0;
+      for (size_t k = 0; k < 8; ++k) a += y[k] / 8;
+      for (size_t k = n - 20; k < n; ++k) b += y[k] / 20;
+      const double ka = 3.5, kb = n - 10.5;
+      double area = 0;
+      for (size_t k = 0; k < n; ++k) area += y[k] - (a + (b - a) * (k - ka) / (kb - ka));
+
+      QJsonObject truth;
+      for (const QString &l : sim_->TruthLines()) {
+        const QJsonObject o = Json(l);
+        if (o.contains(u"position") && o[u"port"].toInt() == port && o[u"position"].toInt() == inj.position)
+          truth = o;
+      }
+      ASSERT_FALSE(truth.isEmpty()) << "no truth line for port " << port << " position " << inj.position;
+      EXPECT_NEAR(area, truth[u"area"].toDouble(), 0.02 * truth[u"area"].toDouble())
+          << "port " << port << " position " << inj.position;
+    }
+  }
+  // The truth's concentrations: the calibration gas, and the cell's rate through its flow.
+  for (const QString &l : sim_->TruthLines()) {
+    const QJsonObject o = Json(l);
+    if (!o.contains(u"position")) continue;
+    const bool fid = o[u"port"].toInt() == 1;
+    if (o[u"position"].toInt() == 2) {
+      EXPECT_DOUBLE_EQ(o[u"ppm"].toDouble(), fid ? 100 : 10);
+    }
+    if (o[u"position"].toInt() == 4) {
+      // ppm = rate * area / (k * flow); k is 0.00241 for the FID and 0.00251 for the FPD.
+      EXPECT_NEAR(o[u"rate"].toDouble(), fid ? 1.5 : 0.2, 1e-9);
+      EXPECT_NEAR(o[u"ppm"].toDouble(), fid ? 1.5 * 19.6 / 0.241 : 0.2 * 19.6 / 0.251, 1e-3);
+    }
+  }
+}
+
+TEST_F(Sim, EmptyLoopOrClosedSelectorGivesNoInjection) {
+  Start();
+  Client c(sim_->Link(1));
+  c.Send(Form(Cmd::D1));  // no selector open while the loop is on
+  c.Send(Form(Cmd::V1S, 0xFF));
+  c.Send(Form(Cmd::D0));
+  c.Send(Form(Cmd::D0));  // the loop is not on at all
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("injection none (empty loop)")));
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("injection none (the loop was not on)")));
+  EXPECT_TRUE(sim_->TruthLines().isEmpty());
+}
+
+TEST_F(Sim, BreakthroughTimesFollowThePermeationCurve) {
+  // Rate 2 * (1 - exp(-(t - 0.2) / 0.5)) crosses 0.1 at 0.2 - 0.5 ln 0.95 = 0.2256 s and
+  // 1.0 at 0.2 + 0.5 ln 2 = 0.5466 s; cell 2 (0.5 at most) crosses only 0.1.
+  Start({}, false, "[Cell1]\nlag=0.2\ntau=0.5\nrate_ss=2\n[Cell2]\nlag=0.3\ntau=0\nrate_ss=0.5\n");
+  Client c(sim_->Link(1));
+  c.Send(Form(Cmd::R1));
+  ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("breakthrough cell=1 limit=1")));
+  QThread::msleep(200);
+  std::map<std::pair<int, double>, double> crossings;
+  for (const QString &l : sim_->TruthLines()) {
+    const QJsonObject o = Json(l);
+    crossings[{o[u"cell"].toInt(), o[u"limit"].toDouble()}] = o[u"t_run"].toDouble();
+  }
+  EXPECT_EQ(crossings.size(), 3u);
+  EXPECT_NEAR((crossings[{1, 0.1}]), 0.2 - 0.5 * std::log(0.95), 1e-3);
+  EXPECT_NEAR((crossings[{1, 1.0}]), 0.2 + 0.5 * std::log(2.0), 1e-3);
+  EXPECT_NEAR((crossings[{2, 0.1}]), 0.3, 1e-3);
+}
+
+TEST_F(Sim, HangupGivesTheClientAHangupAndReplugReconnects) {
+  Start();
+  {
+    Client c(sim_->Link(1));
+    ASSERT_EQ(c.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
+    sim_->Stdin("hangup");
+    pollfd p{c.fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    EXPECT_TRUE(p.revents & POLLHUP);
+    char b;
+    const ssize_t n = ::read(c.fd(), &b, 1);
+    EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << n << " " << errno;
+    EXPECT_FALSE(QFileInfo::exists(sim_->Link(1)));
+  }
+  sim_->Stdin("replug");
+  const double deadline = Seconds() + 3;
+  while (!QFileInfo::exists(sim_->Link(1)) && Seconds() < deadline) QThread::msleep(10);
+  Client again(sim_->Link(1));
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
+}
+
+// With the program's side closed (a restart), the simulator must not spin on the master.
+TEST_F(Sim, ClosedClientCostsNoProcessorTime) {
+  Start();
+  {
+    Client c(sim_->Link(1));
+    ASSERT_EQ(c.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
+  }
+  auto cpuSeconds = [&] {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(sim_->Pid()));
+    if (!f.open(QIODevice::ReadOnly)) return -1.0;
+    const QList<QByteArray> fields = f.readAll().split(')').last().trimmed().split(' ');
+    return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+  };
+  const double before = cpuSeconds();
+  QThread::msleep(1000);
+  EXPECT_LT(cpuSeconds() - before, 0.3) << "busy loop while no client has the port open";
+  Client again(sim_->Link(1));
+  EXPECT_EQ(again.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
+}
+
+TEST_F(Sim, SecondConverterAnswersOnlyItsOwnCommands) {
+  Start({"--rate", "50"}, true);
+  Client p1(sim_->Link(1)), p2(sim_->Link(2));
+  EXPECT_EQ(p2.Ask(FormIdentify(SnFraming::Plain)), QStringLiteral(":SN2-0002"));
+  EXPECT_EQ(p2.Ask(Form(Cmd::SG), 0.3), std::nullopt);  // instrument commands belong to port 1
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("2 ev unknown <SG")));
+  p2.Send(Form(Cmd::StreamOn));
+  const auto first = p2.Line();
+  ASSERT_TRUE(first.has_value());
+  EXPECT_TRUE(first->startsWith(u'['));
+  // Port 1's converter is not streaming; port 2's is.
+  EXPECT_EQ(p1.Ask(Form(Cmd::ConverterStatus)), QStringLiteral(":12AS100"));
+  EXPECT_EQ(p1.Bytes(0.2), QByteArray());  // no data lines on port 1
+  p2.Send(Form(Cmd::ConverterStatus));
+  const auto status = p2.LinesUntil([](const QString &s) { return s.startsWith(u':'); }, 2);
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.back(), QStringLiteral(":12AS118"));
+}
+
+TEST_F(Sim, StandardInputCommands) {
+  Start({"--rate", "100"});
+  Client c(sim_->Link(1));
+  // Nothing unsolicited before the program's first command (its side may still echo).
+  sim_->Stdin("qs");
+  ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("not sent (no command has arrived yet)")));
+  EXPECT_EQ(c.Bytes(0.2), QByteArray());
+
+  EXPECT_EQ(c.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
+  sim_->Stdin("qs");
+  const auto qs = c.Line();
+  ASSERT_TRUE(qs.has_value());
+  EXPECT_EQ(ParseReply(*qs).kind, Reply::StartRequest);
+  EXPECT_GE(qs->size(), 5);  // the program's reply step needs ":QS" and two more characters
+  sim_->Stdin("lamp A5");
+  EXPECT_EQ(c.Line(), QStringLiteral(":LGA5"));
+  sim_->Stdin("garbage 300");
+  EXPECT_EQ(c.Bytes(0.5).size(), 300);
+
+  sim_->Stdin("stall 0.6");
+  ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("ev stall")));
+  EXPECT_EQ(c.Ask(Form(Cmd::SG), 0.3), std::nullopt);
+  QThread::msleep(400);
+  EXPECT_TRUE(c.Ask(Form(Cmd::SG)).has_value());
+
+  // One extra malformed line inside a stream; the readings around it are intact.
+  c.Send(Form(Cmd::StreamOn));
+  sim_->Stdin("malformed");
+  ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("ev malformed")));
+  c.Send(Form(Cmd::StreamOff));
+  int bad = 0, good = 0;
+  for (const QString &l : c.LinesUntil([](const QString &s) { return s.startsWith(u']'); }, 3))
+    (ParseDataLine(l) ? good : bad)++;
+  EXPECT_EQ(bad, 1);
+  EXPECT_GT(good, 2);
+}
+
+TEST(SimCommandLine, RejectsBadArgumentsAndScenarios) {
+  QTemporaryDir dir;
+  const QString ini = dir.filePath(QStringLiteral("bad.ini"));
+  auto run = [&](const QStringList &args) {
+    QProcess p;
+    p.start(QStringLiteral(ZELVO_SIM_PATH), args);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(5000)) {
+      p.kill();
+      p.waitForFinished();
+      return std::make_pair(-1, QString());
+    }
+    return std::make_pair(p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()));
+  };
+  const QString link = dir.filePath(QStringLiteral("tty"));
+  const std::pair<QByteArray, QString> scenarios[] = {
+      {"[Detector]\ncal_aera=5\n", QStringLiteral("unknown key cal_aera")},
+      {"[Detektor]\n", QStringLiteral("unknown section [detektor]")},
+      {"[Cell1]\nlag=abc\n", QStringLiteral("not a number")},
+      {"[Detector]\nsigma=0\n", QStringLiteral("sigma")},
+  };
+  for (const auto &[text, message] : scenarios) {
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+    f.close();
+    const auto [code, err] = run({"--port1", link, "--scenario", ini});
+    EXPECT_EQ(code, 2) << text.toStdString();
+    EXPECT_TRUE(err.contains(message)) << err.toStdString();
+  }
+  EXPECT_EQ(run({}).first, 2);  // --port1 is required
+  // An existing file at the link path is never replaced.
+  QFile keep(link);
+  ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+  keep.write("user data");
+  keep.close();
+  EXPECT_EQ(run({"--port1", link}).first, 1);
+  ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
+  EXPECT_EQ(keep.readAll(), QByteArray("user data"));
+}
+
+TEST_F(Sim, FloodRateIsAnnouncedInTheLog) {
+  Start({"--rate", "5000"});
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("1 ev flood rate=5000")));
+}
+
+}  // namespace
