@@ -73,6 +73,7 @@ bool PtyPort::Open(QString &error) {
   slaveName_ = QString::fromLocal8Bit(name);
   in_.clear();
   out_.clear();
+  outPos_ = 0;
   overlong_ = false;
   readNotifier_ = new QSocketNotifier(m, QSocketNotifier::Read, this);
   connect(readNotifier_, &QSocketNotifier::activated, this, &PtyPort::OnReadable);
@@ -98,6 +99,7 @@ void PtyPort::CloseFds() {
   if (slave_ >= 0) ::close(slave_);
   master_ = slave_ = -1;
   out_.clear();
+  outPos_ = 0;
 }
 
 void PtyPort::RemoveLink() {
@@ -150,13 +152,11 @@ void PtyPort::OnReadable() {
 
 bool PtyPort::Send(const QByteArray &bytes, bool droppable) {
   if (!IsOpen()) return false;
-  if (droppable && out_.size() > kOutputCap) {
-    if (droppedBytes_ == 0)
-      emit notice(QStringLiteral("overrun: the program is not reading; dropping data lines"));
-    droppedBytes_ += bytes.size();
+  if (droppable && Backlog() > kOutputCap) {
+    CountDropped(bytes.size());
     return false;
   }
-  if (droppedBytes_ > 0 && out_.size() <= kOutputCap / 2) {
+  if (droppedBytes_ > 0 && Backlog() <= kOutputCap / 2) {
     emit notice(QStringLiteral("overrun ended, %1 bytes dropped").arg(droppedBytes_));
     droppedBytes_ = 0;
   }
@@ -165,19 +165,34 @@ bool PtyPort::Send(const QByteArray &bytes, bool droppable) {
   return true;
 }
 
+void PtyPort::CountDropped(qint64 bytes) {
+  if (droppedBytes_ == 0)
+    emit notice(QStringLiteral("overrun: the program is not reading; dropping data lines"));
+  droppedBytes_ += bytes;
+}
+
 void PtyPort::Flush() {
-  while (IsOpen() && !out_.isEmpty()) {
-    const ssize_t n = ::write(master_, out_.constData(), static_cast<size_t>(out_.size()));
+  while (IsOpen() && Backlog() > 0) {
+    const ssize_t n = ::write(master_, out_.constData() + outPos_, static_cast<size_t>(Backlog()));
     if (n > 0) {
-      out_.remove(0, n);
+      outPos_ += n;
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     emit notice(SysError("write"));
     out_.clear();
+    outPos_ = 0;
   }
-  if (writeNotifier_) writeNotifier_->setEnabled(!out_.isEmpty());
+  // Written bytes are removed in one go, not per write.
+  if (outPos_ == out_.size()) {
+    out_.clear();
+    outPos_ = 0;
+  } else if (outPos_ > kOutputCap) {
+    out_.remove(0, outPos_);
+    outPos_ = 0;
+  }
+  if (writeNotifier_) writeNotifier_->setEnabled(Backlog() > 0);
 }
 
 }  // namespace zelvo::sim

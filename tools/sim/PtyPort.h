@@ -48,6 +48,10 @@ class PtyPort : public QObject {
   // Queues bytes for the program. Droppable bytes (data lines) are dropped while more than
   // kOutputCap bytes wait; returns false when they were. Nothing happens on a closed port.
   bool Send(const QByteArray &bytes, bool droppable);
+  // Bytes waiting for the program; above kOutputCap a data line would be dropped.
+  qsizetype Backlog() const { return out_.size() - outPos_; }
+  // Counts data bytes lost without being formed (the caller skipped them while over the cap).
+  void CountDropped(qint64 bytes);
 
  signals:
   void lineReceived(const QByteArray &line);  // without CR; LF removed; never empty
@@ -69,6 +73,7 @@ class PtyPort : public QObject {
   QByteArray in_;
   bool overlong_ = false;
   QByteArray out_;
+  qsizetype outPos_ = 0;  // bytes of out_ already written
   qint64 droppedBytes_ = 0;
 };
 
