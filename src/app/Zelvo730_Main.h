@@ -20,6 +20,25 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class TComPort;
+class QCustomPlot;
+class QCPGraph;
+class QCPTextElement;
+class QTabWidget;
+class QGroupBox;
+class QCheckBox;
+namespace zelvo {
+class TZLed;
+class TLabel;
+class TSpeedButton;
+class TTabSheet;
+class TRadioGroup;
+class TLabeledEdit;
+class TLabeledMemo;
+class TValueListEditor;
+class TStatusBar;
+class TCheckListBox;
+class TTechnicalLine;
+}  // namespace zelvo
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -144,11 +163,147 @@ class TForm1 : public QMainWindow {
 
   // ===================================================================== ui (src/ui, layout)
   // Controls; created by the layout (src/app/Form1Layout.cpp), objectName = member name.
+  // Every control carries its "Tag" (zelvo::TagOf): the text number of its caption, or 0.
   void CreateControls();
+  // The captioning walk: every control with a Tag gets its caption from the string table.
+  void SetLangCaptions(int offset);
   TComPort *ComPort1 = nullptr;
   TComPort *ComPort2 = nullptr;
   QTimer *Timer1 = nullptr;
   QPlainTextEdit *LMDMemo1 = nullptr;  // service console log, latest 9 replies
   QLineEdit *LMDEdit1 = nullptr;       // service command text
   QPushButton *ServiceButton = nullptr;
+
+  // Chart (upper part of the window) and its series.
+  QCustomPlot *Chart1 = nullptr;
+  QCPGraph *Series1 = nullptr;  // port 1 (FID), red
+  QCPGraph *Series2 = nullptr;  // port 2 (FPD), green
+  QCPGraph *Serie3 = nullptr;   // slope series, hidden
+  QCPGraph *Serie4 = nullptr;   // hidden
+  QCPTextElement *Chart1Title = nullptr;
+  // Tab area and its pages.
+  QTabWidget *PageControl = nullptr;
+  zelvo::TTabSheet *tabStatus = nullptr, *tabSettings = nullptr, *tabFaktoren = nullptr, *tabSampleInfo = nullptr;
+
+  // Page tabStatus.
+  zelvo::TLabel *lblStart = nullptr, *lblAnzahl = nullptr, *lblMesszeit = nullptr, *lblZyklen = nullptr;
+  zelvo::TLabel *lblLimitFID = nullptr, *lblStartrun = nullptr;
+  zelvo::TLabel *lblRunToBreak1 = nullptr, *lblRunToBreak2 = nullptr, *lblRunToBreak3 = nullptr;
+  zelvo::TLabel *lblLimitFPD = nullptr, *lblRuntime = nullptr;
+  zelvo::TLabel *lblInfoSample1 = nullptr, *lblInfoSample3 = nullptr, *lblInfoSample2 = nullptr;
+  zelvo::TLabel *lblFlowVal = nullptr, *lblFlowDim = nullptr;
+  QLineEdit *editStart = nullptr, *editAnzahl = nullptr, *editMesszeit = nullptr, *editZyklen = nullptr;
+  QLineEdit *editLimitFID = nullptr, *editLimitFPD = nullptr;
+  QGroupBox *groupStatus = nullptr, *groupCalib = nullptr, *groupDelay = nullptr;
+  QPushButton *btnStart = nullptr, *btnStop = nullptr;
+  //   in groupStatus
+  zelvo::TZLed *ledZero = nullptr, *ledPower = nullptr, *ledCalgas = nullptr, *ledCalcell = nullptr;
+  zelvo::TZLed *ledSample1 = nullptr, *ledSample2 = nullptr, *ledSample3 = nullptr, *ledLoop = nullptr;
+  zelvo::TZLed *ledSmpOff1 = nullptr, *ledSmpOff2 = nullptr, *ledSmpOff3 = nullptr;
+  zelvo::TStatusBar *statusbarRun = nullptr;
+  //   in groupCalib
+  zelvo::TLabel *lblFIDCalInfo = nullptr, *lblFPDCALInfo = nullptr, *lblFIDCalFactor = nullptr, *lblFPDCalFactor = nullptr;
+  zelvo::TLabel *lblFIDMenge = nullptr, *lblFPDMenge = nullptr, *lblFIDInfo = nullptr, *lblFPDInfo = nullptr;
+  zelvo::TTechnicalLine *LMDTechnicalLine1 = nullptr;
+  QCheckBox *chkboxIsobutanCalib = nullptr, *chkboxSulfurCalib = nullptr;
+  QLineEdit *editIsobutan = nullptr, *editSulfur = nullptr;
+  //   in groupDelay
+  zelvo::TLabel *lblDelay = nullptr;
+  QPushButton *btnDelay = nullptr;
+  QLineEdit *editStartdelay = nullptr;
+
+  // Page tabSettings.
+  zelvo::TLabel *lblFlowValTab1 = nullptr, *lblFlowDimTab1 = nullptr;
+  QGroupBox *groupboxVentilblock = nullptr, *groupboxMesskammer = nullptr, *groupFPD = nullptr;
+  QGroupBox *groupTransferline = nullptr, *groupGas = nullptr, *groupHVoltage = nullptr;
+  QGroupBox *LMDGroupBox2 = nullptr, *LMDGroupBox3 = nullptr, *groupView = nullptr, *groupGases = nullptr;
+  zelvo::TRadioGroup *rgStandard = nullptr;
+  zelvo::TCheckListBox *clBoxConnection = nullptr;
+  QPushButton *btnIgnition = nullptr;
+  zelvo::TZLed *LedLoopTab1 = nullptr;
+  //   set-point groups: actual value, on/off toggle, set point, Set button
+  zelvo::TLabel *lblVentilblock = nullptr, *lblMesskammer = nullptr, *lblEmmision = nullptr, *lblTransfer = nullptr;
+  zelvo::TLabel *lblFPDH2 = nullptr, *lblFPDAir = nullptr, *lblHVoltage = nullptr;
+  zelvo::TSpeedButton *btnVentilblockAn = nullptr, *btnMesskammerAn = nullptr, *btnEmissionAn = nullptr;
+  zelvo::TSpeedButton *btnTransferAn = nullptr, *btnFPDH2An = nullptr, *btnFPDAirAN = nullptr, *btnHVoltageAn = nullptr;
+  QLineEdit *editVentilblock = nullptr, *editMesskammer = nullptr, *editEmmision = nullptr, *editTransfer = nullptr;
+  QLineEdit *editFPDH2 = nullptr, *editFPDAir = nullptr, *editHvoltage = nullptr;
+  QPushButton *btnVentilblockSet = nullptr, *btnMesskammerSet = nullptr, *btnEmissionSet = nullptr;
+  QPushButton *btnTransferSet = nullptr, *btnFPDH2Set = nullptr, *btnFPDAirSet = nullptr, *btnHVoltageSet = nullptr;
+  //   valve lamps: LMDGroupBox2 (bank 1), LMDGroupBox3 (bank 2)
+  zelvo::TZLed *ledV1_0 = nullptr, *ledV1_1 = nullptr, *ledV1_2 = nullptr, *ledV1_3 = nullptr, *ledV1_4 = nullptr,
+               *ledV1_5 = nullptr;
+  zelvo::TZLed *ledV2_0 = nullptr, *ledV2_1 = nullptr, *ledV2_2 = nullptr, *ledV2_3 = nullptr, *ledV2_4 = nullptr,
+               *ledV2_5 = nullptr;
+  //   in groupView
+  zelvo::TLabel *lblScale = nullptr, *lblFPDLevel = nullptr, *lblFIDLevel = nullptr, *lblScaleMin = nullptr;
+  QLineEdit *editScale = nullptr, *editFPDLevel = nullptr, *editFIDLevel = nullptr, *editScaleMin = nullptr;
+  QPushButton *btnMonitor = nullptr;
+  //   in groupGases
+  zelvo::TLabel *lblH2 = nullptr, *lblAir = nullptr, *lblCarrier = nullptr;
+  QLineEdit *edH2 = nullptr, *edAir = nullptr, *edCarrier = nullptr;
+  QPushButton *btnSetH2 = nullptr, *btnSetAir = nullptr, *btnSetCarrier = nullptr;
+
+  // Page tabFaktoren.
+  zelvo::TValueListEditor *ValueListEditor1 = nullptr, *ValueListEditor2 = nullptr;
+  QGroupBox *groupboxFactors = nullptr;
+  //   in groupboxFactors
+  zelvo::TLabel *LMDLabel1 = nullptr, *LMDLabel2 = nullptr, *lmdlblFLOW = nullptr;
+  zelvo::TTechnicalLine *LMDTechnicalLine2 = nullptr;
+  zelvo::TLabeledEdit *lbleditFIDCalFact = nullptr, *lblEditFact1 = nullptr, *lbleditFPDCalFact = nullptr;
+  zelvo::TLabeledEdit *lbleditFPDFact1 = nullptr, *lblEditFact2 = nullptr, *lblEditFact3 = nullptr;
+  zelvo::TLabeledEdit *lblEditFPDFact2 = nullptr, *lblEditFPDFact3 = nullptr;
+  QLineEdit *editCalFlow = nullptr, *editSampleFlow1 = nullptr, *editSampleFlow2 = nullptr, *editSampleFlow3 = nullptr;
+  QCheckBox *cbAutoflow1 = nullptr, *cbAutoflow2 = nullptr, *cbAutoflow3 = nullptr;
+
+  // Page tabSampleInfo.
+  zelvo::TLabel *lblDateiname = nullptr, *lblRawDataName = nullptr, *lblLocalChar = nullptr;
+  QPushButton *btnSpeichern = nullptr, *btnLaden = nullptr;
+  QLineEdit *editInfo1 = nullptr, *editInfo2 = nullptr, *editInfo3 = nullptr;
+  zelvo::TLabeledMemo *memoDescription = nullptr;
+
+  // ---- handlers (bodies in their subsystem files; empty stubs in src/app/Form1Handlers.cpp
+  //      until their owners move them)
+  void PageControlExit();  // setup: store factors and flows
+  void tabFaktorenExit();  // setup: save the substance lists
+  void Chart1AfterDraw();  // signal: baselines
+  void UpdateStartzelle();  // setup: run parameters
+  void UpdateAnzahlZellen();
+  void UpdateMesszeit();
+  void UpdateAnzahlMessreihen();
+  void UpdateDurchbruchschwelle();
+  void editLimitFPDExit();
+  void UpdateMengeIsobuthan();
+  void UpdateMengeSulfur();
+  void btnStartClick();  // run: start, stop, delayed start
+  void btnStopClick();
+  void btnDelayClick();
+  void editStartdelayExit();
+  void rgStandardClick();  // setup: test standard
+  void ledV1_0Click();     // run: valve lamps of bank 1 and 2 (ValveLampClick)
+  void ledV1_1Click();
+  void ledV1_2Click();
+  void ledV1_3Click();
+  void ledV1_4Click();
+  void ledV1_5Click();
+  void ledV2_0Click();
+  void ledV2_1Click();
+  void ledV2_2Click();
+  void ledV2_3Click();
+  void ledV2_4Click();
+  void ledV2_5Click();
+  void editScaleExit();  // signal: chart view and monitoring
+  void editScaleMinExit();
+  void btnMonitorClick();
+  void ValueListEditor1MouseDown(Qt::MouseButton Button, int X, int Y);  // setup: substance lists
+  void ValueListEditor2MouseDown(Qt::MouseButton Button, int X, int Y);
+  void ValueListEditor1EndDrag(QObject *Target);  // Target null: dropped nowhere
+  void ValueListEditor2EndDrag(QObject *Target);
+  void FactDragOver(QObject *Sender, QObject *Source, bool &Accept);
+  void btnSpeichernClick();  // results
+  void btnLadenClick();
+  void editInfo1Exit();
+  void editInfo2Exit();
+  void editInfo3Exit();
+  void memoDescriptionKeyPress(QChar &Key);  // set Key to QChar() to swallow it
 };

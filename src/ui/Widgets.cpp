@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTabWidget>
 
 namespace zelvo {
@@ -71,6 +73,63 @@ void TLabel::AdjustWidth() {
   if (OnSized) OnSized();
 }
 
+// ------------------------------------------------------------------ group boxes
+TGroupBox::TGroupBox(QWidget *parent) : QGroupBox(parent) {}
+
+void TGroupBox::SetColor(const QColor &c) {
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, c);
+  setPalette(pal);
+  setAutoFillBackground(true);
+}
+
+void TGroupBox::paintEvent(QPaintEvent *) {
+  QPainter p(this);
+  const QFontMetrics fm(font());
+  const QRect frame = rect().adjusted(0, fm.height() / 2, -1, -1);
+  p.setPen(palette().color(QPalette::Mid));
+  p.drawRect(frame.adjusted(0, 0, -1, -1));
+  p.setPen(palette().color(QPalette::Light));
+  p.drawRect(frame.adjusted(1, 1, 0, 0));
+  if (title().isEmpty()) return;
+  const QRect caption(6, 0, fm.horizontalAdvance(title()) + 4, fm.height());
+  p.fillRect(caption, palette().color(QPalette::Window));
+  p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  p.setFont(font());
+  p.drawText(caption, Qt::AlignCenter, title());
+}
+
+// ------------------------------------------------------------------ TButton
+TButton::TButton(QWidget *parent) : QPushButton(parent) {}
+
+void TButton::SetWordWrap(bool on) {
+  fWordWrap = on;
+  update();
+}
+
+QString TButton::DrawnText(const QString &caption) { return QString(caption).remove(QLatin1Char('\r')); }
+
+QRect TButton::CaptionRect() const {
+  QStyleOptionButton opt;
+  initStyleOption(&opt);
+  return style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+}
+
+void TButton::paintEvent(QPaintEvent *e) {
+  if (!fWordWrap) {
+    QPushButton::paintEvent(e);
+    return;
+  }
+  QStylePainter p(this);
+  QStyleOptionButton opt;
+  initStyleOption(&opt);
+  const QString caption = DrawnText(opt.text);
+  opt.text.clear();
+  p.drawControl(QStyle::CE_PushButton, opt);  // the button without its caption
+  p.drawItemText(CaptionRect(), Qt::AlignCenter | Qt::TextWordWrap, opt.palette, isEnabled(), caption,
+                 QPalette::ButtonText);
+}
+
 // ------------------------------------------------------------------ TSpeedButton
 TSpeedButton::TSpeedButton(QWidget *parent) : QPushButton(parent) { setCheckable(true); }
 
@@ -95,7 +154,7 @@ void TTabSheet::SetCaption(const QString &text) {
 }
 
 // ------------------------------------------------------------------ TRadioGroup
-TRadioGroup::TRadioGroup(QWidget *parent) : QGroupBox(parent), fGroup(new QButtonGroup(this)) {
+TRadioGroup::TRadioGroup(QWidget *parent) : TGroupBox(parent), fGroup(new QButtonGroup(this)) {
   fGroup->setExclusive(true);
   connect(fGroup, &QButtonGroup::idClicked, this, [this](int id) {
     if (id == fLastIndex) return;
@@ -147,7 +206,7 @@ QRadioButton *TRadioGroup::Button(int index) const {
 }
 
 void TRadioGroup::resizeEvent(QResizeEvent *e) {
-  QGroupBox::resizeEvent(e);
+  TGroupBox::resizeEvent(e);
   ArrangeButtons();
 }
 

@@ -25,6 +25,18 @@ namespace zelvo {
 // The window's font: a sans face of Tahoma-like metrics at a pixel height.
 QFont UiFont(int pixelSize = 11, bool bold = false);
 
+// Group box drawn as on the instrument's PCs: an etched frame through the middle of the
+// caption line, the caption at the top left; with SetColor the whole box is filled.
+class TGroupBox : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit TGroupBox(QWidget *parent = nullptr);
+  void SetColor(const QColor &c);
+
+ protected:
+  void paintEvent(QPaintEvent *e) override;
+};
+
 // Calls `f` when the input focus moves from outside `w` (and its children) into it, or
 // from inside to a control outside it, within the same window. Focus going to another
 // window (a message box, another program) and coming back is neither.
@@ -48,6 +60,25 @@ class TLabel : public QLabel {
   bool fAutoSize = true;
 };
 
+// Push button whose caption may break into lines: at "\r\n" always, and between words
+// where it does not fit when WordWrap is on.
+class TButton : public QPushButton {
+  Q_OBJECT
+ public:
+  explicit TButton(QWidget *parent = nullptr);
+  bool WordWrap() const { return fWordWrap; }
+  void SetWordWrap(bool on);
+  // Where the caption is drawn, and the text as drawn (without carriage returns).
+  QRect CaptionRect() const;
+  static QString DrawnText(const QString &caption);
+
+ protected:
+  void paintEvent(QPaintEvent *e) override;
+
+ private:
+  bool fWordWrap = false;
+};
+
 // Two-state button that stays down or up; each click flips it.
 class TSpeedButton : public QPushButton {
   Q_OBJECT
@@ -66,7 +97,7 @@ class TTabSheet : public QWidget {
 
 // A group of radio buttons (one per item) under a caption. Click is emitted only when the
 // operator changes the selection; setting ItemIndex from the program emits nothing.
-class TRadioGroup : public QGroupBox {
+class TRadioGroup : public TGroupBox {
   Q_OBJECT
  public:
   explicit TRadioGroup(QWidget *parent = nullptr);
