@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the program, its tests and its demo need, when missing.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build g++ qt6-base-dev libqcustomplot-dev libgtest-dev
-      xvfb xauth fonts-dejavu-core)
+      xvfb xauth fonts-dejavu-core fonts-liberation)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
