@@ -1,9 +1,10 @@
 // Received lines through a real pseudo-terminal into the serial port component, cut and
 // queued on the UI thread by its receive event, with a 95 ms timer draining the data queue
 // like the tick. A writer thread plays the instrument at a fixed line rate; a rate counts as
-// sustained when the pty never filled up (the writer never found it full) and every line was
-// queued within 20 ms after the last one was written (no backlog). Prints lines/s and the UI thread's CPU time per
-// 1,000 lines (getrusage), then the rate when the writer sends as fast as it can.
+// sustained when the pty never filled up (the writer never found it full) and every line
+// was queued within 20 ms after the last one was written (no backlog). Prints lines/s and
+// the UI thread's CPU time per 1,000 lines (getrusage), then the rate when the writer sends
+// as fast as it can.
 //
 // One port's wire limit: 115200 baud / 11 bits = 10,473 bytes/s, about 1,000 ten-byte lines/s.
 #include <fcntl.h>

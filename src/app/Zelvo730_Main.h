@@ -14,6 +14,8 @@
 
 #include "core/DateTime.h"
 #include "link/Dispatch.h"
+#include "link/DiagLog.h"
+#include "link/LineReceiver.h"
 
 class QTimer;
 class QLineEdit;
@@ -93,6 +95,34 @@ class TForm1 : public QMainWindow {
   // ===================================================================== link (src/link)
   // Creates ComPort1 and ComPort2 and wires their receive events (src/link/Form1Link.cpp).
   void CreateLinkObjects();
+  // Line queues (widget-free FIFOs of QString): commands waiting for port 1, each with its
+  // CR; reply lines from both ports; detector data lines of port 1 and of port 2.
+  zelvo::TLineQueue CommandQueue, ReplyQueue, DataQueue1, DataQueue2;
+  // The partial line of each port, with the rules that cut and route the received bytes.
+  zelvo::TLineReceiver LineBuffer1{DataQueue1, ReplyQueue};
+  zelvo::TLineReceiver LineBuffer2{DataQueue2, ReplyQueue};
+  int DebugLevel = 0;       // Debug/SetDebug: > 0 logs every command sent and reply taken
+  // "Zelvo730.log" and stderr; the start-up gives it the file beside the settings file
+  // (DiagLog.SetFile(zelvo::TDiagLog::FileBeside(...))).
+  zelvo::TDiagLog DiagLog;
+  // Sets the instrument's line settings and opens the port; whether it is open afterwards.
+  bool OpenPort(TComPort *port);
+  // Writes one command line (ending with CR) and waits until it is written; a port error
+  // is shown in a message box and the caller goes on.
+  void SendLine(TComPort *port, const QString &text);
+  // The oldest reply, or the empty text; with echo also shown in the service console.
+  QString TakeReply(bool echo);
+  void EchoReply(const QString &text);
+  // SendLine, then the next reply from either port within 5 s of the clock, else empty.
+  QString SendAndWait(TComPort *Sender, const QString &SendMsg);
+  void FifoPutString(const QString &S);  // queue a port-1 command (S ends with CR)
+  void ComPort1RxChar();
+  void ComPort2RxChar();
+  // Service console: queue the edit's command (default "<12AS100") and echo one reply;
+  // the memo keeps the latest 9 lines.
+  void ServiceButtonClick();
+  void LMDMemo1Change();
+
 
   // ===================================================================== run (src/run)
   int runTag = 0;  // state of the run sequencer; 0 = no run

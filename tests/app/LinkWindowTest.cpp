@@ -1,0 +1,198 @@
+// The window's side of the instrument link on pseudo-terminal pairs: opening ports, replies
+// reaching the queues, the request/reply wait, port errors, the service console, the log.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/Language.h"
+#include "link/ComPort.h"
+#include "link/PtyPair.h"
+#include "ui/Dialogs.h"
+
+using zelvo::Clock;
+using zelvo::DialogMessage;
+
+namespace {
+
+class LinkWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::SetReal();
+    zelvo::Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(pty.Ok());
+    form.ProgramDirOverride = dir.path();
+    form.DiagLog.SetEchoToStderr(false);
+    form.DiagLog.SetFile(zelvo::TDiagLog::FileBeside(QDir(dir.path()).filePath("Zelvo730.ini")));
+    ASSERT_NE(form.ComPort1, nullptr);
+    ASSERT_NE(form.ComPort2, nullptr);
+    form.ComPort1->SetDeviceName(pty.slavePath);
+  }
+  void TearDown() override {
+    zelvo::Dialogs::ClearSink();
+    Clock::SetReal();
+  }
+  QStringList Replies() const { return QStringList(form.ReplyQueue.begin(), form.ReplyQueue.end()); }
+
+  QTemporaryDir dir;
+  PtyPair pty;
+  std::vector<DialogMessage> messages;
+  TForm1 form;
+};
+
+TEST_F(LinkWindow, OpenedPortQueuesRepliesAndDataLinesOfEachReceiveEvent) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  EXPECT_TRUE(messages.empty());
+  ASSERT_TRUE(pty.Write(":SG0113\r\n/A+0001F\r:FA"));
+  ASSERT_TRUE(PumpUntil([&] { return form.DataQueue1.size() == 1; }));
+  EXPECT_EQ(Replies(), QStringList({":SG0113"}));
+  EXPECT_EQ(form.LineBuffer1.Pending(), ":FA");
+  ASSERT_TRUE(pty.Write("01\r"));  // the rest of the line in a second receive event
+  ASSERT_TRUE(PumpUntil([&] { return form.ReplyQueue.size() == 2; }));
+  EXPECT_EQ(Replies(), QStringList({":SG0113", ":FA01"}));
+  EXPECT_EQ(form.DataQueue1.front(), "/A+0001F");
+  EXPECT_TRUE(form.DataQueue2.empty());
+}
+
+TEST_F(LinkWindow, SendAndWaitReturnsTheInstrumentsReply) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  // The instrument answers "<FA" with ":FA01".
+  QByteArray received;
+  QSocketNotifier instrument(pty.master, QSocketNotifier::Read);
+  QObject::connect(&instrument, &QSocketNotifier::activated, [&] {
+    received += pty.Read(0);
+    if (received.endsWith('\r')) pty.Write(":FA01\r\n");
+  });
+  EXPECT_EQ(form.SendAndWait(form.ComPort1, "<FA\r"), ":FA01");
+  EXPECT_EQ(received, "<FA\r");
+  EXPECT_TRUE(form.ReplyQueue.empty());
+  if (form.LMDMemo1) {
+    EXPECT_EQ(form.LMDMemo1->toPlainText(), ":FA01");
+  }
+}
+
+TEST_F(LinkWindow, SendAndWaitGivesUpAfterFiveSecondsOfTheClock) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  const zelvo::TDateTime start = zelvo::ToDateTime(QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
+  Clock::SetManual(start);
+  EXPECT_EQ(form.SendAndWait(form.ComPort1, "<SN\r"), "");
+  const double waited = zelvo::DaysToSeconds(Clock::Now() - start);
+  EXPECT_GT(waited, 5.0);   // not earlier than 5 s
+  EXPECT_LT(waited, 5.1);   // and not much later
+  EXPECT_EQ(pty.Read(), "<SN\r");
+}
+
+TEST_F(LinkWindow, WriteOnAClosedPortShowsTheComponentsMessage) {
+  Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 3, 2), QTime(10, 0))));
+  ASSERT_FALSE(form.ComPort2->Active());
+  form.SendLine(form.ComPort2, "<12Z0100\r");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Can't perform this operation on a closed port");
+  // The request then costs its full wait and gives the empty text.
+  EXPECT_EQ(form.SendAndWait(form.ComPort2, "<SN\r"), "");
+  EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(LinkWindow, MissingPortIsReportedInGermanAndStaysClosed) {
+  form.ComPort2->SetDeviceName(dir.filePath("ttyNone"));
+  EXPECT_FALSE(form.OpenPort(form.ComPort2));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, dir.filePath("ttyNone"));
+  EXPECT_EQ(messages[0].text, zelvo::GetLangString(0, 27));
+  EXPECT_EQ(messages[0].text, QString::fromUtf8("Fehler: Schnittstelle nicht verf\u00fcgbar"));
+  EXPECT_FALSE(form.TerminateRequested);
+}
+
+TEST_F(LinkWindow, PortInUseIsReportedInGermanWithTheReasonAndEndsTheProgram) {
+  form.ID = 1000;  // English selected: the message stays German
+  TComPort otherProgram;
+  otherProgram.SetDeviceName(pty.slavePath);
+  otherProgram.Open();
+  EXPECT_FALSE(form.OpenPort(form.ComPort1));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "Fehler");
+  EXPECT_TRUE(messages[0].text.startsWith(
+      QString::fromUtf8("Fehler: Beim \u00f6ffnen dsr seriellen Anschlusses") + pty.slavePath + "\n"))
+      << messages[0].text.toStdString();
+  EXPECT_TRUE(messages[0].text.contains("in use")) << messages[0].text.toStdString();
+  EXPECT_TRUE(form.TerminateRequested);
+}
+
+TEST_F(LinkWindow, OtherSideHangingUpMidLineShowsOneErrorAndClosesThePort) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(pty.Write(":SG01"));
+  ASSERT_TRUE(PumpUntil([&] { return form.LineBuffer1.Pending() == ":SG01"; }));
+  pty.CloseMaster();
+  ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }));
+  PumpUntil([] { return false; }, 200);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, QString::fromLocal8Bit(strerror(EIO)));
+  EXPECT_EQ(messages[0].title, pty.slavePath);
+  EXPECT_FALSE(form.ComPort1->Active());
+  EXPECT_TRUE(form.ReplyQueue.empty());
+}
+
+TEST_F(LinkWindow, ReopenedPortStartsWithAnEmptyLineBuffer) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(pty.Write(":HALF"));
+  ASSERT_TRUE(PumpUntil([&] { return !form.LineBuffer1.Pending().isEmpty(); }));
+  form.ComPort1->Close();
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(pty.Write(":FA01\r"));
+  ASSERT_TRUE(PumpUntil([&] { return !form.ReplyQueue.empty(); }));
+  EXPECT_EQ(Replies(), QStringList({":FA01"}));
+}
+
+TEST_F(LinkWindow, MemoKeepsTheLatestNineReplies) {
+  if (!form.LMDMemo1) {  // the window's layout normally creates and wires it
+    form.LMDMemo1 = new QPlainTextEdit(&form);
+    QObject::connect(form.LMDMemo1, &QPlainTextEdit::textChanged, &form, [this] { form.LMDMemo1Change(); });
+  }
+  QStringList all;
+  for (int i = 1; i <= 11; ++i) {
+    all << QStringLiteral(":R%1").arg(i);
+    form.ReplyQueue.push_back(all.back());
+  }
+  for (int i = 0; i < 11; ++i) form.TakeReply(true);
+  EXPECT_EQ(form.LMDMemo1->toPlainText().split('\n'), all.mid(2));
+}
+
+TEST_F(LinkWindow, ServiceButtonQueuesTheEditsCommandOrTheConverterStatus) {
+  form.ReplyQueue.push_back(":12AS118");
+  if (form.LMDEdit1) form.LMDEdit1->clear();
+  form.ServiceButtonClick();
+  ASSERT_EQ(form.CommandQueue.size(), 1u);
+  EXPECT_EQ(form.CommandQueue.back(), "<12AS100\r");
+  EXPECT_TRUE(form.ReplyQueue.empty());  // one waiting reply taken (and echoed)
+  if (form.LMDEdit1) {
+    form.LMDEdit1->setText("<SG");
+    form.ServiceButtonClick();
+    EXPECT_EQ(form.CommandQueue.back(), "<SG\r");
+  }
+}
+
+TEST_F(LinkWindow, DebugLevelLogsEachSentCommandAndTakenReplyWithTheTimeOfDay) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 7))));
+  form.SendLine(form.ComPort1, "<SG\r");
+  form.ReplyQueue.push_back(":SG0113");
+  form.TakeReply(false);
+  form.DebugLevel = 1;
+  form.SendLine(form.ComPort1, "<SG\r");
+  form.ReplyQueue.push_back(":SG0113");
+  form.TakeReply(false);
+  QFile log(QDir(dir.path()).filePath("Zelvo730.log"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(log.readAll(), "09:05:07<SG\n09:05:07:SG0113\n");
+}
+
+}  // namespace
