@@ -1,0 +1,56 @@
+// The window's link against the instrument simulator: a request with its reply, a data
+// stream into the port's data queue, and the simulator going away. Real time (about 1 s).
+#ifdef ZELVO_SIM_PATH
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "link/ComPort.h"
+#include "link/PtyPair.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+TEST(LinkWithSimulator, IdentifiesStreamsAndReportsTheSimulatorGoingAway) {
+  zelvo::Clock::SetReal();
+  std::vector<zelvo::DialogMessage> messages;
+  zelvo::Dialogs::SetSink([&](const zelvo::DialogMessage &m) { messages.push_back(m); });
+  QTemporaryDir dir;
+  const QString link = dir.filePath("tty1");
+  QProcess sim;
+  sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  sim.start(QStringLiteral(ZELVO_SIM_PATH), {"--port1", link, "--seed", "7"});
+  ASSERT_TRUE(sim.waitForStarted(5000));
+  ASSERT_TRUE(PumpUntil([&] { return QFileInfo::exists(link); }, 5000));
+
+  TForm1 form;
+  form.DiagLog.SetEchoToStderr(false);
+  form.ComPort1->SetDeviceName(link);  // a path is used as it stands (here a link to the pty)
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  EXPECT_EQ(form.SendAndWait(form.ComPort1, "\r\n<SN\r\n"), ":SN4-0001");
+
+  // The converter's stream: data lines go to the port's data queue, never among the replies.
+  form.SendLine(form.ComPort1, "<12Z1100\r");
+  ASSERT_TRUE(PumpUntil([&] { return form.DataQueue1.size() >= 3; }, 3000));
+  for (const QString &line : form.DataQueue1) EXPECT_TRUE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
+  for (const QString &line : form.ReplyQueue) EXPECT_FALSE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
+  EXPECT_TRUE(messages.empty());
+
+  sim.kill();
+  sim.waitForFinished(2000);
+  ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }));
+  PumpUntil([] { return false; }, 100);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, QString::fromLocal8Bit(strerror(EIO)));
+  EXPECT_FALSE(form.ComPort1->Active());
+  zelvo::Dialogs::ClearSink();
+}
+
+}  // namespace
+#endif
