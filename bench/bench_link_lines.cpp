@@ -45,7 +45,8 @@ int main() {
   std::printf("stream: %d lines (%d replies), %lld bytes\n", kLines, replies,
               static_cast<long long>(stream.size()));
   std::printf("%10s %14s %12s %14s\n", "chunk", "lines/s", "MB/s", "ns/line");
-  for (const qsizetype chunk : {qsizetype(1), qsizetype(16), qsizetype(256), qsizetype(4096), qsizetype(65536)}) {
+  for (const qsizetype chunk :
+       {qsizetype(1), qsizetype(16), qsizetype(256), qsizetype(4096), qsizetype(65536)}) {
     zelvo::TLineQueue data, reply;
     zelvo::TLineReceiver receiver(data, reply);
     // One byte at a time is slow by nature; give it a tenth of the stream.
@@ -63,8 +64,8 @@ int main() {
     }
     const double seconds = timer.nsecsElapsed() / 1e9;
     const double cpu = CpuSeconds() - cpu0;
-    std::printf("%10lld %14.0f %12.1f %14.1f   (cpu %.3f s)\n", static_cast<long long>(chunk), lines / seconds,
-                total / seconds / 1e6, seconds * 1e9 / lines, cpu);
+    std::printf("%10lld %14.0f %12.1f %14.1f   (cpu %.3f s)\n", static_cast<long long>(chunk),
+                lines / seconds, total / seconds / 1e6, seconds * 1e9 / lines, cpu);
   }
   return 0;
 }

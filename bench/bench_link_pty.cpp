@@ -73,10 +73,10 @@ bool WriteAll(int fd, const QByteArray &bytes, int *fullCount) {
 struct Result {
   long long written = 0;
   long long received = 0;
-  double seconds = 0;      // writing time
-  double lagMs = 0;        // from the last write until the last line was queued
-  double cpuPer1000 = 0;   // UI thread CPU ms per 1,000 lines
-  int ptyFull = 0;         // writes that found the pty full
+  double seconds = 0;     // writing time
+  double lagMs = 0;       // from the last write until the last line was queued
+  double cpuPer1000 = 0;  // UI thread CPU ms per 1,000 lines
+  int ptyFull = 0;        // writes that found the pty full
 };
 
 // rate 0: as fast as possible.
@@ -170,14 +170,16 @@ int main(int argc, char **argv) {
   QObject::connect(&tick, &QTimer::timeout, [&] { data.clear(); });
   tick.start(95);
 
-  std::printf("%12s %12s %12s %10s %14s %s\n", "target/s", "lines/s", "received", "lag ms", "cpu ms/1000", "");
+  std::printf("%12s %12s %12s %10s %14s %s\n", "target/s", "lines/s", "received", "lag ms", "cpu ms/1000",
+              "");
   double best = 0;
-  for (const double rate : {1'000.0, 10'000.0, 100'000.0, 200'000.0, 400'000.0, 800'000.0, 1'600'000.0, 3'200'000.0}) {
+  for (const double rate :
+       {1'000.0, 10'000.0, 100'000.0, 200'000.0, 400'000.0, 800'000.0, 1'600'000.0, 3'200'000.0}) {
     const Result r = Run(master, received, rate, 1.0);
     const bool sustained = r.ptyFull == 0 && r.received == r.written && r.lagMs <= 20.0;
     if (sustained) best = rate;
-    std::printf("%12.0f %12.0f %12lld %10.1f %14.3f %s\n", rate, r.received / r.seconds, r.received, qMax(0.0, r.lagMs),
-                r.cpuPer1000, sustained ? "sustained" : "backlog");
+    std::printf("%12.0f %12.0f %12lld %10.1f %14.3f %s\n", rate, r.received / r.seconds, r.received,
+                qMax(0.0, r.lagMs), r.cpuPer1000, sustained ? "sustained" : "backlog");
   }
   const Result flat = Run(master, received, 0, 1.0);
   std::printf("%12s %12.0f %12lld %10.1f %14.3f %s\n", "max", flat.received / flat.seconds, flat.received,

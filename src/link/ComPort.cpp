@@ -47,9 +47,9 @@ QString GroupOf(const QString &path) {
 // two cases an operator can fix, what to do about it.
 EComError OpenError(const QString &path, int errorCode) {
   if (errorCode == EBUSY || errorCode == EWOULDBLOCK) {
-    return EComError(QStringLiteral("The port %1 is in use by another program (%2).")
-                         .arg(path, SystemMessage(errorCode)),
-                     errorCode);
+    return EComError(
+        QStringLiteral("The port %1 is in use by another program (%2).").arg(path, SystemMessage(errorCode)),
+        errorCode);
   }
   if (errorCode == EACCES || errorCode == EPERM) {
     QString group = GroupOf(path);
@@ -83,19 +83,32 @@ short PollUntil(int fd, short events, long long deadlineMs) {
 
 speed_t SpeedOf(TBaudRate rate) {
   switch (rate) {
-    case br110: return B110;
-    case br300: return B300;
-    case br600: return B600;
-    case br1200: return B1200;
-    case br2400: return B2400;
-    case br4800: return B4800;
-    case br9600: return B9600;
-    case br19200: return B19200;
-    case br38400: return B38400;
-    case br57600: return B57600;
-    case br115200: return B115200;
-    case br230400: return B230400;
-    case brDefault: break;
+    case br110:
+      return B110;
+    case br300:
+      return B300;
+    case br600:
+      return B600;
+    case br1200:
+      return B1200;
+    case br2400:
+      return B2400;
+    case br4800:
+      return B4800;
+    case br9600:
+      return B9600;
+    case br19200:
+      return B19200;
+    case br38400:
+      return B38400;
+    case br57600:
+      return B57600;
+    case br115200:
+      return B115200;
+    case br230400:
+      return B230400;
+    case brDefault:
+      break;
   }
   return B0;
 }
@@ -180,24 +193,50 @@ void TComPort::ApplyLineSettings() {
   }
 
   switch (FDataBits) {
-    case dbDefault: t.c_cflag |= framing & CSIZE; break;
-    case db5: t.c_cflag |= CS5; break;
-    case db6: t.c_cflag |= CS6; break;
-    case db7: t.c_cflag |= CS7; break;
-    case db8: t.c_cflag |= CS8; break;
+    case dbDefault:
+      t.c_cflag |= framing & CSIZE;
+      break;
+    case db5:
+      t.c_cflag |= CS5;
+      break;
+    case db6:
+      t.c_cflag |= CS6;
+      break;
+    case db7:
+      t.c_cflag |= CS7;
+      break;
+    case db8:
+      t.c_cflag |= CS8;
+      break;
   }
   switch (FParity) {
-    case paDefault: t.c_cflag |= framing & (PARENB | PARODD | CMSPAR); break;
-    case paNone: break;
-    case paOdd: t.c_cflag |= PARENB | PARODD; break;
-    case paEven: t.c_cflag |= PARENB; break;
-    case paMark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case paSpace: t.c_cflag |= PARENB | CMSPAR; break;
+    case paDefault:
+      t.c_cflag |= framing & (PARENB | PARODD | CMSPAR);
+      break;
+    case paNone:
+      break;
+    case paOdd:
+      t.c_cflag |= PARENB | PARODD;
+      break;
+    case paEven:
+      t.c_cflag |= PARENB;
+      break;
+    case paMark:
+      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case paSpace:
+      t.c_cflag |= PARENB | CMSPAR;
+      break;
   }
   switch (FStopBits) {
-    case sbDefault: break;
-    case sb1: t.c_cflag &= ~CSTOPB; break;
-    case sb2: t.c_cflag |= CSTOPB; break;
+    case sbDefault:
+      break;
+    case sb1:
+      t.c_cflag &= ~CSTOPB;
+      break;
+    case sb2:
+      t.c_cflag |= CSTOPB;
+      break;
   }
   if (FFlowControl.RTS == rcHandshake) {
     t.c_cflag |= CRTSCTS;

@@ -34,7 +34,18 @@ class EComError : public std::exception {
 
 // Line settings. The first value of each means: leave the device's current value.
 enum TBaudRate {
-  brDefault, br110, br300, br600, br1200, br2400, br4800, br9600, br19200, br38400, br57600, br115200,
+  brDefault,
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br19200,
+  br38400,
+  br57600,
+  br115200,
   br230400
 };
 enum TDataBits { dbDefault, db5, db6, db7, db8 };
@@ -138,8 +149,8 @@ class TComPort : public QObject {
 
   int FHandle = -1;
   QSocketNotifier *FNotifier = nullptr;
-  QByteArray FInput;       // received bytes not yet handed out
-  qsizetype FInputPos = 0;  // first byte of FInput not yet handed out
+  QByteArray FInput;         // received bytes not yet handed out
+  qsizetype FInputPos = 0;   // first byte of FInput not yet handed out
   QByteArray FPendingWrite;  // bytes of the last write the driver has not taken yet
   bool FInReceiveEvent = false;
   bool FHungUp = false;  // read() reported the other side gone; reported and closed by the event

@@ -1,12 +1,12 @@
 #include "link/DiagLog.h"
 
-#include "core/Cp1252.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+
+#include "core/Cp1252.h"
 
 namespace zelvo {
 

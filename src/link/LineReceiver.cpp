@@ -56,7 +56,8 @@ TLineReceiver::TFeedResult TLineReceiver::Feed(const char *data, qsizetype size)
 void TLineReceiver::Append(const char *data, qsizetype size, TFeedResult &result) {
   if (FDropping || size == 0) return;
   if (FBuffer.size() + size > kMaxLineLength) {
-    const QByteArray head = FBuffer.isEmpty() ? QByteArray(data, qMin<qsizetype>(size, 32)) : FBuffer.left(32);
+    const QByteArray head =
+        FBuffer.isEmpty() ? QByteArray(data, qMin<qsizetype>(size, 32)) : FBuffer.left(32);
     FBuffer.clear();
     StartDropping(head.constData(), head.size(), result);
     return;

@@ -86,8 +86,8 @@ TEST_F(LinkWindow, SendAndWaitGivesUpAfterFiveSecondsOfTheClock) {
   Clock::SetManual(start);
   EXPECT_EQ(form.SendAndWait(form.ComPort1, "<SN\r"), "");
   const double waited = zelvo::DaysToSeconds(Clock::Now() - start);
-  EXPECT_GT(waited, 5.0);   // not earlier than 5 s
-  EXPECT_LT(waited, 5.1);   // and not much later
+  EXPECT_GT(waited, 5.0);  // not earlier than 5 s
+  EXPECT_LT(waited, 5.1);  // and not much later
   EXPECT_EQ(pty.Read(), "<SN\r");
 }
 

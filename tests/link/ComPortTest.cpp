@@ -148,10 +148,8 @@ TEST_F(ComPortOnPty, OneByteReadWithoutDataTimesOutAfterTheReadTimeouts) {
 
 TEST_F(ComPortOnPty, ClosedPortRefusesEveryOperation) {
   const std::vector<std::function<void()>> operations = {
-      [&] { port.WriteAnsiString("x"); },
-      [&] { port.WaitForWriteCompletion(); },
-      [&] { port.ReadAnsiChar(); },
-      [&] { port.InputCount(); },
+      [&] { port.WriteAnsiString("x"); }, [&] { port.WaitForWriteCompletion(); },
+      [&] { port.ReadAnsiChar(); },       [&] { port.InputCount(); },
       [&] { port.ReadAvailable(); },
   };
   for (const auto &op : operations) {
@@ -325,9 +323,13 @@ TEST(ComPortNames, DevicePathAndExistence) {
     const char *name;
     const char *path;
   } cases[] = {
-      {"COM1", "/dev/ttyS0"},       {"COM12", "/dev/ttyS11"},     {"com3", "/dev/ttyS2"},
-      {"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"/dev/serial/by-id/usb-x", "/dev/serial/by-id/usb-x"},
-      {"ttyACM0", "/dev/ttyACM0"},  {"COM0", "/dev/COM0"},
+      {"COM1", "/dev/ttyS0"},
+      {"COM12", "/dev/ttyS11"},
+      {"com3", "/dev/ttyS2"},
+      {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+      {"/dev/serial/by-id/usb-x", "/dev/serial/by-id/usb-x"},
+      {"ttyACM0", "/dev/ttyACM0"},
+      {"COM0", "/dev/COM0"},
   };
   for (const auto &c : cases) EXPECT_EQ(TComPort::DevicePath(c.name), c.path) << c.name;
 
@@ -336,8 +338,8 @@ TEST(ComPortNames, DevicePathAndExistence) {
   QFile file(dir.filePath("regular"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   EXPECT_TRUE(TComPort::PortExists(pty.slavePath));
-  EXPECT_FALSE(TComPort::PortExists(file.fileName()));     // not a character device
-  EXPECT_FALSE(TComPort::PortExists(dir.path()));          // a folder
+  EXPECT_FALSE(TComPort::PortExists(file.fileName()));       // not a character device
+  EXPECT_FALSE(TComPort::PortExists(dir.path()));            // a folder
   EXPECT_FALSE(TComPort::PortExists(dir.filePath("none")));  // missing
 }
 
