@@ -193,3 +193,24 @@ TEST(Focus, EnterAndExitOfAFieldAndOfAContainer) {
   EXPECT_EQ(QApplication::focusWidget(), inside1);
   EXPECT_TRUE(log.isEmpty()) << log.join(",").toStdString();
 }
+
+TEST(Focus, DestroyingTheWindowIsNoExit) {
+  // A window going away with the focus inside must not run exit handlers on controls (and
+  // a window object) that are half destroyed.
+  QStringList log;
+  {
+    auto *window = new QWidget;
+    auto *page = new QWidget(window);
+    auto *a = new QLineEdit(page);
+    new QLineEdit(page);
+    new QLineEdit(window);
+    OnExit(a, [&] { log << "exitA"; });
+    OnExit(page, [&] { log << "exitPage"; });
+    window->show();
+    QApplication::setActiveWindow(window);
+    a->setFocus();
+    delete window;
+  }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(log.isEmpty()) << log.join(",").toStdString();
+}
