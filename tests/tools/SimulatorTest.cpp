@@ -3,6 +3,7 @@
 // input commands, and a clean exit on SIGTERM. Real time, a few seconds per test.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -320,6 +321,29 @@ TEST_F(Sim, ClosedClientCostsNoProcessorTime) {
   EXPECT_LT(cpuSeconds() - before, 0.3) << "busy loop while no client has the port open";
   Client again(sim_->Link(1));
   EXPECT_EQ(again.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
+}
+
+// A program that ends while its converter streams, and starts again: the fresh program
+// discards its input at open, and so does the simulator with what was still waiting for the
+// old one; the new program does not get a stale burst of data lines.
+TEST_F(Sim, ReopenedPortGetsNoStaleBacklog) {
+  Start({"--rate", "100000"});
+  {
+    Client old(sim_->Link(1));
+    old.Send(Form(Cmd::StreamOn));
+    QThread::msleep(600);  // the pty fills up, then the simulator's own queue
+  }
+  ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("overrun")));
+  Client fresh(sim_->Link(1));
+  ASSERT_EQ(::tcflush(fresh.fd(), TCIOFLUSH), 0);
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("the program flushed its input")));
+  fresh.Send(Form(Cmd::StreamOff));
+  const auto lines = fresh.LinesUntil([](const QString &l) { return l.startsWith(u']'); }, 3);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(lines.back().startsWith(u']'));
+  // Without the discard some 28,000 waiting lines (256 KiB) would arrive first; what comes is
+  // what the stream produced between the flush and the stop, a few milliseconds at most.
+  EXPECT_LT(lines.size(), 5000u);
 }
 
 TEST_F(Sim, SecondConverterAnswersOnlyItsOwnCommands) {

@@ -1,6 +1,7 @@
 #include "PtyPort.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,12 @@ bool PtyPort::Open(QString &error) {
     return false;
   }
   ::fcntl(m, F_SETFL, ::fcntl(m, F_GETFL) | O_NONBLOCK);
+  // Packet mode tells the master when the program discards its input queue (it does so
+  // whenever it opens the port): what still waits here is then discarded too, as the bytes
+  // of a real line would be, instead of reaching a freshly started program as a stale burst.
+  // It is a mode of the master, not a line setting.
+  int one = 1;
+  packet_ = ::ioctl(m, TIOCPKT, &one) == 0;
 
   // Point the link at the new device atomically: a program that opens the path sees either
   // the old device or the new one, never nothing.
@@ -127,7 +134,21 @@ void PtyPort::OnReadable() {
       });
       return;
     }
-    for (ssize_t i = 0; i < n; ++i) {
+    ssize_t first = 0;
+    if (packet_) {
+      if (buf[0] != TIOCPKT_DATA) {
+        if (buf[0] & TIOCPKT_FLUSHREAD) {
+          emit notice(
+              QStringLiteral("the program flushed its input; %1 waiting bytes discarded").arg(Backlog()));
+          out_.clear();
+          outPos_ = 0;
+          if (writeNotifier_) writeNotifier_->setEnabled(false);
+        }
+        continue;
+      }
+      first = 1;
+    }
+    for (ssize_t i = first; i < n; ++i) {
       const char c = buf[i];
       if (c == '\n') continue;
       if (c == '\r') {

@@ -68,6 +68,7 @@ class PtyPort : public QObject {
   QString slaveName_;
   int master_ = -1;
   int slave_ = -1;
+  bool packet_ = false;  // the master is in packet mode
   QSocketNotifier *readNotifier_ = nullptr;
   QSocketNotifier *writeNotifier_ = nullptr;
   QByteArray in_;
