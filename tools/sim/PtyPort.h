@@ -12,6 +12,9 @@
 // - It cannot know when the program has put its side into raw mode, so the owner sends nothing
 //   unsolicited before the first command has arrived (until then the slave's default line
 //   discipline echoes bytes back and turns CR into LF).
+// - The master runs in packet mode (a mode of the master, not a line setting), which reports
+//   the program's discarding of its input at open; the bytes still queued here for the port
+//   are then discarded as well.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
