@@ -72,7 +72,8 @@ TEST(PollStep, CursorWrapsAndEmptyListDoesNothing) {
   cursor = 9;
   PollStep(list, cursor, 1.0);
   EXPECT_EQ(cursor, 1);
-  EXPECT_EQ(PollStep(list, cursor = 0, 1.0), "<SG\r");  // a day later: due
+  EXPECT_TRUE(PollStep(list, cursor = 0, 1.0).isEmpty());  // just sent
+  EXPECT_EQ(PollStep(list, cursor = 0, 2.0), "<SG\r");     // a day later: due again
 }
 
 TEST(ReplyKey, SixTestsInOrder) {
@@ -83,7 +84,7 @@ TEST(ReplyKey, SixTestsInOrder) {
       {":SG0113", 'S'},   {":VG0258", 'V'},   {":EG3A98", 'E'},   {":FG0064", 'F'},
       {":FA01", 'F'},     {":F?", 0},         {":FX1", 'F'},      {":V1G00", 'V'},
       {":V2GFF", 'V'},    {":12AS118", 'A'},  {":12AS", 'A'},     {":QS", 0},
-      {":QSx", 'Q'},      {":QS123", 'Q'},    {":LG6F", 'L'},     {":DG01", 'D'},
+      {":QSx", 0},        {":QS123", 'Q'},    {":LG6F", 'L'},     {":DG01", 'D'},
       {":PGFC", 'P'},     {":GGG0", 0},       {":SN4-0001", 0},   {"", 0},
       {"SG0113", 0},      {":BC02BC", 0},     {":XSOK", 0},       {":QG00", 'Q'},
   };
