@@ -278,20 +278,29 @@ void TLabeledEdit::hideEvent(QHideEvent *e) {
   if (!e->spontaneous()) fLabel->hide();
 }
 
-void TLabeledEdit::dragEnterEvent(QDragEnterEvent *e) {
+bool TLabeledEdit::AcceptsDrag(QObject *source) const {
   bool accept = false;
-  if (OnDragOver) OnDragOver(e->source(), accept);
-  if (accept)
+  if (OnDragOver) OnDragOver(source, accept);
+  return accept;
+}
+
+void TLabeledEdit::dragEnterEvent(QDragEnterEvent *e) {
+  if (AcceptsDrag(e->source()))
     e->acceptProposedAction();
   else
     e->ignore();
 }
 
 void TLabeledEdit::dragMoveEvent(QDragMoveEvent *e) {
-  bool accept = false;
-  if (OnDragOver) OnDragOver(e->source(), accept);
-  if (accept)
+  if (AcceptsDrag(e->source()))
     e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void TLabeledEdit::dropEvent(QDropEvent *e) {
+  if (AcceptsDrag(e->source()))
+    e->acceptProposedAction();  // no text is inserted here
   else
     e->ignore();
 }

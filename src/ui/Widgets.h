@@ -134,6 +134,8 @@ class TLabeledEdit : public QLineEdit {
   TLabelPosition LabelPosition() const { return fPos; }
   void PlaceLabel();  // also on every move, resize and show of the field
   // Drag-over hook: called with the object being dragged; set `accept` to take the drop.
+  // An accepted drop changes nothing here: the dragged control's end-drag handler fills
+  // the field (the drop target is QDrag::target()).
   std::function<void(QObject *source, bool &accept)> OnDragOver;
 
  protected:
@@ -143,8 +145,10 @@ class TLabeledEdit : public QLineEdit {
   void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
   void dragEnterEvent(QDragEnterEvent *e) override;
   void dragMoveEvent(QDragMoveEvent *e) override;
+  void dropEvent(QDropEvent *e) override;
 
  private:
+  bool AcceptsDrag(QObject *source) const;
   TLabel *fLabel;
   TLabelPosition fPos;
 };

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QRadioButton>
 
 #include "ui/Widgets.h"
@@ -213,4 +214,32 @@ TEST(Focus, DestroyingTheWindowIsNoExit) {
   }
   QCoreApplication::processEvents();
   EXPECT_TRUE(log.isEmpty()) << log.join(",").toStdString();
+}
+
+TEST(LabeledEdit, DropIsAskedOfTheHookAndInsertsNothing) {
+  // Qt delivers drops only inside a real drag; call the handler directly.
+  struct Field : TLabeledEdit {
+    using TLabeledEdit::TLabeledEdit;
+    using TLabeledEdit::dropEvent;
+  };
+  QWidget parent;
+  auto *field = new Field(&parent, TLabelPosition::Right);
+  field->setText(QStringLiteral("1,00"));
+  QMimeData mime;
+  mime.setText(QStringLiteral("2,05"));
+  auto drop = [&] {
+    QDropEvent e(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    e.setAccepted(false);
+    field->dropEvent(&e);
+    return e.isAccepted();
+  };
+  EXPECT_FALSE(drop());  // no hook: refused
+  int asked = 0;
+  field->OnDragOver = [&](QObject *, bool &accept) {
+    ++asked;
+    accept = true;
+  };
+  EXPECT_TRUE(drop());
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(field->text(), QStringLiteral("1,00"));  // the end-drag handler fills the field
 }
