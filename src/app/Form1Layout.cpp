@@ -2,6 +2,8 @@
 // Places are left, top, width, height relative to the containing page or group; controls
 // are created in the order of the window description, which is also the order of the
 // captioning walk.
+#include <qcustomplot.h>
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -9,11 +11,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <qcustomplot.h>
 
 #include "app/Zelvo730_Main.h"
-#include "ui/Tag.h"
 #include "ui/TZeLed.h"
+#include "ui/Tag.h"
 #include "ui/Widgets.h"
 
 using namespace zelvo;
@@ -33,7 +34,8 @@ T *Make(QWidget *parent, const char *name, int l, int t, int w, int h, int tag =
   return c;
 }
 
-TLabel *Label(QWidget *p, const char *name, int l, int t, int w, int h, int tag = 0, int px = 11, bool bold = false) {
+TLabel *Label(QWidget *p, const char *name, int l, int t, int w, int h, int tag = 0, int px = 11,
+              bool bold = false) {
   auto *c = Make<TLabel>(p, name, l, t, w, h, tag);
   if (px != 11 || bold) c->setFont(UiFont(px, bold));
   return c;
@@ -58,7 +60,8 @@ TZLed *Led(QWidget *p, const char *name, int l, int t, int w, int h, int tag, TL
   return led;
 }
 
-QPushButton *Button(QWidget *p, const char *name, int l, int t, int w, int h, int tag, const QString &caption = {}) {
+QPushButton *Button(QWidget *p, const char *name, int l, int t, int w, int h, int tag,
+                    const QString &caption = {}) {
   auto *b = Make<QPushButton>(p, name, l, t, w, h, tag);
   b->setText(caption);
   b->setAutoDefault(false);
@@ -69,7 +72,9 @@ TSpeedButton *Toggle(QWidget *p, const char *name, int l, int t, int w, int h, i
   return Make<TSpeedButton>(p, name, l, t, w, h, tag);
 }
 
-QLineEdit *Edit(QWidget *p, const char *name, int l, int t, int w, int h) { return Make<QLineEdit>(p, name, l, t, w, h); }
+QLineEdit *Edit(QWidget *p, const char *name, int l, int t, int w, int h) {
+  return Make<QLineEdit>(p, name, l, t, w, h);
+}
 
 TTabSheet *Page(QTabWidget *tabs, const char *name, int tag) {
   auto *page = new TTabSheet;
@@ -206,7 +211,8 @@ void TForm1::CreateControls() {
   lblFIDInfo = Label(g, "lblFIDInfo", 3, 107, 49, 15, 119);
   lblFPDInfo = Label(g, "lblFPDInfo", 143, 107, 51, 15, 119);
   LMDTechnicalLine1 = Make<TTechnicalLine>(g, "LMDTechnicalLine1", 3, 75, 264, 25);
-  chkboxIsobutanCalib = Make<QCheckBox>(g, "chkboxIsobutanCalib", 3, 57, 86, 17, 44);  // 78 clips "Kalibrierung"
+  chkboxIsobutanCalib =
+      Make<QCheckBox>(g, "chkboxIsobutanCalib", 3, 57, 86, 17, 44);  // 78 clips "Kalibrierung"
   editIsobutan = Edit(g, "editIsobutan", 3, 33, 50, 21);
   editSulfur = Edit(g, "editSulfur", 143, 33, 50, 21);
   chkboxSulfurCalib = Make<QCheckBox>(g, "chkboxSulfurCalib", 143, 58, 105, 17, 44);
@@ -260,8 +266,8 @@ void TForm1::CreateControls() {
     QLineEdit *&edit;
     QPushButton *&set;
   };
-  auto setPoint = [this](QWidget *grp, SetPoint sp, const char *names[4], const int geo[4][4], void (TForm1::*onToggle)(),
-                         void (TForm1::*onSet)()) {
+  auto setPoint = [this](QWidget *grp, SetPoint sp, const char *names[4], const int geo[4][4],
+                         void (TForm1::*onToggle)(), void (TForm1::*onSet)()) {
     sp.label = Label(grp, names[0], geo[0][0], geo[0][1], geo[0][2], geo[0][3]);
     sp.toggle = Toggle(grp, names[1], geo[1][0], geo[1][1], geo[1][2], geo[1][3], 23);
     sp.edit = Edit(grp, names[2], geo[2][0], geo[2][1], geo[2][2], geo[2][3]);
@@ -272,8 +278,8 @@ void TForm1::CreateControls() {
   {
     const char *n[4] = {"lblVentilblock", "btnVentilblockAn", "editVentilblock", "btnVentilblockSet"};
     const int geo[4][4] = {{0, 16, 77, 15}, {149, 14, 20, 20}, {71, 14, 50, 20}, {125, 14, 20, 20}};
-    setPoint(groupboxVentilblock, {lblVentilblock, btnVentilblockAn, editVentilblock, btnVentilblockSet}, n, geo,
-             &TForm1::btnVentilblockAnClick, &TForm1::btnVentilBlockSetClick);
+    setPoint(groupboxVentilblock, {lblVentilblock, btnVentilblockAn, editVentilblock, btnVentilblockSet}, n,
+             geo, &TForm1::btnVentilblockAnClick, &TForm1::btnVentilBlockSetClick);
   }
   {
     const char *n[4] = {"lblMesskammer", "btnMesskammerAn", "editMesskammer", "btnMesskammerSet"};
@@ -286,8 +292,8 @@ void TForm1::CreateControls() {
   {
     const char *n[4] = {"lblEmmision", "btnEmissionAn", "editEmmision", "btnEmissionSet"};
     const int geo[4][4] = {{9, 16, 69, 15}, {149, 13, 20, 20}, {71, 12, 50, 20}, {125, 13, 20, 20}};
-    setPoint(groupFPD, {lblEmmision, btnEmissionAn, editEmmision, btnEmissionSet}, n, geo, &TForm1::btnEmissionAnClick,
-             &TForm1::btnEmissionSetClick);
+    setPoint(groupFPD, {lblEmmision, btnEmissionAn, editEmmision, btnEmissionSet}, n, geo,
+             &TForm1::btnEmissionAnClick, &TForm1::btnEmissionSetClick);
   }
   {
     const char *n[4] = {"lblTransfer", "btnTransferAn", "editTransfer", "btnTransferSet"};
@@ -335,8 +341,8 @@ void TForm1::CreateControls() {
   }
   for (int i = 0; i < 6; ++i) {
     const QByteArray name = "ledV2_" + QByteArray::number(i);
-    *bank2[i] =
-        Led(LMDGroupBox3, name.constData(), 16, valveTop[i], 25, 17, 0, TLedColor::Green, QLatin1String(caption2[i]));
+    *bank2[i] = Led(LMDGroupBox3, name.constData(), 16, valveTop[i], 25, 17, 0, TLedColor::Green,
+                    QLatin1String(caption2[i]));
     auto onClick = click2[i];
     connect(*bank2[i], &TZLed::Click, this, [this, onClick] { (this->*onClick)(); });
   }
@@ -398,8 +404,10 @@ void TForm1::CreateControls() {
           [this](Qt::MouseButton b, int x, int y) { ValueListEditor1MouseDown(b, x, y); });
   connect(ValueListEditor2, &TValueListEditor::MouseDown, this,
           [this](Qt::MouseButton b, int x, int y) { ValueListEditor2MouseDown(b, x, y); });
-  connect(ValueListEditor1, &TValueListEditor::EndDrag, this, [this](QObject *t) { ValueListEditor1EndDrag(t); });
-  connect(ValueListEditor2, &TValueListEditor::EndDrag, this, [this](QObject *t) { ValueListEditor2EndDrag(t); });
+  connect(ValueListEditor1, &TValueListEditor::EndDrag, this,
+          [this](QObject *t) { ValueListEditor1EndDrag(t); });
+  connect(ValueListEditor2, &TValueListEditor::EndDrag, this,
+          [this](QObject *t) { ValueListEditor2EndDrag(t); });
   groupboxFactors = Group(p, "groupboxFactors", 246, 3, 475, 156, 95);
 
   g = groupboxFactors;

@@ -53,7 +53,8 @@ bool TLedThread::Step(std::function<void(TZLed *)> step) {
   if (!led) return false;
   // Posted while the LED cannot be destroyed (its destructor takes the same lock); a step
   // still queued when the LED goes is discarded with it.
-  QMetaObject::invokeMethod(led, [led, step = std::move(step)] { step(led); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      led, [led, step = std::move(step)] { step(led); }, Qt::QueuedConnection);
   return true;
 }
 
@@ -100,7 +101,8 @@ void TLedThread::Execute() {
     std::lock_guard<std::mutex> lock(ITargetControl->m);
     TZLed *led = ITargetControl->led;
     if (!led) return false;
-    s = {led->fFadeSpeed.load(), led->fSmoothFlash.load(), led->fDelayBeforeFade.load(), led->fIsLedOn.load()};
+    s = {led->fFadeSpeed.load(), led->fSmoothFlash.load(), led->fDelayBeforeFade.load(),
+         led->fIsLedOn.load()};
     return true;
   };
   if (!read()) return;

@@ -9,9 +9,12 @@ namespace zelvo {
 
 QColor LedShade(TLedColor color, int level) {
   switch (color) {
-    case TLedColor::Green: return QColor(0, level, 0);
-    case TLedColor::Yellow: return QColor(level, level, 0);
-    case TLedColor::Red: return QColor(level, 0, 0);
+    case TLedColor::Green:
+      return QColor(0, level, 0);
+    case TLedColor::Yellow:
+      return QColor(level, level, 0);
+    case TLedColor::Red:
+      return QColor(level, 0, 0);
   }
   return QColor(0, level, 0);
 }

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDragEnterEvent>
-#include <QHideEvent>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -233,11 +233,15 @@ TLabel *MakeAttachedLabel(QWidget *control) {
 void PlaceAttached(TLabel *l, const QWidget *c, TLabelPosition pos) {
   const QRect g = c->geometry();
   switch (pos) {
-    case TLabelPosition::Above: l->move(g.left(), g.top() - l->height() - kLabelSpacing); break;
+    case TLabelPosition::Above:
+      l->move(g.left(), g.top() - l->height() - kLabelSpacing);
+      break;
     case TLabelPosition::Left:
       l->move(g.left() - l->width() - kLabelSpacing, g.top() + (g.height() - l->height()) / 2);
       break;
-    case TLabelPosition::Right: l->move(g.right() + 1 + kLabelSpacing, g.top() + (g.height() - l->height()) / 2); break;
+    case TLabelPosition::Right:
+      l->move(g.right() + 1 + kLabelSpacing, g.top() + (g.height() - l->height()) / 2);
+      break;
   }
 }
 }  // namespace

@@ -43,7 +43,8 @@ QStringList ClippedCaptions(TForm1 &form) {
   auto visible = [](const QWidget *w) { return !w->isHidden(); };
   for (QWidget *w : form.findChildren<QWidget *>()) {
     if (!visible(w)) continue;
-    const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+    const QString name =
+        w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
     QRect textRect;  // in parent coordinates, where the caption is drawn
     if (auto *l = qobject_cast<QLabel *>(w)) {
       if (l->text().isEmpty()) continue;
@@ -54,8 +55,9 @@ QStringList ClippedCaptions(TForm1 &form) {
       textRect = QRect(l->x() + left, l->y(), tw, l->height());
     } else if (auto *tb = qobject_cast<TButton *>(w); tb && tb->WordWrap()) {
       const QRect r = tb->CaptionRect();
-      const QRect need = QFontMetrics(tb->font()).boundingRect(r, Qt::AlignCenter | Qt::TextWordWrap,
-                                                                TButton::DrawnText(tb->text()));
+      const QRect need =
+          QFontMetrics(tb->font())
+              .boundingRect(r, Qt::AlignCenter | Qt::TextWordWrap, TButton::DrawnText(tb->text()));
       if (need.width() > r.width() || need.height() > r.height()) bad << name + " (button text)";
     } else if (auto *b = qobject_cast<QPushButton *>(w)) {
       QStyleOptionButton opt;
@@ -163,6 +165,8 @@ TEST_P(Caption, NoCaptionIsClippedOrCovered) {
   SaveScreens(form, id == 0 ? QStringLiteral("de") : QStringLiteral("en"));
 }
 
-std::string LanguageName(const ::testing::TestParamInfo<int> &param) { return param.param == 0 ? "German" : "English"; }
+std::string LanguageName(const ::testing::TestParamInfo<int> &param) {
+  return param.param == 0 ? "German" : "English";
+}
 
 INSTANTIATE_TEST_SUITE_P(Languages, Caption, ::testing::Values(0, 1000), LanguageName);

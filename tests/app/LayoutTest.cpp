@@ -1,6 +1,7 @@
 // The main window's controls: name, kind, place, Tag, fonts, LED colours, design captions
 // and the timer, right after construction (before start-up and captions).
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,7 +10,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <qcustomplot.h>
 
 #include "app/Zelvo730_Main.h"
 #include "ui/TZeLed.h"
@@ -20,25 +20,56 @@ using namespace zelvo;
 
 namespace {
 
-enum Kind { Label, Edit, Group, Button, Toggle, Led, Status, Line, Check, Radio, Ports, List, LEdit, Memo, LMemo };
+enum Kind {
+  Label,
+  Edit,
+  Group,
+  Button,
+  Toggle,
+  Led,
+  Status,
+  Line,
+  Check,
+  Radio,
+  Ports,
+  List,
+  LEdit,
+  Memo,
+  LMemo
+};
 
 bool IsKind(QWidget *w, Kind k) {
   switch (k) {
-    case Label: return qobject_cast<TLabel *>(w);
-    case Edit: return qobject_cast<QLineEdit *>(w) && !qobject_cast<TLabeledEdit *>(w);
-    case Group: return qobject_cast<QGroupBox *>(w) && !qobject_cast<TRadioGroup *>(w);
-    case Button: return qobject_cast<QPushButton *>(w) && !qobject_cast<TSpeedButton *>(w);
-    case Toggle: return qobject_cast<TSpeedButton *>(w) && static_cast<QPushButton *>(w)->isCheckable();
-    case Led: return qobject_cast<TZLed *>(w);
-    case Status: return qobject_cast<TStatusBar *>(w);
-    case Line: return qobject_cast<TTechnicalLine *>(w);
-    case Check: return qobject_cast<QCheckBox *>(w);
-    case Radio: return qobject_cast<TRadioGroup *>(w);
-    case Ports: return qobject_cast<TCheckListBox *>(w);
-    case List: return qobject_cast<TValueListEditor *>(w);
-    case LEdit: return qobject_cast<TLabeledEdit *>(w);
-    case Memo: return qobject_cast<QPlainTextEdit *>(w) && !qobject_cast<TLabeledMemo *>(w);
-    case LMemo: return qobject_cast<TLabeledMemo *>(w);
+    case Label:
+      return qobject_cast<TLabel *>(w);
+    case Edit:
+      return qobject_cast<QLineEdit *>(w) && !qobject_cast<TLabeledEdit *>(w);
+    case Group:
+      return qobject_cast<QGroupBox *>(w) && !qobject_cast<TRadioGroup *>(w);
+    case Button:
+      return qobject_cast<QPushButton *>(w) && !qobject_cast<TSpeedButton *>(w);
+    case Toggle:
+      return qobject_cast<TSpeedButton *>(w) && static_cast<QPushButton *>(w)->isCheckable();
+    case Led:
+      return qobject_cast<TZLed *>(w);
+    case Status:
+      return qobject_cast<TStatusBar *>(w);
+    case Line:
+      return qobject_cast<TTechnicalLine *>(w);
+    case Check:
+      return qobject_cast<QCheckBox *>(w);
+    case Radio:
+      return qobject_cast<TRadioGroup *>(w);
+    case Ports:
+      return qobject_cast<TCheckListBox *>(w);
+    case List:
+      return qobject_cast<TValueListEditor *>(w);
+    case LEdit:
+      return qobject_cast<TLabeledEdit *>(w);
+    case Memo:
+      return qobject_cast<QPlainTextEdit *>(w) && !qobject_cast<TLabeledMemo *>(w);
+    case LMemo:
+      return qobject_cast<TLabeledMemo *>(w);
   }
   return false;
 }
@@ -100,7 +131,7 @@ const Place kPlaces[] = {
     {"lblFIDInfo", "groupCalib", Label, 3, 107, 49, 15, 119},
     {"lblFPDInfo", "groupCalib", Label, 143, 107, 51, 15, 119},
     {"LMDTechnicalLine1", "groupCalib", Line, 3, 75, 264, 25, 0},
-    {"chkboxIsobutanCalib", "groupCalib", Check, 3, 57, 86, 17, 44}  /* grown from 78 */,
+    {"chkboxIsobutanCalib", "groupCalib", Check, 3, 57, 86, 17, 44} /* grown from 78 */,
     {"editIsobutan", "groupCalib", Edit, 3, 33, 50, 21, 0},
     {"editSulfur", "groupCalib", Edit, 143, 33, 50, 21, 0},
     {"chkboxSulfurCalib", "groupCalib", Check, 143, 58, 105, 17, 44},
@@ -170,7 +201,7 @@ const Place kPlaces[] = {
     {"lblFPDLevel", "groupView", Label, 12, 39, 66, 15, 54},
     {"lblFIDLevel", "groupView", Label, 12, 16, 64, 15, 53},
     {"lblScaleMin", "groupView", Label, 12, 81, 65, 15, 93},
-    {"editScale", "groupView", Edit, 103, 58, 41, 17, 0}  /* moved from 99, 45 wide */,
+    {"editScale", "groupView", Edit, 103, 58, 41, 17, 0} /* moved from 99, 45 wide */,
     {"btnMonitor", "groupView", Button, 146, 58, 68, 40, 55},
     {"editFPDLevel", "groupView", Edit, 103, 35, 41, 17, 0},
     {"editFIDLevel", "groupView", Edit, 103, 12, 41, 17, 0},
@@ -178,7 +209,7 @@ const Place kPlaces[] = {
     {"lblH2", "groupGases", Label, 5, 21, 30, 15, 122},
     {"lblAir", "groupGases", Label, 5, 48, 31, 15, 123},
     {"lblCarrier", "groupGases", Label, 5, 73, 54, 15, 124},
-    {"edH2", "groupGases", Edit, 70, 13, 40, 20, 0}  /* moved from 61, 45 wide */,
+    {"edH2", "groupGases", Edit, 70, 13, 40, 20, 0} /* moved from 61, 45 wide */,
     {"edAir", "groupGases", Edit, 70, 41, 40, 20, 0},
     {"edCarrier", "groupGases", Edit, 70, 70, 40, 20, 0},
     {"btnSetH2", "groupGases", Button, 112, 12, 20, 20, 22},
@@ -204,14 +235,14 @@ const Place kPlaces[] = {
     {"editSampleFlow1", "groupboxFactors", Edit, 220, 71, 40, 21, 0},
     {"editSampleFlow2", "groupboxFactors", Edit, 220, 98, 40, 21, 0},
     {"editSampleFlow3", "groupboxFactors", Edit, 220, 125, 40, 21, 0},
-    {"cbAutoflow1", "groupboxFactors", Check, 266, 71, 70, 17, 0}  /* grown from 65 */,
+    {"cbAutoflow1", "groupboxFactors", Check, 266, 71, 70, 17, 0} /* grown from 65 */,
     {"cbAutoflow2", "groupboxFactors", Check, 266, 98, 70, 17, 0},
     {"cbAutoflow3", "groupboxFactors", Check, 266, 125, 70, 17, 0},
     // tabSampleInfo
     {"lblDateiname", "tabSampleInfo", Label, 94, 109, 5, 15, 0},
     {"lblRawDataName", "tabSampleInfo", Label, 94, 136, 3, 13, 0},
     {"lblLocalChar", "tabSampleInfo", Label, 752, 16, 57, 13, 0},
-    {"btnSpeichern", "tabSampleInfo", Button, 5, 104, 80, 25, 48}  /* grown from 75 */,
+    {"btnSpeichern", "tabSampleInfo", Button, 5, 104, 80, 25, 48} /* grown from 75 */,
     {"editInfo1", "tabSampleInfo", Edit, 5, 13, 200, 21, 0},
     {"editInfo2", "tabSampleInfo", Edit, 5, 44, 200, 21, 0},
     {"editInfo3", "tabSampleInfo", Edit, 5, 76, 200, 21, 0},
@@ -286,8 +317,8 @@ TEST(Layout, WindowChartAndTabArea) {
 TEST(Layout, LedColoursDesignCaptionsStatesAndTimer) {
   TForm1 form;
   const QHash<QString, TLedColor> colours = {
-      {"ledLoop", TLedColor::Yellow},    {"LedLoopTab1", TLedColor::Yellow}, {"ledSmpOff1", TLedColor::Red},
-      {"ledSmpOff2", TLedColor::Red},    {"ledSmpOff3", TLedColor::Red},
+      {"ledLoop", TLedColor::Yellow}, {"LedLoopTab1", TLedColor::Yellow}, {"ledSmpOff1", TLedColor::Red},
+      {"ledSmpOff2", TLedColor::Red}, {"ledSmpOff3", TLedColor::Red},
   };
   const QList<TZLed *> leds = form.findChildren<TZLed *>();
   EXPECT_EQ(leds.size(), 11 + 1 + 12);
@@ -301,8 +332,9 @@ TEST(Layout, LedColoursDesignCaptionsStatesAndTimer) {
     EXPECT_EQ(led->LedDelayBeforeFade(), 100);
   }
   const char *valves[12] = {"V11", "V12", "V13", "V14", "V15", "V16", "V17", "V2", "V3", "V4", "V5", "V6"};
-  const QList<TZLed *> lamps = {form.ledV1_0, form.ledV1_1, form.ledV1_2, form.ledV1_3, form.ledV1_4, form.ledV1_5,
-                                form.ledV2_0, form.ledV2_1, form.ledV2_2, form.ledV2_3, form.ledV2_4, form.ledV2_5};
+  const QList<TZLed *> lamps = {form.ledV1_0, form.ledV1_1, form.ledV1_2, form.ledV1_3,
+                                form.ledV1_4, form.ledV1_5, form.ledV2_0, form.ledV2_1,
+                                form.ledV2_2, form.ledV2_3, form.ledV2_4, form.ledV2_5};
   for (int i = 0; i < 12; ++i) EXPECT_EQ(lamps[i]->Caption(), QLatin1String(valves[i]));
 
   EXPECT_EQ(form.ServiceButton->text(), QStringLiteral("Service"));
@@ -310,7 +342,8 @@ TEST(Layout, LedColoursDesignCaptionsStatesAndTimer) {
   EXPECT_EQ(form.clBoxConnection->EditLabel()->text(), QStringLiteral("COM Ports"));
   for (QCheckBox *cb : {form.cbAutoflow1, form.cbAutoflow2, form.cbAutoflow3})
     EXPECT_EQ(cb->text(), QStringLiteral("Autoflow"));
-  EXPECT_EQ(form.memoDescription->toPlainText(), QStringLiteral("Zeile 1\nZeile 2\nZeile 3\nZeile 4\nZeile 5\n"));
+  EXPECT_EQ(form.memoDescription->toPlainText(),
+            QStringLiteral("Zeile 1\nZeile 2\nZeile 3\nZeile 4\nZeile 5\n"));
   EXPECT_EQ(form.ValueListEditor1->Strings(), QStringList({"Aceton=2,05"}));
   EXPECT_EQ(form.ValueListEditor2->Strings(), QStringList({"THT=1,00"}));
   EXPECT_EQ(form.ValueListEditor1->columnWidth(0), 138);
@@ -334,18 +367,20 @@ TEST(Layout, LedColoursDesignCaptionsStatesAndTimer) {
 
 TEST(Layout, FontsTheDescriptionStates) {
   TForm1 form;
-  auto px = [&](const char *name) { return form.findChild<QWidget *>(QLatin1String(name))->font().pixelSize(); };
+  auto px = [&](const char *name) {
+    return form.findChild<QWidget *>(QLatin1String(name))->font().pixelSize();
+  };
   auto bold = [&](const char *name) { return form.findChild<QWidget *>(QLatin1String(name))->font().bold(); };
   struct F {
     const char *name;
     int px;
     bool bold;
   } fonts[] = {
-      {"lblRuntime", 19, true},  {"lblFlowVal", 19, true},     {"lblFlowDim", 19, true},
+      {"lblRuntime", 19, true},     {"lblFlowVal", 19, true},     {"lblFlowDim", 19, true},
       {"lblFlowValTab1", 16, true}, {"lblFlowDimTab1", 16, true}, {"LMDLabel1", 13, true},
-      {"LMDLabel2", 13, true},   {"lmdlblFLOW", 13, true},     {"groupStatus", 9, true},
-      {"groupboxFactors", 9, true}, {"lblStart", 11, false},   {"ledZero", 11, false},
-      {"btnStart", 11, false},   {"editStart", 11, false},     {"btnVentilblockSet", 11, false},
+      {"LMDLabel2", 13, true},      {"lmdlblFLOW", 13, true},     {"groupStatus", 9, true},
+      {"groupboxFactors", 9, true}, {"lblStart", 11, false},      {"ledZero", 11, false},
+      {"btnStart", 11, false},      {"editStart", 11, false},     {"btnVentilblockSet", 11, false},
   };
   for (const F &f : fonts) {
     EXPECT_EQ(px(f.name), f.px) << f.name;

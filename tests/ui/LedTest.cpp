@@ -32,7 +32,8 @@ struct FlashRecorder {
       events << QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
     });
     TLedThread::SetSleepFunction([this](int ms) {
-      QMetaObject::invokeMethod(qApp, [] {}, Qt::BlockingQueuedConnection);
+      QMetaObject::invokeMethod(
+          qApp, [] {}, Qt::BlockingQueuedConnection);
       std::lock_guard<std::mutex> lock(m);
       events << QStringLiteral("sleep %1").arg(ms);
     });
@@ -89,9 +90,9 @@ TEST(Led, ShadeFollowsColourAndState) {
     bool on;
     QColor shade;
   } cases[] = {
-      {TLedColor::Green, true, QColor(0, 255, 0)},     {TLedColor::Green, false, QColor(0, 128, 0)},
-      {TLedColor::Yellow, true, QColor(255, 255, 0)},  {TLedColor::Yellow, false, QColor(128, 128, 0)},
-      {TLedColor::Red, true, QColor(255, 0, 0)},       {TLedColor::Red, false, QColor(128, 0, 0)},
+      {TLedColor::Green, true, QColor(0, 255, 0)},    {TLedColor::Green, false, QColor(0, 128, 0)},
+      {TLedColor::Yellow, true, QColor(255, 255, 0)}, {TLedColor::Yellow, false, QColor(128, 128, 0)},
+      {TLedColor::Red, true, QColor(255, 0, 0)},      {TLedColor::Red, false, QColor(128, 0, 0)},
   };
   for (const Case &c : cases) {
     TZLed led;
@@ -136,16 +137,34 @@ TEST(Led, FlashStepsWithEachFadeSpeed) {
   const QString s100 = QStringLiteral("sleep 100"), s50 = QStringLiteral("sleep 50");
   const Case cases[] = {
       // The Part's example: an off yellow LED flashes bright, then six steps down, then dark.
-      {"yellow off 20", TLedColor::Yellow, false, 20, true,
+      {"yellow off 20",
+       TLedColor::Yellow,
+       false,
+       20,
+       true,
        {Rgb(255, 255, 0), s100, Rgb(235, 235, 0), s50, Rgb(215, 215, 0), s50, Rgb(195, 195, 0), s50,
         Rgb(175, 175, 0), s50, Rgb(155, 155, 0), s50, Rgb(135, 135, 0), s50, Rgb(128, 128, 0)}},
-      {"green on 20", TLedColor::Green, true, 20, true,
-       {Rgb(0, 128, 0), s100, Rgb(0, 148, 0), s50, Rgb(0, 168, 0), s50, Rgb(0, 188, 0), s50, Rgb(0, 208, 0), s50,
-        Rgb(0, 228, 0), s50, Rgb(0, 248, 0), s50, Rgb(0, 255, 0)}},
+      {"green on 20",
+       TLedColor::Green,
+       true,
+       20,
+       true,
+       {Rgb(0, 128, 0), s100, Rgb(0, 148, 0), s50, Rgb(0, 168, 0), s50, Rgb(0, 188, 0), s50, Rgb(0, 208, 0),
+        s50, Rgb(0, 228, 0), s50, Rgb(0, 248, 0), s50, Rgb(0, 255, 0)}},
       // 128 + 127 = 255: one step straight to full brightness.
-      {"red on 127", TLedColor::Red, true, 127, true, {Rgb(128, 0, 0), s100, Rgb(255, 0, 0), s50, Rgb(255, 0, 0)}},
+      {"red on 127",
+       TLedColor::Red,
+       true,
+       127,
+       true,
+       {Rgb(128, 0, 0), s100, Rgb(255, 0, 0), s50, Rgb(255, 0, 0)}},
       // 255 - 127 = 128: one step to the dark level.
-      {"red off 127", TLedColor::Red, false, 127, true, {Rgb(255, 0, 0), s100, Rgb(128, 0, 0), s50, Rgb(128, 0, 0)}},
+      {"red off 127",
+       TLedColor::Red,
+       false,
+       127,
+       true,
+       {Rgb(255, 0, 0), s100, Rgb(128, 0, 0), s50, Rgb(128, 0, 0)}},
       // 128 and more wrap below 128 at once: no intermediate steps either way.
       {"green on 128", TLedColor::Green, true, 128, true, {Rgb(0, 128, 0), s100, Rgb(0, 255, 0)}},
       {"green off 128", TLedColor::Green, false, 128, true, {Rgb(0, 255, 0), s100, Rgb(0, 128, 0)}},
@@ -154,7 +173,11 @@ TEST(Led, FlashStepsWithEachFadeSpeed) {
       {"green off 0", TLedColor::Green, false, 0, true, {Rgb(0, 255, 0), s100, Rgb(0, 128, 0)}},
       {"green on 0 unsmooth", TLedColor::Green, true, 0, false, {Rgb(0, 128, 0), s100, Rgb(0, 255, 0)}},
       // Without smoothing: hold 100 ms plus seven 50 ms waits (148..248, then 268 mod 256).
-      {"green on unsmooth", TLedColor::Green, true, 20, false,
+      {"green on unsmooth",
+       TLedColor::Green,
+       true,
+       20,
+       false,
        {Rgb(0, 128, 0), s100, s50, s50, s50, s50, s50, s50, s50, Rgb(0, 255, 0)}},
   };
   for (const Case &c : cases) {
@@ -174,7 +197,9 @@ TEST(Led, FlashEndsInTheShadeOfTheStateAtItsEnd) {
   std::atomic<int> pauses{0};
   TLedThread::SetSleepFunction([&](int) {
     // Halfway through the fade the program switches the LED on.
-    if (++pauses == 3) QMetaObject::invokeMethod(&led, [&] { led.SetLedOn(true); }, Qt::BlockingQueuedConnection);
+    if (++pauses == 3)
+      QMetaObject::invokeMethod(
+          &led, [&] { led.SetLedOn(true); }, Qt::BlockingQueuedConnection);
   });
   QList<QColor> applied;
   QObject::connect(&led, &TZLed::ColorApplied, [&](const QColor &c) { applied << c; });
@@ -218,7 +243,9 @@ TEST(Led, DestroyedDuringFlashEndsTheWorkerQuietly) {
   auto *led2 = new TZLed;
   std::atomic<int> pauses{0};
   TLedThread::SetSleepFunction([&](int) {
-    if (++pauses == 3) QMetaObject::invokeMethod(qApp, [&] { delete led2; }, Qt::BlockingQueuedConnection);
+    if (++pauses == 3)
+      QMetaObject::invokeMethod(
+          qApp, [&] { delete led2; }, Qt::BlockingQueuedConnection);
   });
   led2->Flash();
   EXPECT_TRUE(TLedThread::WaitForAll());

@@ -95,8 +95,9 @@ TEST(ValueListEditor, MouseDownReportsButtonAndControlCoordinates) {
     at = QPoint(x, y);
   });
   const QPoint inViewport(30, 5);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(inViewport), list.viewport()->mapToGlobal(QPointF(inViewport)),
-                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(inViewport),
+                    list.viewport()->mapToGlobal(QPointF(inViewport)), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
   QCoreApplication::sendEvent(list.viewport(), &press);
   EXPECT_EQ(button, Qt::LeftButton);
   EXPECT_EQ(at, list.viewport()->mapTo(&list, inViewport));  // below the title row
@@ -135,7 +136,7 @@ TEST(LabeledMemo, KeyFilterMayReplaceOrSwallowTheCharacter) {
   memo->OnKeyPress = [&](QChar &key) {
     seen << key;
     if (key == QLatin1Char('x')) key = QChar();            // swallowed
-    if (key == QLatin1Char('y')) key = QLatin1Char('\r'); // becomes a line break
+    if (key == QLatin1Char('y')) key = QLatin1Char('\r');  // becomes a line break
   };
   Key(memo, Qt::Key_A, QStringLiteral("a"));
   Key(memo, Qt::Key_X, QStringLiteral("x"));
@@ -219,8 +220,8 @@ TEST(Focus, DestroyingTheWindowIsNoExit) {
 TEST(LabeledEdit, DropIsAskedOfTheHookAndInsertsNothing) {
   // Qt delivers drops only inside a real drag; call the handler directly.
   struct Field : TLabeledEdit {
-    using TLabeledEdit::TLabeledEdit;
     using TLabeledEdit::dropEvent;
+    using TLabeledEdit::TLabeledEdit;
   };
   QWidget parent;
   auto *field = new Field(&parent, TLabelPosition::Right);
