@@ -11,9 +11,14 @@
 #include <memory>
 
 #include <QLocale>
+#include <QStringList>
+#include <array>
+#include <cstdint>
 
 #include "core/DateTime.h"
+#include "core/IniFile.h"
 #include "link/Dispatch.h"
+#include "setup/Setpoints.h"
 #include "link/DiagLog.h"
 #include "link/LineReceiver.h"
 
@@ -58,6 +63,27 @@ class TForm1 : public QMainWindow {
   // Ask the program to end once the current handler (the start-up) has finished.
   void RequestTerminate() { TerminateRequested = true; }
   bool TerminateRequested = false;
+  int ExitCode = 0;  // non-zero when the start-up ended the program
+  // The start-up steps (FormCreate runs them and reports an error that ends them).
+  void StartUp();
+  bool IdentifyConverters();
+  void EndProgram(const QString &message);  // message, then the program ends (exit code 1)
+  void LoadFactorsAndFlows();
+  void LoadSubstanceLists();
+  void SetupChartAxes();
+  void ShowCalibrationState();
+  void SetConnectionItem(int index, const QString &text, bool checked);
+  QString FlowText(double v) const;    // fixed, one decimal
+  QString FactorText(double v) const;  // fixed, two decimals
+  // Settings values that could not be read (the default was taken); shown once.
+  QStringList SettingsProblems;
+  double ReadSettingFloat(const QString &section, const QString &key, double def);
+  void ReportSettingsProblems();
+  // Tick steps owned by the run and signal subsystems (hooks until they are written).
+  void DataDrainStep();
+  void DelayedStartStep();
+  void RunTimeRefresh();
+  void RunStateStep();
 
  protected:
   void closeEvent(QCloseEvent *event) override;
@@ -91,6 +117,7 @@ class TForm1 : public QMainWindow {
   QString SettingsFile() const;
   QString ProgramDir() const;
   QString ProgramDirOverride;  // tests run the window from a folder of their own
+  zelvo::TIniFile Settings() const { return zelvo::TIniFile(SettingsFile()); }
 
   // ===================================================================== link (src/link)
   // Creates ComPort1 and ComPort2 and wires their receive events (src/link/Form1Link.cpp).
@@ -122,12 +149,25 @@ class TForm1 : public QMainWindow {
   // the memo keeps the latest 9 lines.
   void ServiceButtonClick();
   void LMDMemo1Change();
-
+  // Dispatch and status polling, steps of the tick (src/link/Form1Dispatch.cpp).
+  zelvo::PollList PollList;  // built at the end of the start-up; cursor in Timer1's Tag
+  int MaxCmdStack = 0;       // the longest CommandQueue seen (diagnosis)
+  bool UpdateTime = false;   // the run time is to be sent to the instrument display
+  int intAD1Status = 0;      // last status of the first converter
+  std::uint8_t InstrumentStateByte = 0, HeatingStateByte = 0xFF;
+  void SendStep();
+  void PollListStep();
+  void ReplyStep();
+  void RunTimeStep();
+  bool ApplyReply(QChar key, const QString &s);  // false: data missing or malformed
+  void HeatingSequence(std::uint8_t b);
 
   // ===================================================================== run (src/run)
   int runTag = 0;  // state of the run sequencer; 0 = no run
   // Held command bytes (active-low images of the instrument's registers).
-  unsigned char ValveByte1 = 0xFF, ValveByte2 = 0xFF, LampByte = 0xEF;
+  std::uint8_t ValveByte1 = 0xFF, ValveByte2 = 0xFF, LampByte = 0xEF;
+  std::array<zelvo::TZLed *, 6> ValveLamps(int bank) const;
+  zelvo::TZLed *ValveLamp(int x) const;  // lamp of valve number x, or null
   void ValveSet(int x);
   void ValveReset(int x);
   void DispSet(int x);
@@ -147,6 +187,9 @@ class TForm1 : public QMainWindow {
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
+  void SetpointSet(zelvo::SetpointId id);    // what every Set button does
+  void SetpointStore(zelvo::SetpointId id);  // what every Update... store operation does
+  void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
   void btnVentilBlockSetClick();
   void btnMesskammerSetClick();

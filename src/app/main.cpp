@@ -1,11 +1,14 @@
-#include <QApplication>
-
+#include "app/Application.h"
 #include "app/Zelvo730_Main.h"
 
 int main(int argc, char *argv[]) {
-  QApplication app(argc, argv);
+  TApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("Zelvo730"));
   TForm1 form;
   form.FormCreate();
+  // The start-up ended the program (no converter, a port that cannot be opened): the
+  // window is never shown.
+  if (form.TerminateRequested) return form.ExitCode != 0 ? form.ExitCode : 1;
   form.show();
   return app.exec();
 }

@@ -1,0 +1,159 @@
+// The set-point panel: Set buttons (range check, store, send), switches and toggles.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/Zelvo730_Main.h"
+#include "core/IniFile.h"
+#include "core/NumberText.h"
+#include "ui/Widgets.h"
+#include "core/Language.h"
+#include "setup/Setpoints.h"
+#include "ui/Dialogs.h"
+
+using namespace zelvo;
+
+namespace {
+struct SetpointBinding {
+  QLineEdit *TForm1::*edit;
+  int TForm1::*field;
+};
+
+SetpointBinding Binding(SetpointId id) {
+  switch (id) {
+    case SetpointId::Ventilblock: return {&TForm1::editVentilblock, &TForm1::TempVentilblock};
+    case SetpointId::Messkammer: return {&TForm1::editMesskammer, &TForm1::TempMesskammer};
+    case SetpointId::Emmision: return {&TForm1::editEmmision, &TForm1::TempEmissionskammer};
+    case SetpointId::Transfer: return {&TForm1::editTransfer, &TForm1::TempTransferline};
+    case SetpointId::HVoltage: return {&TForm1::editHvoltage, &TForm1::Hochspannung};
+    case SetpointId::FPDAir: return {&TForm1::editFPDAir, &TForm1::AirFPD};
+    case SetpointId::FPDH2: return {&TForm1::editFPDH2, &TForm1::H2FPD};
+    case SetpointId::H2: return {&TForm1::edH2, &TForm1::iH2Set};
+    case SetpointId::Air: return {&TForm1::edAir, &TForm1::iAirSet};
+    case SetpointId::Carrier: return {&TForm1::edCarrier, &TForm1::iCarrierSet};
+  }
+  return {nullptr, nullptr};
+}
+}  // namespace
+
+// Set button: read the field (a text that is no whole number aborts with a conversion
+// error), clamp with a message, write back, store, send on the quantity's path.
+void TForm1::SetpointSet(SetpointId id) {
+  const SetpointBinding b = Binding(id);
+  QLineEdit *edit = this->*b.edit;
+  const int typed = StrToInt(edit->text());
+  const ClampResult r = ClampSetpoint(id, typed);
+  if (r.outOfRange) Dialogs::Information(this, windowTitle(), SetpointRangeMessage(id, ID));
+  edit->setText(QString::number(r.value));
+  SetpointStore(id);
+  const QString cmd = SetpointCommand(id, this->*b.field);
+  if (SetpointOf(id).queued)
+    FifoPutString(cmd);
+  else
+    SendAndWait(ComPort1, cmd);
+}
+
+void TForm1::SetpointStore(SetpointId id) {
+  const SetpointBinding b = Binding(id);
+  this->*b.field = StrToInt((this->*b.edit)->text());
+  Settings().WriteInteger("Preferences", SetpointOf(id).key, this->*b.field);
+}
+
+void TForm1::btnVentilBlockSetClick() { SetpointSet(SetpointId::Ventilblock); }
+void TForm1::btnMesskammerSetClick() { SetpointSet(SetpointId::Messkammer); }
+void TForm1::btnEmissionSetClick() { SetpointSet(SetpointId::Emmision); }
+void TForm1::btnTransferSetClick() { SetpointSet(SetpointId::Transfer); }
+void TForm1::btnHVoltageSetClick() { SetpointSet(SetpointId::HVoltage); }
+void TForm1::btnFPDAirSetClick() { SetpointSet(SetpointId::FPDAir); }
+void TForm1::btnFPDH2SetClick() { SetpointSet(SetpointId::FPDH2); }
+void TForm1::btnH2SetClick() { SetpointSet(SetpointId::H2); }
+void TForm1::btnAirSetClick() { SetpointSet(SetpointId::Air); }
+void TForm1::btnCarrierSetClick() { SetpointSet(SetpointId::Carrier); }
+
+void TForm1::UpdateVentilblock() { SetpointStore(SetpointId::Ventilblock); }
+void TForm1::UpdateMesskammer() { SetpointStore(SetpointId::Messkammer); }
+void TForm1::UpdateEmmision() { SetpointStore(SetpointId::Emmision); }
+void TForm1::UpdateTransfer() { SetpointStore(SetpointId::Transfer); }
+void TForm1::UpdateHVoltage() { SetpointStore(SetpointId::HVoltage); }
+void TForm1::UpdateFPDAir() { SetpointStore(SetpointId::FPDAir); }
+void TForm1::UpdateFPDH2() { SetpointStore(SetpointId::FPDH2); }
+void TForm1::UpdateH2() { SetpointStore(SetpointId::H2); }
+void TForm1::UpdateAir() { SetpointStore(SetpointId::Air); }
+void TForm1::UpdateCarrier() { SetpointStore(SetpointId::Carrier); }
+
+void TForm1::SetToggle(QPushButton *btn, bool down, bool setState) {
+  if (!btn) return;
+  if (setState) btn->setChecked(down);
+  btn->setText(GetLangString(ID, down ? 23 : 26));
+}
+
+void TForm1::TransferOnOff(bool on) {
+  SetToggle(btnTransferAn, on, true);
+  SendAndWait(ComPort1, on ? "<TO1\r" : "<TO0\r");
+}
+
+void TForm1::EmissionOnOff(bool on) {
+  SetToggle(btnEmissionAn, on, true);
+  SendAndWait(ComPort1, on ? "<EO1\r" : "<EO0\r");
+}
+
+void TForm1::PMTOnOff(bool on) {
+  SetToggle(btnHVoltageAn, on, true);
+  if (!on) SendAndWait(ComPort1, "<HS0000\r");
+  SendAndWait(ComPort1, on ? "<HO1\r" : "<HO0\r");
+}
+
+void TForm1::FPDAirOnOff(bool on) {
+  if (on) btnFPDAirSetClick();
+  SetToggle(btnFPDAirAN, on, false);
+  if (!on) SendAndWait(ComPort1, "<XS0000\r");
+  SendAndWait(ComPort1, on ? "<XO1\r" : "<XO0\r");
+}
+
+void TForm1::FPDH2OnOff(bool on) {
+  if (on) btnFPDH2SetClick();
+  SetToggle(btnFPDH2An, on, false);
+  if (!on) SendAndWait(ComPort1, "<YS0000\r");
+  SendAndWait(ComPort1, on ? "<YO1\r" : "<YO0\r");
+}
+
+void TForm1::btnTransferAnClick() {
+  btnTransferSetClick();
+  TransferOnOff(btnTransferAn->isChecked());
+}
+
+void TForm1::btnEmissionAnClick() {
+  btnEmissionSetClick();
+  EmissionOnOff(btnEmissionAn->isChecked());
+}
+
+void TForm1::btnHVoltageAnClick() {
+  btnHVoltageSetClick();
+  PMTOnOff(btnHVoltageAn->isChecked());
+}
+
+void TForm1::btnFPDAirANClick() { FPDAirOnOff(btnFPDAirAN->isChecked()); }
+void TForm1::btnFPDH2AnClick() { FPDH2OnOff(btnFPDH2An->isChecked()); }
+
+void TForm1::btnMesskammerAnClick() {
+  btnMesskammerSetClick();
+  const bool down = btnMesskammerAn->isChecked();
+  SetToggle(btnMesskammerAn, down, false);
+  FifoPutString(down ? "<SO1\r" : "<SO0\r");
+}
+
+void TForm1::btnVentilblockAnClick() {
+  btnVentilBlockSetClick();
+  const bool down = btnVentilblockAn->isChecked();
+  SetToggle(btnVentilblockAn, down, false);
+  FifoPutString(down ? "<VO1\r" : "<VO0\r");
+}
+
+void TForm1::btnIgnitionClick() { SendAndWait(ComPort1, "<ZZ\r"); }
+
+void TForm1::edH2Enter() { edH2->setText(QString::number(iH2Set)); }
+void TForm1::edAirEnter() { edAir->setText(QString::number(iAirSet)); }
+void TForm1::edCarrierEnter() { edCarrier->setText(QString::number(iCarrierSet)); }
+void TForm1::edH2Exit() { iH2Set = StrToInt(edH2->text()); }
+void TForm1::edAirExit() { iAirSet = StrToInt(edAir->text()); }
+void TForm1::edCarrierExit() { iCarrierSet = StrToInt(edCarrier->text()); }
