@@ -1,0 +1,196 @@
+// The start-up sequence against instruments played in the test, on the test clock: the
+// requests and their framings, the queued commands, the identification failures, the port
+// swap and the fall-back to FID.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTimer>
+#include <vector>
+
+#include "FakeInstrument.h"
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "core/Language.h"
+#include "core/Settings.h"
+#include "core/Utils.h"
+#include "link/ComPort.h"
+#include "ui/Dialogs.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::SetManual(ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
+    Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    ASSERT_TRUE(dir.isValid());
+    CreateSettingsFileIfMissing(dir.filePath("Zelvo730.ini"), dir.path());
+    ini.WriteString("Language", "Code", "US");
+    ini.WriteString("Communication", "ComPortA", dir.filePath("missing-a"));
+    ini.WriteString("Communication", "ComPortB", dir.filePath("missing-b"));
+    for (const char *list : {"CH-Substanzen.txt", "S-Substanzen.txt"}) {
+      QFile f(dir.filePath(list));
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write("Aceton=2,05\r\n");
+    }
+  }
+  void TearDown() override {
+    Dialogs::ClearSink();
+    Clock::SetReal();
+  }
+
+  void Run() {
+    form = std::make_unique<TForm1>();
+    form->ProgramDirOverride = dir.path();
+    form->DiagLog.SetEchoToStderr(false);
+    form->FormCreate();
+    for (int i = 0; i < 5; ++i) Clock::WaitProcessingEvents(10);  // let the instruments read the rest
+  }
+
+  QStringList Queue() const { return QStringList(form->CommandQueue.begin(), form->CommandQueue.end()); }
+
+  QTemporaryDir dir;
+  TIniFile ini{dir.filePath("Zelvo730.ini")};
+  std::vector<DialogMessage> messages;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(Startup, FidIdentifiesSetsAndQueuesInOrder) {
+  FakeInstrument fid;
+  fid.Air = 650;  // differs from the program's 700: the air set point is sent again
+  ini.WriteString("Communication", "ComPortA", fid.Path());
+  Run();
+  EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+  EXPECT_FALSE(form->TerminateRequested);
+  EXPECT_TRUE(fid.Raw.startsWith("\r\n<SN\r\n"));
+  EXPECT_EQ(fid.Lines, QStringList({"<SN", "<Y1", "<X000:00:00", "<FA", "<BC", "<WC", "<CC", "<XS01F4", "<YS0258",
+                                    "<ES3A98", "<TS3A98", "<HS0064"}));
+  EXPECT_EQ(Queue(), QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r",
+                                  "<BS02BC\r", "<PSFF\r", "<V1SFF\r", "<V2SFF\r", "<LSEF\r", "<DG\r",
+                                  "<12Z0100\r", "<R0\r"}));
+  EXPECT_EQ(form->sSerialNumber, "SN4-0001");
+  EXPECT_EQ(form->clBoxConnection->ItemText(0), fid.Path() + " SN4-0001");
+  EXPECT_TRUE(form->clBoxConnection->Checked(0));
+  EXPECT_EQ(form->clBoxConnection->ItemText(1), dir.filePath("missing-b") + " --------");
+  EXPECT_EQ(form->PollList.size(), 9u);
+  EXPECT_FALSE(form->HasFlowSensor);
+  EXPECT_FALSE(form->lblFlowVal->isVisibleTo(form.get()));
+  EXPECT_FALSE(form->btnIgnition->isEnabled());
+  EXPECT_FALSE(form->btnHVoltageAn->isEnabled());
+  EXPECT_TRUE(form->btnStart->isEnabled());
+  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_EQ(form->statusbarRun->Text(), "No measure");
+  EXPECT_EQ(form->windowTitle(), "ZELVO730-PC-FLOW-EPC " + VersionText());
+  EXPECT_EQ(form->lblMesskammer->text(), QString::fromUtf8("--- °C"));
+  EXPECT_EQ(form->lblHVoltage->text(), "---- V");
+}
+
+TEST_F(Startup, IdentificationFailuresEndTheProgram) {
+  const QString prog = "Programm : ZELVO730-PC\r" + VersionText() + "\r";
+  {
+    FakeInstrument silent;
+    silent.Silent = true;
+    ini.WriteString("Communication", "ComPortA", silent.Path());
+    Run();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, prog + silent.Path() + ": " + GetLangString(1000, 91) + "\r");
+    EXPECT_TRUE(form->TerminateRequested);
+    EXPECT_NE(form->ExitCode, 0);
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->ComPort1->Active());
+  }
+  messages.clear();
+  {
+    FakeInstrument noI2c(":SN2-0002");
+    ini.WriteString("Communication", "ComPortA", noI2c.Path());
+    Run();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, prog + GetLangString(1000, 90) + "\r");
+    EXPECT_TRUE(form->TerminateRequested);
+  }
+  messages.clear();
+  {
+    ini.WriteString("Communication", "ComPortA", dir.filePath("missing-a"));
+    Run();  // the port does not exist: its own message (German text 27), then the end
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, GetLangString(0, 27));
+    EXPECT_EQ(messages[0].title, dir.filePath("missing-a"));
+    EXPECT_EQ(messages[1].text, prog + GetLangString(1000, 91) + "\r");
+    EXPECT_TRUE(form->TerminateRequested);
+  }
+}
+
+TEST_F(Startup, FidFpdSwapsPortsWhenTheFidConverterIsOnTheSecond) {
+  FakeInstrument fpd(":SN2-0002"), fid(":SN4-0001");
+  ini.WriteString("DeviceTyp", "Typ", "FIDFPD");
+  ini.WriteString("Communication", "ComPortA", fpd.Path());  // wired the wrong way round
+  ini.WriteString("Communication", "ComPortB", fid.Path());
+  Run();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(form->ComPort1->DeviceName(), fid.Path());
+  EXPECT_EQ(form->ComPort2->DeviceName(), fpd.Path());
+  EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FIDFPD);
+  EXPECT_TRUE(fid.Raw.startsWith("\r<SN\r"));
+  // The FPD converter was asked twice: once as port 1, once as port 2; then its stream stops.
+  EXPECT_EQ(fpd.Lines, QStringList({"<SN", "<SN", "<12Z0100"}));
+  // The 20 requests of an FPD start-up went to the FID converter after the swap; with the
+  // two identifications of the FPD converter that makes 22.
+  EXPECT_EQ(fid.Lines.size(), 20);
+  EXPECT_EQ(fid.Lines.mid(1, 8), QStringList({"<EO0", "<TO0", "<HS0000", "<HO0", "<YS0000", "<YO0",
+                                              "<XS0000", "<XO0"}));
+  EXPECT_EQ(form->clBoxConnection->ItemText(1), fpd.Path() + " SN2-0002");
+  EXPECT_EQ(form->PollList.size(), 14u);
+  EXPECT_TRUE(form->btnIgnition->isEnabled());
+}
+
+TEST_F(Startup, FidFpdWithoutItsSecondPortFallsBackToFid) {
+  FakeInstrument fid;
+  ini.WriteString("DeviceTyp", "Typ", "FIDFPD");
+  ini.WriteString("Communication", "ComPortA", fid.Path());
+  Run();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].text, GetLangString(0, 27));  // port B unknown to the system
+  EXPECT_EQ(messages[1].text, GetLangString(1000, 92));
+  EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FID);
+  EXPECT_EQ(form->PollList.size(), 9u);
+  EXPECT_FALSE(form->btnFPDH2An->isEnabled());
+  EXPECT_FALSE(form->btnIgnition->isEnabled());
+  EXPECT_FALSE(form->clBoxConnection->Checked(1));
+  EXPECT_TRUE(form->Timer1->isActive());
+}
+
+// A value in the wrong regional format no longer stops the start-up half way: it is
+// reported with its key, the default is used, and the program runs.
+TEST_F(Startup, UnreadableFloatTakesItsDefaultAndTheStartUpGoesOn) {
+  FakeInstrument fid;
+  fid.FaReply = ":FA01";
+  ini.WriteString("Communication", "ComPortA", fid.Path());
+  ini.WriteString("Measurement", "LimitFID", "1;5");
+  Run();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].kind, DialogMessage::Warning);
+  EXPECT_TRUE(messages[0].text.contains("LimitFID"));
+  EXPECT_TRUE(messages[0].text.contains("1;5"));
+  EXPECT_DOUBLE_EQ(form->LimitFID, 100);
+  EXPECT_TRUE(form->HasFlowSensor);
+  EXPECT_EQ(form->PollList.size(), 10u);
+  EXPECT_EQ(form->lblFlowVal->text(), "0");
+  EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(Startup, NewSettingsFileStartsInGermanOnTheCreationValues) {
+  QFile::remove(dir.filePath("Zelvo730.ini"));
+  Run();  // COM2 does not exist here: the program ends after the port message
+  EXPECT_EQ(form->ID, 0);
+  EXPECT_EQ(form->lblLocalChar->text(), "< , >");
+  EXPECT_EQ(form->ComPort1->DeviceName(), "COM2");
+  EXPECT_EQ(form->rgStandard->ItemIndex(), 1);
+  EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FID);
+  EXPECT_TRUE(QFile::exists(dir.filePath("Zelvo730.ini")));
+}
+
+}  // namespace
