@@ -1,0 +1,169 @@
+// The tick's reply step: one status reply taken per call and shown, the held bytes with
+// their commands, the heating sequence, malformed data ignored.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "ui/Dialogs.h"
+#include "ui/TZeLed.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+class ReplyStep : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::SetManual(ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
+    Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    form.ProgramDirOverride = dir.path();
+    form.DiagLog.SetEchoToStderr(false);
+    form.ID = 1000;
+  }
+  void TearDown() override {
+    Dialogs::ClearSink();
+    Clock::SetReal();
+  }
+  void Reply(const QString &line) {
+    form.ReplyQueue.push_back(line);
+    form.ReplyStep();
+  }
+  QStringList TakeQueue() {
+    QStringList q(form.CommandQueue.begin(), form.CommandQueue.end());
+    form.CommandQueue.clear();
+    return q;
+  }
+
+  QTemporaryDir dir;
+  TForm1 form;
+  std::vector<DialogMessage> messages;
+};
+
+TEST_F(ReplyStep, StatusDisplaysShowTheReportedValues) {
+  const struct {
+    const char *reply;
+    TLabel *TForm1::*label;
+    const char *text;  // UTF-8
+  } cases[] = {
+      {":SG0113", &TForm1::lblMesskammer, "27.5°C"},  // tenths, text 18 directly after
+      {":SGFFF6", &TForm1::lblMesskammer, "-1.0°C"},
+      {":VG0258", &TForm1::lblVentilblock, "60.0°C"},
+      {":EG3A98", &TForm1::lblEmmision, "150 °C"},  // hundredths, whole degrees, a space
+      {":EGFF9C", &TForm1::lblEmmision, "-1 °C"},
+      {":TG3A98", &TForm1::lblTransfer, "150 °C"},
+      {":HG02BC", &TForm1::lblHVoltage, "700 V"},
+      {":XG01F4", &TForm1::lblFPDAir, "500 AIR mbar"},
+      {":YG0258", &TForm1::lblFPDH2, "600 H2 mbar"},
+      {":FG0064", &TForm1::lblFlowVal, "100"},
+  };
+  for (const auto &c : cases) {
+    Reply(QString::fromLatin1(c.reply));
+    EXPECT_EQ((form.*c.label)->text(), QString::fromUtf8(c.text)) << c.reply;
+  }
+  EXPECT_EQ(form.lblFlowValTab1->text(), "100");
+  Reply(":FX12");  // another flow line only copies the flow display
+  EXPECT_EQ(form.lblFlowValTab1->text(), "100");
+  EXPECT_TRUE(TakeQueue().isEmpty());
+  // Each reply taken is echoed in the service console.
+  EXPECT_TRUE(form.LMDMemo1->toPlainText().endsWith(":FX12"));
+}
+
+TEST_F(ReplyStep, PressuresConverterStatusAndLampByte) {
+  Reply(":BG02BC");
+  Reply(":WG0258");
+  Reply(":CG03E8");
+  EXPECT_EQ(form.edAir->text(), "700");
+  EXPECT_EQ(form.edH2->text(), "600");
+  EXPECT_EQ(form.edCarrier->text(), "1000");
+  Reply(":12AS118");
+  EXPECT_EQ(form.intAD1Status, 118);
+  Reply(":12AS");
+  EXPECT_EQ(form.intAD1Status, 103);
+  Reply(":LG6F");
+  EXPECT_EQ(form.LampByte, 0x6F);
+  EXPECT_TRUE(TakeQueue().isEmpty());  // adopting the lamp byte sends nothing
+}
+
+TEST_F(ReplyStep, PressureFieldWithFocusKeepsTheOperatorsText) {
+  form.show();
+  QApplication::setActiveWindow(&form);
+  form.edH2->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(form.edH2->hasFocus());
+  form.edH2->setText("650");
+  Reply(":WG0258");
+  EXPECT_EQ(form.edH2->text(), "650");
+}
+
+TEST_F(ReplyStep, LoopStateFollowsTheInstrumentOnChangeOnly) {
+  form.LampByte = 0xEF;
+  Reply(":DG00");  // the held byte is 0 already: nothing
+  EXPECT_TRUE(TakeQueue().isEmpty());
+  Reply(":DG01");
+  EXPECT_TRUE(form.ledLoop->LedOn());
+  EXPECT_EQ(form.LampByte, 0xE7);
+  EXPECT_EQ(TakeQueue(), QStringList({"<LSE7\r"}));
+  Reply(":DG01");
+  EXPECT_TRUE(TakeQueue().isEmpty());
+  Reply(":DG00");
+  EXPECT_FALSE(form.ledLoop->LedOn());
+  EXPECT_EQ(TakeQueue(), QStringList({"<LSEF\r"}));
+}
+
+TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
+  form.editMesskammer->setText("27");
+  form.editVentilblock->setText("60");
+  Reply(":PGFC");  // both heatings on (bits 0 and 1 clear), bits 6 and 7 set
+  EXPECT_TRUE(form.btnMesskammerAn->isChecked());
+  EXPECT_TRUE(form.btnVentilblockAn->isChecked());
+  EXPECT_EQ(form.btnMesskammerAn->text(), "On");
+  // The set points went out with the blocking request (on this closed port: the port's
+  // message, and the wait runs out on the test clock); the switches are queued.
+  EXPECT_EQ(TakeQueue(), QStringList({"<SO1\r", "<VO1\r", "<PSCF\r"}));
+  EXPECT_EQ(form.HeatingStateByte, 0xFC);
+  Reply(":PGFC");
+  EXPECT_TRUE(TakeQueue().isEmpty());
+  Reply(":PGFF");
+  EXPECT_FALSE(form.btnMesskammerAn->isChecked());
+  EXPECT_EQ(form.btnMesskammerAn->text(), "Off");
+  EXPECT_EQ(TakeQueue(), QStringList({"<SO0\r", "<VO0\r", "<PSFF\r"}));
+}
+
+TEST_F(ReplyStep, ValveReportsRedrawTheBankLamps) {
+  form.ValveByte1 = 0xFE;
+  form.ValveByte2 = 0xF7;
+  Reply(":V1G00");
+  EXPECT_TRUE(form.ledV1_0->LedOn());
+  EXPECT_FALSE(form.ledV1_1->LedOn());
+  EXPECT_FALSE(form.ledV2_3->LedOn());
+  Reply(":V2G00");
+  EXPECT_TRUE(form.ledV2_3->LedOn());
+}
+
+TEST_F(ReplyStep, MalformedAndShortRepliesChangeNothing) {
+  form.lblMesskammer->setText("before");
+  form.intAD1Status = 5;
+  for (const char *r : {":SG01X3", ":SG01", ":SG", ":12AS1X8", ":12AS1", ":DGZZ", ":PG", ":HG-001", ""}) Reply(r);
+  EXPECT_EQ(form.lblMesskammer->text(), "before");
+  EXPECT_EQ(form.intAD1Status, 5);
+  EXPECT_EQ(form.InstrumentStateByte, 0);
+  EXPECT_EQ(form.HeatingStateByte, 0xFF);
+  EXPECT_TRUE(TakeQueue().isEmpty());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ReplyStep, RunTimeGoesToTheInstrumentDisplayOnce) {
+  form.lblRuntime->setText("01:02:03");
+  form.UpdateTime = true;
+  form.RunTimeStep();
+  form.RunTimeStep();
+  EXPECT_EQ(TakeQueue(), QStringList({"<X001:02:03\r"}));
+}
+
+}  // namespace
