@@ -1,0 +1,130 @@
+// The set-point panel and the valve lamps at window level: range messages, stored keys,
+// the commands on their paths, and the held bytes.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <vector>
+
+#include "FakeInstrument.h"
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "link/ComPort.h"
+#include "ui/Dialogs.h"
+#include "ui/TZeLed.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+class Panel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::SetManual(ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
+    Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    form.ProgramDirOverride = dir.path();
+    form.DiagLog.SetEchoToStderr(false);
+    form.ID = 1000;
+    form.ComPort1->SetDeviceName(instrument.Path());
+    ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  }
+  void TearDown() override {
+    Dialogs::ClearSink();
+    Clock::SetReal();
+  }
+  QStringList Sent() {
+    for (int i = 0; i < 3; ++i) Clock::WaitProcessingEvents(10);
+    QStringList l = instrument.Lines;
+    instrument.Lines.clear();
+    return l;
+  }
+  QStringList Queued() {
+    QStringList q(form.CommandQueue.begin(), form.CommandQueue.end());
+    form.CommandQueue.clear();
+    return q;
+  }
+
+  QTemporaryDir dir;
+  FakeInstrument instrument;
+  TForm1 form;
+  std::vector<DialogMessage> messages;
+};
+
+TEST_F(Panel, SetButtonsClampStoreAndSend) {
+  TIniFile ini(form.SettingsFile());
+  form.editTransfer->setText("250");
+  form.btnTransferSetClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Bereichsfehler!");
+  EXPECT_EQ(form.editTransfer->text(), "200");
+  EXPECT_EQ(form.TempTransferline, 200);
+  EXPECT_EQ(ini.ReadInteger("Preferences", "TempTransferline", 0), 200);
+  EXPECT_EQ(Sent(), QStringList({"<TS4E20"}));
+
+  messages.clear();
+  form.edH2->setText("2000");
+  form.btnH2SetClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "H2 Value should be between 300 and 2499 mbar");
+  EXPECT_EQ(Queued(), QStringList({"<WS07CF\r"}));  // the pressures are queued
+  EXPECT_TRUE(Sent().isEmpty());
+
+  messages.clear();
+  form.editFPDAir->setText("2000");
+  form.btnFPDAirSetClick();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(ini.ReadInteger("Preferences", "FPD_Air", 0), 2000);
+  EXPECT_EQ(Sent(), QStringList({"<XS07D0"}));
+
+  // Text that is no whole number aborts: nothing stored, nothing sent.
+  form.editHvoltage->setText("abc");
+  EXPECT_THROW(form.btnHVoltageSetClick(), std::exception);
+  EXPECT_TRUE(Sent().isEmpty());
+}
+
+TEST_F(Panel, HighVoltageOffSendsSetThenZeroThenOff) {
+  form.editHvoltage->setText("100");
+  form.btnHVoltageAn->setChecked(false);
+  form.btnHVoltageAnClick();
+  EXPECT_EQ(Sent(), QStringList({"<HS0064", "<HS0000", "<HO0"}));
+  EXPECT_EQ(form.btnHVoltageAn->text(), "Off");
+}
+
+TEST_F(Panel, PressureFieldsEditTheSetValueAndSendOnlyOnSet) {
+  form.iAirSet = 700;
+  form.edAir->setText("702");  // a reported pressure
+  form.edAirEnter();
+  EXPECT_EQ(form.edAir->text(), "700");
+  form.edAir->setText("650");
+  form.edAirExit();
+  EXPECT_EQ(form.iAirSet, 650);
+  EXPECT_TRUE(Queued().isEmpty());
+}
+
+TEST_F(Panel, ValvesAndLampsChangeOneBitAndSendTheWholeByte) {
+  form.ValveSet(11);
+  EXPECT_TRUE(form.ledV1_0->LedOn());
+  form.ValveReset(11);
+  form.ValveSet(4);
+  EXPECT_TRUE(form.ledV2_3->LedOn());
+  form.ValveSet(17);
+  for (int x : {1, 7, 10, 18}) form.ValveSet(x);  // no such valve
+  form.DispSet(14);
+  form.DispReset(14);
+  EXPECT_EQ(Queued(), QStringList({"<V1SFE\r", "<V1SFF\r", "<V2SF7\r", "<V2SF6\r", "<LS6F\r", "<LSEF\r"}));
+
+  form.ledV1_2Click();  // a dark lamp opens its valve; clicked again it closes
+  EXPECT_TRUE(form.ledV1_2->LedOn());
+  form.ledV1_2Click();
+  EXPECT_FALSE(form.ledV1_2->LedOn());
+  EXPECT_EQ(Queued(), QStringList({"<V1SFB\r", "<V1SFF\r"}));
+
+  form.ledLoopClick();
+  EXPECT_TRUE(form.ledLoop->LedOn());
+  EXPECT_TRUE(form.LedLoopTab1->LedOn());
+  form.ledLoopClick();
+  EXPECT_EQ(Queued(), QStringList({"<D1\r", "<LSE7\r", "<D0\r", "<LSEF\r"}));
+}
+
+}  // namespace
