@@ -1,0 +1,191 @@
+// The program end to end against the instrument simulator, in real time: the start-up's
+// requests and queued commands as the instrument receives them, the poll traffic that
+// follows, and the status displays showing what the instrument reports.
+#if defined(ZELVO_SIM_PATH) && defined(ZELVO_APP_PATH)
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "link/PtyPair.h"
+#include "ui/Dialogs.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+struct Setup {
+  QString typ = "FID";
+  bool port2 = false;
+  bool swapped = false;  // the settings name the converters' ports the wrong way round
+};
+
+// A folder with a settings file and substance lists, and the simulator running in it.
+class Bench {
+ public:
+  explicit Bench(const Setup &s) {
+    link1 = dir.filePath("tty1");
+    link2 = dir.filePath("tty2");
+    CreateSettingsFileIfMissing(IniPath(), dir.path());
+    TIniFile ini(IniPath());
+    ini.WriteString("Language", "Code", "US");
+    ini.WriteString("DeviceTyp", "Typ", s.typ);
+    ini.WriteString("Communication", "ComPortA", s.swapped ? link2 : link1);
+    ini.WriteString("Communication", "ComPortB", s.swapped ? link1 : link2);
+    for (const char *list : {"CH-Substanzen.txt", "S-Substanzen.txt"}) {
+      QFile f(dir.filePath(list));
+      f.open(QIODevice::WriteOnly);
+      f.write("Aceton=2,05\r\n");
+    }
+    QStringList args{"--port1", link1, "--log", dir.filePath("sim.log"), "--seed", "1"};
+    if (s.port2) args << "--port2" << link2;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(QStringLiteral(ZELVO_SIM_PATH), args);
+    ok = sim.waitForStarted(5000) &&
+         PumpUntil([&] { return QFileInfo::exists(link1) && (!s.port2 || QFileInfo::exists(link2)); }, 5000);
+  }
+  ~Bench() {
+    sim.terminate();
+    sim.waitForFinished(5000);
+  }
+  QString IniPath() const { return dir.filePath("Zelvo730.ini"); }
+
+  // The lines the simulator received on a port, in order.
+  QStringList Received(int port) const {
+    QFile f(dir.filePath("sim.log"));
+    QStringList out;
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    const QString tag = QStringLiteral(" %1 rx ").arg(port);
+    for (const QByteArray &raw : f.readAll().split('\n')) {
+      const QString line = QString::fromLatin1(raw);
+      const int at = line.indexOf(tag);
+      if (at > 0) out << line.mid(at + tag.size());
+    }
+    return out;
+  }
+
+  QTemporaryDir dir;
+  QString link1, link2;
+  QProcess sim;
+  bool ok = false;
+};
+
+const QStringList kQueuedAtStart = {"<X1 Run Time --:--", "<X2 Run Time --:--", "<X3 Run Time --:--",
+                                    "<PSFF", "<V1SFF", "<V2SFF", "<LSEF", "<DG", "<12Z0100", "<R0"};
+const QStringList kFidRequests = {"<SN", "<Y1", "<X000:00:00", "<FA", "<BC", "<WC", "<CC",
+                                  "<XS01F4", "<YS0258", "<ES3A98", "<TS3A98", "<HS0064"};
+const QStringList kFpdOff = {"<EO0", "<TO0", "<HS0000", "<HO0", "<YS0000", "<YO0", "<XS0000", "<XO0"};
+const QSet<QString> kPolls = {"<SG", "<VG", "<PG", "<WG", "<BG", "<CG", "<V1G", "<V2G", "<12AS100"};
+const QSet<QString> kFpdPolls = {"<EG", "<TG", "<XG", "<YG", "<HG"};
+
+// Runs the program from the bench's folder until the simulator has seen `polls` converter
+// status polls, then ends it.
+void RunProgram(Bench &bench, int polls) {
+  // The program reads its settings beside its executable: give it a copy in the folder.
+  const QString exe = bench.dir.filePath("Zelvo730");
+  ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
+  QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+  QProcess program;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("ZELVO_NO_DIALOGS", "1");
+  program.setProcessEnvironment(env);
+  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  program.start(exe, {});
+  ASSERT_TRUE(program.waitForStarted(5000));
+  const bool polled = PumpUntil([&] { return bench.Received(1).count("<12AS100") >= polls; }, 30000);
+  EXPECT_EQ(program.state(), QProcess::Running) << "the program ended early";
+  program.kill();
+  program.waitForFinished(5000);
+  ASSERT_TRUE(polled);
+}
+
+// Everything after the start-up's own lines on port 1 is a poll of the expected set, and
+// every poll of the set was sent.
+void ExpectPolls(const QStringList &rest, QSet<QString> expected) {
+  QSet<QString> seen;
+  for (const QString &l : rest) {
+    EXPECT_TRUE(expected.contains(l)) << l.toStdString();
+    seen.insert(l);
+  }
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(ProgramWithSimulator, FidStartUpThenPolls) {
+  Bench bench({});
+  ASSERT_TRUE(bench.ok);
+  RunProgram(bench, 2);
+  const QStringList p1 = bench.Received(1);
+  ASSERT_GE(p1.size(), 22);
+  EXPECT_EQ(p1.mid(0, 12), kFidRequests);
+  EXPECT_EQ(p1.mid(12, 10), kQueuedAtStart);
+  ExpectPolls(p1.mid(22), kPolls);
+}
+
+TEST(ProgramWithSimulator, FpdStartUpSwitchesTheFpdOffFirst) {
+  Bench bench({"FPD"});
+  ASSERT_TRUE(bench.ok);
+  RunProgram(bench, 2);
+  const QStringList p1 = bench.Received(1);
+  ASSERT_GE(p1.size(), 30);
+  EXPECT_EQ(p1.mid(0, 20), QStringList{"<SN"} + kFpdOff + kFidRequests.mid(1));
+  EXPECT_EQ(p1.mid(20, 10), kQueuedAtStart);
+  ExpectPolls(p1.mid(30), kPolls);  // an FPD alone is not polled for its zones
+}
+
+TEST(ProgramWithSimulator, FidFpdOnTwoPortsAndSwapped) {
+  for (bool swapped : {false, true}) {
+    Bench bench({"FIDFPD", true, swapped});
+    ASSERT_TRUE(bench.ok);
+    RunProgram(bench, 3);
+    const QStringList p1 = bench.Received(1), p2 = bench.Received(2);
+    // 21 requests, 22 when the first identification went to the FPD converter.
+    const QStringList p2Start = swapped ? QStringList{"<SN", "<SN", "<12Z0100"} : QStringList{"<SN", "<12Z0100"};
+    EXPECT_EQ(p2, p2Start) << "swapped " << swapped;
+    ASSERT_GE(p1.size(), 30);
+    EXPECT_EQ(p1.mid(0, 20), QStringList{"<SN"} + kFpdOff + kFidRequests.mid(1));
+    EXPECT_EQ(p1.mid(20, 10), kQueuedAtStart);
+    ExpectPolls(p1.mid(30), kPolls + kFpdPolls);
+  }
+}
+
+// In the test's own process, so that the displays can be read.
+TEST(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
+  Clock::SetReal();
+  std::vector<DialogMessage> messages;
+  Dialogs::SetSink([&](const DialogMessage &m) { messages.push_back(m); });
+  Bench bench({"FIDFPD", true});
+  ASSERT_TRUE(bench.ok);
+  TForm1 form;
+  form.ProgramDirOverride = bench.dir.path();
+  form.FormCreate();
+  ASSERT_TRUE(form.Timer1->isActive());
+  // The simulator's zones stand at 22 °C with their heatings off; the FPD gases and the
+  // high voltage read 0 while switched off.
+  const QString degree = QString::fromUtf8("°C");
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        return form.lblMesskammer->text() == "22.0" + degree && form.lblVentilblock->text() == "22.0" + degree &&
+               form.lblEmmision->text() == "22 " + degree && form.lblTransfer->text() == "22 " + degree &&
+               form.lblHVoltage->text() == "0 V" && form.lblFPDAir->text() == "0 AIR mbar" &&
+               form.lblFPDH2->text() == "0 H2 mbar" && form.intAD1Status == 100;
+      },
+      15000))
+      << form.lblMesskammer->text().toStdString() << " " << form.lblEmmision->text().toStdString() << " "
+      << form.lblHVoltage->text().toStdString();
+  EXPECT_NEAR(form.edAir->text().toInt(), 700, 3);
+  EXPECT_TRUE(messages.empty());
+  Dialogs::ClearSink();
+}
+
+}  // namespace
+#endif
