@@ -230,19 +230,20 @@ void TForm1::StartUp() {
 
   // 33: gas set points read back; a differing one is set again from the program's value
   struct GasReadBack {
-    const char *cmd;
+    proto::Cmd cmd;
     int TForm1::*field;
     void (TForm1::*set)();
   };
-  const GasReadBack gases[] = {{"<BC\r", &TForm1::iAirSet, &TForm1::btnAirSetClick},
-                               {"<WC\r", &TForm1::iH2Set, &TForm1::btnH2SetClick},
-                               {"<CC\r", &TForm1::iCarrierSet, &TForm1::btnCarrierSetClick}};
+  const GasReadBack gases[] = {{proto::Cmd::BC, &TForm1::iAirSet, &TForm1::btnAirSetClick},
+                               {proto::Cmd::WC, &TForm1::iH2Set, &TForm1::btnH2SetClick},
+                               {proto::Cmd::CC, &TForm1::iCarrierSet, &TForm1::btnCarrierSetClick}};
   for (const GasReadBack &g : gases) {
-    const QString reply = SendAndWait(ComPort1, QString::fromLatin1(g.cmd));
+    const QString cmd = proto::Form(g.cmd);
+    const QString reply = SendAndWait(ComPort1, cmd);
     const auto value = proto::HexField(reply, 4, 7);
     if (!value)
       throw EConvertError(QStringLiteral("'%1' is not a valid set point reply to %2")
-                              .arg(reply, QString::fromLatin1(g.cmd).trimmed()));
+                              .arg(reply, cmd.trimmed()));
     if (*value != this->*g.field) (this->*g.set)();
   }
 
@@ -270,21 +271,21 @@ void TForm1::StartUp() {
   }
 
   // 37: first queued commands
-  FifoPutString("<PSFF\r");
+  FifoPutString(proto::Form(proto::Cmd::PS, 0xFF));
   HeatingStateByte = 0xFF;
-  FifoPutString("<V1SFF\r");
+  FifoPutString(proto::Form(proto::Cmd::V1S, 0xFF));
   ValveByte1 = 0xFF;
-  FifoPutString("<V2SFF\r");
+  FifoPutString(proto::Form(proto::Cmd::V2S, 0xFF));
   ValveByte2 = 0xFF;
-  FifoPutString("<LSEF\r");
+  FifoPutString(proto::Form(proto::Cmd::LS, 0xEF));
   LampByte = 0xEF;
-  FifoPutString("<DG\r");
-  FifoPutString("<12Z0100\r");
-  if (DeviceTyp == TDeviceTyp::FIDFPD) SendLine(ComPort2, "<12Z0100\r");
+  FifoPutString(proto::Form(proto::Cmd::DG));
+  FifoPutString(proto::Form(proto::Cmd::StreamOff));
+  if (DeviceTyp == TDeviceTyp::FIDFPD) SendLine(ComPort2, proto::Form(proto::Cmd::StreamOff));
 
   // 38
   ledPower->SetLedOn(true);
-  FifoPutString("<R0\r");
+  FifoPutString(proto::Form(proto::Cmd::R0));
   btnStart->setEnabled(true);
   statusbarRun->SetText(T(88));
   Timer1->start();

@@ -32,7 +32,7 @@ void TForm1::PollListStep() {
 
 void TForm1::RunTimeStep() {
   if (!UpdateTime) return;
-  FifoPutString(QStringLiteral("<X0") + (lblRuntime ? lblRuntime->text() : QString()) + QChar('\r'));
+  FifoPutString(proto::Form(proto::Cmd::X0, lblRuntime ? lblRuntime->text() : QString()));
   UpdateTime = false;
 }
 
@@ -79,7 +79,7 @@ bool TForm1::ApplyReply(QChar key, const QString &s) {
         ClearBit(LampByte, 3);
       else
         SetBit(LampByte, 3);
-      FifoPutString(QStringLiteral("<LS%1\r").arg(LampByte, 2, 16, QChar('0')).toUpper());
+      FifoPutString(proto::Form(proto::Cmd::LS, LampByte));
       return true;
     }
     case 'E':
@@ -160,5 +160,5 @@ void TForm1::HeatingSequence(std::uint8_t b) {
   else
     SetBit(o, 4);
   o |= 0x0F;
-  FifoPutString(QStringLiteral("<PS%1\r").arg(o, 2, 16, QChar('0')).toUpper());
+  FifoPutString(proto::Form(proto::Cmd::PS, o));
 }

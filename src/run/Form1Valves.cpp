@@ -9,11 +9,6 @@
 
 using namespace zelvo;
 
-namespace {
-QString ByteCommand(const char *prefix, std::uint8_t b) {
-  return QString::fromLatin1(prefix) + QStringLiteral("%1").arg(b, 2, 16, QChar('0')).toUpper() + QChar('\r');
-}
-}  // namespace
 
 std::array<TZLed *, 6> TForm1::ValveLamps(int bank) const {
   if (bank == 1) return {ledV1_0, ledV1_1, ledV1_2, ledV1_3, ledV1_4, ledV1_5};
@@ -30,13 +25,13 @@ TZLed *TForm1::ValveLamp(int x) const {
 static void SwitchValve(TForm1 &f, int x, bool open) {
   std::uint8_t *byte = nullptr;
   int bit = 0;
-  const char *prefix = nullptr;
+  proto::Cmd command = proto::Cmd::V1S;
   if (x >= 11 && x <= 16) {
-    byte = &f.ValveByte1, bit = x - 11, prefix = "<V1S";
+    byte = &f.ValveByte1, bit = x - 11, command = proto::Cmd::V1S;
   } else if (x == 17) {
-    byte = &f.ValveByte2, bit = 0, prefix = "<V2S";
+    byte = &f.ValveByte2, bit = 0, command = proto::Cmd::V2S;
   } else if (x >= 2 && x <= 6) {
-    byte = &f.ValveByte2, bit = x - 1, prefix = "<V2S";
+    byte = &f.ValveByte2, bit = x - 1, command = proto::Cmd::V2S;
   } else {
     return;
   }
@@ -44,7 +39,7 @@ static void SwitchValve(TForm1 &f, int x, bool open) {
     ClearBit(*byte, bit);
   else
     SetBit(*byte, bit);
-  f.FifoPutString(ByteCommand(prefix, *byte));
+  f.FifoPutString(proto::Form(command, *byte));
   if (TZLed *led = f.ValveLamp(x)) led->SetLedOn(open);
 }
 
@@ -59,7 +54,7 @@ static void SwitchPositionLamp(TForm1 &f, int x, bool on) {
     ClearBit(f.LampByte, kBits[x - 11]);
   else
     SetBit(f.LampByte, kBits[x - 11]);
-  f.FifoPutString(ByteCommand("<LS", f.LampByte));
+  f.FifoPutString(proto::Form(proto::Cmd::LS, f.LampByte));
   if (TZLed *led = leds[x - 11]) led->SetLedOn(on);
 }
 
@@ -89,21 +84,21 @@ void TForm1::ValveLampClick(int bank, int index) {
 
 void TForm1::ledLoopClick() {
   const bool on = ledLoop && ledLoop->LedOn();
-  FifoPutString(on ? QStringLiteral("<D0\r") : QStringLiteral("<D1\r"));
+  FifoPutString(proto::Form(on ? proto::Cmd::D0 : proto::Cmd::D1));
   if (ledLoop) ledLoop->SetLedOn(!on);
   if (LedLoopTab1) LedLoopTab1->SetLedOn(!on);
   if (on)
     SetBit(LampByte, 3);
   else
     ClearBit(LampByte, 3);
-  FifoPutString(ByteCommand("<LS", LampByte));
+  FifoPutString(proto::Form(proto::Cmd::LS, LampByte));
 }
 
 void TForm1::DispRunBreak(int f, bool b, const QString &sTime) {
   TLabel *const labels[] = {lblRunToBreak1, lblRunToBreak2, lblRunToBreak3};
   if (f < 1 || f > 3) return;
   if (labels[f - 1]) labels[f - 1]->setText(sTime);
-  FifoPutString(QStringLiteral("<X%1%2%3\r").arg(f).arg(b ? QChar('*') : QChar(' ')).arg(sTime));
+  FifoPutString(proto::FormCellTime(f, b, sTime));
 }
 
 void TForm1::ledV1_0Click() { ValveLampClick(1, 0); }

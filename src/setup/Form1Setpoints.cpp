@@ -6,6 +6,7 @@
 #include "app/Zelvo730_Main.h"
 #include "core/IniFile.h"
 #include "core/NumberText.h"
+#include "link/Protocol.h"
 #include "ui/Widgets.h"
 #include "core/Language.h"
 #include "setup/Setpoints.h"
@@ -89,32 +90,32 @@ void TForm1::SetToggle(QPushButton *btn, bool down, bool setState) {
 
 void TForm1::TransferOnOff(bool on) {
   SetToggle(btnTransferAn, on, true);
-  SendAndWait(ComPort1, on ? "<TO1\r" : "<TO0\r");
+  SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::TO1 : proto::Cmd::TO0));
 }
 
 void TForm1::EmissionOnOff(bool on) {
   SetToggle(btnEmissionAn, on, true);
-  SendAndWait(ComPort1, on ? "<EO1\r" : "<EO0\r");
+  SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::EO1 : proto::Cmd::EO0));
 }
 
 void TForm1::PMTOnOff(bool on) {
   SetToggle(btnHVoltageAn, on, true);
-  if (!on) SendAndWait(ComPort1, "<HS0000\r");
-  SendAndWait(ComPort1, on ? "<HO1\r" : "<HO0\r");
+  if (!on) SendAndWait(ComPort1, proto::Form(proto::Cmd::HS, 0));
+  SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::HO1 : proto::Cmd::HO0));
 }
 
 void TForm1::FPDAirOnOff(bool on) {
   if (on) btnFPDAirSetClick();
   SetToggle(btnFPDAirAN, on, false);
-  if (!on) SendAndWait(ComPort1, "<XS0000\r");
-  SendAndWait(ComPort1, on ? "<XO1\r" : "<XO0\r");
+  if (!on) SendAndWait(ComPort1, proto::Form(proto::Cmd::XS, 0));
+  SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::XO1 : proto::Cmd::XO0));
 }
 
 void TForm1::FPDH2OnOff(bool on) {
   if (on) btnFPDH2SetClick();
   SetToggle(btnFPDH2An, on, false);
-  if (!on) SendAndWait(ComPort1, "<YS0000\r");
-  SendAndWait(ComPort1, on ? "<YO1\r" : "<YO0\r");
+  if (!on) SendAndWait(ComPort1, proto::Form(proto::Cmd::YS, 0));
+  SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::YO1 : proto::Cmd::YO0));
 }
 
 void TForm1::btnTransferAnClick() {
@@ -139,17 +140,17 @@ void TForm1::btnMesskammerAnClick() {
   btnMesskammerSetClick();
   const bool down = btnMesskammerAn->isChecked();
   SetToggle(btnMesskammerAn, down, false);
-  FifoPutString(down ? "<SO1\r" : "<SO0\r");
+  FifoPutString(proto::Form(down ? proto::Cmd::SO1 : proto::Cmd::SO0));
 }
 
 void TForm1::btnVentilblockAnClick() {
   btnVentilBlockSetClick();
   const bool down = btnVentilblockAn->isChecked();
   SetToggle(btnVentilblockAn, down, false);
-  FifoPutString(down ? "<VO1\r" : "<VO0\r");
+  FifoPutString(proto::Form(down ? proto::Cmd::VO1 : proto::Cmd::VO0));
 }
 
-void TForm1::btnIgnitionClick() { SendAndWait(ComPort1, "<ZZ\r"); }
+void TForm1::btnIgnitionClick() { SendAndWait(ComPort1, proto::Form(proto::Cmd::ZZ)); }
 
 void TForm1::edH2Enter() { edH2->setText(QString::number(iH2Set)); }
 void TForm1::edAirEnter() { edAir->setText(QString::number(iAirSet)); }

@@ -6,16 +6,16 @@ namespace zelvo {
 
 namespace {
 const SetpointSpec kSpecs[] = {
-    {SetpointId::Ventilblock, "TempValves", 30, 80, "<VS", 10, false},
-    {SetpointId::Messkammer, "TempMeasurementCell", 20, 40, "<SS", 10, false},
-    {SetpointId::Emmision, "TempEmissionCell", 80, 200, "<ES", 100, false},
-    {SetpointId::Transfer, "TempTransferline", 80, 200, "<TS", 100, false},
-    {SetpointId::HVoltage, "HighVoltage", 0, 1000, "<HS", 1, false},
-    {SetpointId::FPDAir, "FPD_AIR", 0, 2000, "<XS", 1, false},
-    {SetpointId::FPDH2, "FPD_H2", 0, 2000, "<YS", 1, false},
-    {SetpointId::H2, "H2Set", 300, 1999, "<WS", 1, true},
-    {SetpointId::Air, "AirSet", 300, 1999, "<BS", 1, true},
-    {SetpointId::Carrier, "CarrierSet", 300, 1999, "<CS", 1, true},
+    {SetpointId::Ventilblock, "TempValves", 30, 80, proto::Cmd::VS, false},
+    {SetpointId::Messkammer, "TempMeasurementCell", 20, 40, proto::Cmd::SS, false},
+    {SetpointId::Emmision, "TempEmissionCell", 80, 200, proto::Cmd::ES, false},
+    {SetpointId::Transfer, "TempTransferline", 80, 200, proto::Cmd::TS, false},
+    {SetpointId::HVoltage, "HighVoltage", 0, 1000, proto::Cmd::HS, false},
+    {SetpointId::FPDAir, "FPD_AIR", 0, 2000, proto::Cmd::XS, false},
+    {SetpointId::FPDH2, "FPD_H2", 0, 2000, proto::Cmd::YS, false},
+    {SetpointId::H2, "H2Set", 300, 1999, proto::Cmd::WS, true},
+    {SetpointId::Air, "AirSet", 300, 1999, proto::Cmd::BS, true},
+    {SetpointId::Carrier, "CarrierSet", 300, 1999, proto::Cmd::CS, true},
 };
 }  // namespace
 
@@ -28,11 +28,7 @@ ClampResult ClampSetpoint(SetpointId id, int value) {
   return {value, false};
 }
 
-QString SetpointCommand(SetpointId id, int value) {
-  const SetpointSpec &s = SetpointOf(id);
-  return QString::fromLatin1(s.prefix) +
-         QStringLiteral("%1").arg(value * s.scale, 4, 16, QChar('0')).toUpper() + QChar('\r');
-}
+QString SetpointCommand(SetpointId id, int value) { return proto::Form(SetpointOf(id).command, value); }
 
 QString SetpointRangeMessage(SetpointId id, int offset) {
   switch (id) {

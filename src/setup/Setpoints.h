@@ -3,6 +3,8 @@
 // messages when a typed value lies outside, the command each one sends.
 #include <QString>
 
+#include "link/Protocol.h"
+
 namespace zelvo {
 
 enum class SetpointId {
@@ -13,8 +15,7 @@ struct SetpointSpec {
   SetpointId id;
   const char *key;     // settings key in section Preferences
   int low, high;       // accepted range, inclusive
-  const char *prefix;  // command prefix, e.g. "<VS"
-  int scale;           // encoded number = value * scale
+  proto::Cmd command;  // the set command (its argument form scales the value)
   bool queued;         // queued (tick) or sent at once with a wait for the reply
 };
 
@@ -29,7 +30,8 @@ struct ClampResult {
 // value >= 2000 or value < 300 and bring 2000 and above down to 1999.
 ClampResult ClampSetpoint(SetpointId id, int value);
 
-// The set command for an accepted value: prefix, four upper-case hex digits, CR.
+// The set command for an accepted value: code, four upper-case hex digits of the value in
+// the command's unit (tenths or hundredths of a degree for the heated zones), CR.
 QString SetpointCommand(SetpointId id, int value);
 
 // The message shown when a value lies outside: "Bereichsfehler!" for the temperatures, text 86
