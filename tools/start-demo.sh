@@ -35,6 +35,7 @@ done
 bash tools/install-deps.sh
 build=${ZELVO_BUILD_DIR:-build}  # another build folder, e.g. for a developer's own build
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+find "$build" -path '*_autogen/timestamp' -delete  # let moc see files added since the last build
 ninja -C "$build" -j "$(nproc)" Zelvo730 zelvo730-sim
 build=$(realpath "$build")
 
