@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "ui/Dialogs.h"
@@ -17,32 +18,22 @@ using namespace zelvo;
 
 namespace {
 
-class ReplyStep : public ::testing::Test {
+class ReplyStep : public OnTestClock {
  protected:
   void SetUp() override {
-    Clock::SetManual(ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
-    Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    OnTestClock::SetUp();
     form.ProgramDirOverride = dir.path();
     form.DiagLog.SetEchoToStderr(false);
     form.ID = 1000;
-  }
-  void TearDown() override {
-    Dialogs::ClearSink();
-    Clock::SetReal();
   }
   void Reply(const QString &line) {
     form.ReplyQueue.push_back(line);
     form.ReplyStep();
   }
-  QStringList TakeQueue() {
-    QStringList q(form.CommandQueue.begin(), form.CommandQueue.end());
-    form.CommandQueue.clear();
-    return q;
-  }
+  QStringList TakeQueue() { return TakeQueued(form); }
 
   QTemporaryDir dir;
   TForm1 form;
-  std::vector<DialogMessage> messages;
 };
 
 TEST_F(ReplyStep, StatusDisplaysShowTheReportedValues) {

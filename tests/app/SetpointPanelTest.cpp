@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakeInstrument.h"
+#include "WindowTestSupport.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
@@ -18,20 +19,15 @@ using namespace zelvo;
 
 namespace {
 
-class Panel : public ::testing::Test {
+class Panel : public OnTestClock {
  protected:
   void SetUp() override {
-    Clock::SetManual(ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
-    Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    OnTestClock::SetUp();
     form.ProgramDirOverride = dir.path();
     form.DiagLog.SetEchoToStderr(false);
     form.ID = 1000;
     form.ComPort1->SetDeviceName(instrument.Path());
     ASSERT_TRUE(form.OpenPort(form.ComPort1));
-  }
-  void TearDown() override {
-    Dialogs::ClearSink();
-    Clock::SetReal();
   }
   QStringList Sent() {
     for (int i = 0; i < 3; ++i) Clock::WaitProcessingEvents(10);
@@ -39,16 +35,11 @@ class Panel : public ::testing::Test {
     instrument.Lines.clear();
     return l;
   }
-  QStringList Queued() {
-    QStringList q(form.CommandQueue.begin(), form.CommandQueue.end());
-    form.CommandQueue.clear();
-    return q;
-  }
+  QStringList Queued() { return TakeQueued(form); }
 
   QTemporaryDir dir;
   FakeInstrument instrument;
   TForm1 form;
-  std::vector<DialogMessage> messages;
 };
 
 TEST_F(Panel, SetButtonsClampStoreAndSend) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FakeInstrument.h"
+#include "WindowTestSupport.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
@@ -22,11 +23,10 @@ using namespace zelvo;
 
 namespace {
 
-class Startup : public ::testing::Test {
+class Startup : public OnTestClock {
  protected:
   void SetUp() override {
-    Clock::SetManual(ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
-    Dialogs::SetSink([this](const DialogMessage &m) { messages.push_back(m); });
+    OnTestClock::SetUp();
     ASSERT_TRUE(dir.isValid());
     CreateSettingsFileIfMissing(dir.filePath("Zelvo730.ini"), dir.path());
     ini.WriteString("Language", "Code", "US");
@@ -38,11 +38,6 @@ class Startup : public ::testing::Test {
       f.write("Aceton=2,05\r\n");
     }
   }
-  void TearDown() override {
-    Dialogs::ClearSink();
-    Clock::SetReal();
-  }
-
   void Run() {
     form = std::make_unique<TForm1>();
     form->ProgramDirOverride = dir.path();
@@ -51,11 +46,8 @@ class Startup : public ::testing::Test {
     for (int i = 0; i < 5; ++i) Clock::WaitProcessingEvents(10);  // let the instruments read the rest
   }
 
-  QStringList Queue() const { return QStringList(form->CommandQueue.begin(), form->CommandQueue.end()); }
-
   QTemporaryDir dir;
   TIniFile ini{dir.filePath("Zelvo730.ini")};
-  std::vector<DialogMessage> messages;
   std::unique_ptr<TForm1> form;
 };
 
@@ -69,7 +61,7 @@ TEST_F(Startup, FidIdentifiesSetsAndQueuesInOrder) {
   EXPECT_TRUE(fid.Raw.startsWith("\r\n<SN\r\n"));
   EXPECT_EQ(fid.Lines, QStringList({"<SN", "<Y1", "<X000:00:00", "<FA", "<BC", "<WC", "<CC", "<XS01F4", "<YS0258",
                                     "<ES3A98", "<TS3A98", "<HS0064"}));
-  EXPECT_EQ(Queue(), QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r",
+  EXPECT_EQ(TakeQueued(*form), QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r",
                                   "<BS02BC\r", "<PSFF\r", "<V1SFF\r", "<V2SFF\r", "<LSEF\r", "<DG\r",
                                   "<12Z0100\r", "<R0\r"}));
   EXPECT_EQ(form->sSerialNumber, "SN4-0001");

@@ -1,0 +1,33 @@
+#pragma once
+// Shared by the window tests: the stopped test clock, recorded message boxes, and the
+// commands the window queued.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QStringList>
+#include <vector>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "ui/Dialogs.h"
+
+// A test on the stopped clock (8:00 on a fixed day) whose message boxes are recorded.
+class OnTestClock : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zelvo::Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
+    zelvo::Dialogs::SetSink([this](const zelvo::DialogMessage &m) { messages.push_back(m); });
+  }
+  void TearDown() override {
+    zelvo::Dialogs::ClearSink();
+    zelvo::Clock::SetReal();
+  }
+  std::vector<zelvo::DialogMessage> messages;
+};
+
+// Takes the commands the window queued for the tick.
+inline QStringList TakeQueued(TForm1 &form) {
+  QStringList q(form.CommandQueue.begin(), form.CommandQueue.end());
+  form.CommandQueue.clear();
+  return q;
+}
