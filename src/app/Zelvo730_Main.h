@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <QLocale>
+#include <QSet>
 #include <QStringList>
 #include <array>
 #include <cstdint>
@@ -132,6 +133,7 @@ class TForm1 : public QMainWindow {
   // "Zelvo730.log" and stderr; the start-up gives it the file beside the settings file
   // (DiagLog.SetFile(zelvo::TDiagLog::FileBeside(...))).
   zelvo::TDiagLog DiagLog;
+  QSet<const TComPort *> ClosedPortReported;  // ports whose closed state was shown already
   // Sets the instrument's line settings and opens the port; whether it is open afterwards.
   bool OpenPort(TComPort *port);
   // Writes one command line (ending with CR) and waits until it is written; a port error

@@ -81,6 +81,7 @@ bool TForm1::OpenPort(TComPort *port) {
     RequestTerminate();
   }
   if (port->Active()) {
+    ClosedPortReported.remove(port);
     // A partial line from an earlier connection must not prefix the first new one.
     if (port == ComPort1) LineBuffer1.Clear();
     if (port == ComPort2) LineBuffer2.Clear();
@@ -95,6 +96,15 @@ void TForm1::SendLine(TComPort *port, const QString &text) {
     port->WriteAnsiString(zelvo::Cp1252Encode(text));
     port->WaitForWriteCompletion();
   } catch (const EComError &e) {
+    // A closed port is reported once until it is open again: the tick writes ten times a
+    // second, and a message box for every line would bury the window.
+    if (!port || !port->Active()) {
+      if (ClosedPortReported.contains(port)) {
+        if (DebugLevel > 0) Log(*this, QStringLiteral(" not sent: ") + e.Message());
+        return;
+      }
+      ClosedPortReported.insert(port);
+    }
     ShowPortError(this, port, e);
   }
 }

@@ -97,8 +97,17 @@ TEST_F(LinkWindow, WriteOnAClosedPortShowsTheComponentsMessage) {
   form.SendLine(form.ComPort2, "<12Z0100\r");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "Can't perform this operation on a closed port");
-  // The request then costs its full wait and gives the empty text.
+  // The request then costs its full wait and gives the empty text. The message is not
+  // repeated: the tick writes on a closed port ten times a second, and a box each time
+  // would leave the operator nothing but boxes to click.
   EXPECT_EQ(form.SendAndWait(form.ComPort2, "<SN\r"), "");
+  for (int i = 0; i < 20; ++i) form.SendLine(form.ComPort2, "<SG\r");
+  EXPECT_EQ(messages.size(), 1u);
+  // Once the port has been open again, its next failure is shown again.
+  form.ComPort2->SetDeviceName(pty.slavePath);
+  ASSERT_TRUE(form.OpenPort(form.ComPort2));
+  form.ComPort2->Close();
+  form.SendLine(form.ComPort2, "<SG\r");
   EXPECT_EQ(messages.size(), 2u);
 }
 
