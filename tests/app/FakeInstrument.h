@@ -33,6 +33,7 @@ class FakeInstrument {
   bool Silent = false;               // answers nothing at all
   int Air = 700, H2 = 600, Carrier = 1000;  // set points read back by "<BC", "<WC", "<CC"
   QString FaReply = QStringLiteral(":FA00");
+  QString BcReply;  // when set, the answer to "<BC" instead of the air set point
   QByteArray Raw;                    // every byte the program wrote
   QStringList Lines;                 // the command lines, without CR and LF
 
@@ -60,6 +61,7 @@ class FakeInstrument {
     using namespace zelvo::proto;
     if (line == "<SN") return Id;
     if (line == "<FA") return FaReply;
+    if (line == "<BC" && !BcReply.isEmpty()) return BcReply;
     if (line == "<BC") return QStringLiteral(":BC%1").arg(Air, 4, 16, QChar('0')).toUpper();
     if (line == "<WC") return QStringLiteral(":WC%1").arg(H2, 4, 16, QChar('0')).toUpper();
     if (line == "<CC") return QStringLiteral(":CC%1").arg(Carrier, 4, 16, QChar('0')).toUpper();

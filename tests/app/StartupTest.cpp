@@ -174,6 +174,17 @@ TEST_F(Startup, UnreadableFloatTakesItsDefaultAndTheStartUpGoesOn) {
   EXPECT_TRUE(form->Timer1->isActive());
 }
 
+// A garbled set point read-back does not end the start-up: the program's set point is sent.
+TEST_F(Startup, GarbledGasReadBackSendsTheProgramsSetPoint) {
+  FakeInstrument fid;
+  fid.BcReply = ":BC02X?";
+  ini.WriteString("Communication", "ComPortA", fid.Path());
+  Run();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(TakeQueued(*form).contains("<BS02BC\r"));
+  EXPECT_TRUE(form->Timer1->isActive());
+}
+
 TEST_F(Startup, NewSettingsFileStartsInGermanOnTheCreationValues) {
   QFile::remove(dir.filePath("Zelvo730.ini"));
   Run();  // COM2 does not exist here: the program ends after the port message
