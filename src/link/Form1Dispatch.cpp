@@ -57,6 +57,12 @@ bool TForm1::ApplyReply(QChar key, const QString &s) {
     return true;
   };
   auto T = [&](int n) { return GetLangString(ID, n); };
+  // A whole number, a space and its unit text.
+  auto showNumber = [&](TLabel *label, int unitText) {
+    if (!h47) return false;
+    if (label) label->setText(QString::number(*h47) + ' ' + T(unitText));
+    return true;
+  };
   switch (key.toLatin1()) {
     case 'A': {
       const auto status = proto::StatusField(s);
@@ -99,10 +105,7 @@ bool TForm1::ApplyReply(QChar key, const QString &s) {
       if (lblFlowValTab1 && lblFlowVal) lblFlowValTab1->setText(lblFlowVal->text());
       return true;
     }
-    case 'H':
-      if (!h47) return false;
-      if (lblHVoltage) lblHVoltage->setText(QString::number(*h47) + ' ' + T(25));
-      return true;
+    case 'H': return showNumber(lblHVoltage, 25);
     case 'L':
       if (!h45) return false;
       LampByte = static_cast<unsigned char>(*h45);
@@ -128,14 +131,8 @@ bool TForm1::ApplyReply(QChar key, const QString &s) {
         DispV2State();
       }
       return true;
-    case 'X':
-      if (!h47) return false;
-      if (lblFPDAir) lblFPDAir->setText(QString::number(*h47) + ' ' + T(123));
-      return true;
-    case 'Y':
-      if (!h47) return false;
-      if (lblFPDH2) lblFPDH2->setText(QString::number(*h47) + ' ' + T(122));
-      return true;
+    case 'X': return showNumber(lblFPDAir, 123);
+    case 'Y': return showNumber(lblFPDH2, 122);
     default: return true;
   }
 }

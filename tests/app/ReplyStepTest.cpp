@@ -18,22 +18,13 @@ using namespace zelvo;
 
 namespace {
 
-class ReplyStep : public OnTestClock {
+class ReplyStep : public WindowOnTestClock {
  protected:
-  void SetUp() override {
-    OnTestClock::SetUp();
-    form.ProgramDirOverride = dir.path();
-    form.DiagLog.SetEchoToStderr(false);
-    form.ID = 1000;
-  }
   void Reply(const QString &line) {
     form.ReplyQueue.push_back(line);
     form.ReplyStep();
   }
   QStringList TakeQueue() { return TakeQueued(form); }
-
-  QTemporaryDir dir;
-  TForm1 form;
 };
 
 TEST_F(ReplyStep, StatusDisplaysShowTheReportedValues) {

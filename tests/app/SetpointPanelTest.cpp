@@ -19,13 +19,10 @@ using namespace zelvo;
 
 namespace {
 
-class Panel : public OnTestClock {
+class Panel : public WindowOnTestClock {
  protected:
   void SetUp() override {
-    OnTestClock::SetUp();
-    form.ProgramDirOverride = dir.path();
-    form.DiagLog.SetEchoToStderr(false);
-    form.ID = 1000;
+    WindowOnTestClock::SetUp();
     form.ComPort1->SetDeviceName(instrument.Path());
     ASSERT_TRUE(form.OpenPort(form.ComPort1));
   }
@@ -37,9 +34,7 @@ class Panel : public OnTestClock {
   }
   QStringList Queued() { return TakeQueued(form); }
 
-  QTemporaryDir dir;
   FakeInstrument instrument;
-  TForm1 form;
 };
 
 TEST_F(Panel, SetButtonsClampStoreAndSend) {

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <vector>
 
 #include "app/Zelvo730_Main.h"
@@ -23,6 +24,20 @@ class OnTestClock : public ::testing::Test {
     zelvo::Clock::SetReal();
   }
   std::vector<zelvo::DialogMessage> messages;
+};
+
+// A window of its own on the stopped clock: settings in a temporary folder, English texts,
+// no log on stderr.
+class WindowOnTestClock : public OnTestClock {
+ protected:
+  void SetUp() override {
+    OnTestClock::SetUp();
+    form.ProgramDirOverride = dir.path();
+    form.DiagLog.SetEchoToStderr(false);
+    form.ID = 1000;
+  }
+  QTemporaryDir dir;
+  TForm1 form;
 };
 
 // Takes the commands the window queued for the tick.
