@@ -260,7 +260,7 @@ void TForm1::StartUp() {
   lblStartrun->setText(T(30));
   PollOwners owners{editMesskammer, editVentilblock, editEmmision, editTransfer,
                     editFPDAir,     editFPDH2,       editHvoltage, lblFlowVal};
-  PollList = BuildPollList(DeviceTyp, HasFlowSensor, Clock::Now(), owners);
+  PollList = BuildPollList(DeviceTyp, HasFlowSensor, Clock::Steady(), owners);
   if (HasFlowSensor) {
     lblFlowVal->setText("0");
     lblFlowValTab1->setText("0");

@@ -142,7 +142,8 @@ class TForm1 : public QMainWindow {
   // The oldest reply, or the empty text; with echo also shown in the service console.
   QString TakeReply(bool echo);
   void EchoReply(const QString &text);
-  // SendLine, then the next reply from either port within 5 s of the clock, else empty.
+  // SendLine, then the next reply from either port within 5 s of steady time, else empty.
+  static constexpr double kReplyWaitSeconds = 5.0;
   QString SendAndWait(TComPort *Sender, const QString &SendMsg);
   void FifoPutString(const QString &S);  // queue a port-1 command (S ends with CR)
   void ComPort1RxChar();

@@ -4,12 +4,14 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 
 namespace zelvo {
 
 namespace {
 std::atomic<bool> g_manual{false};
-TDateTime g_manualNow = 0.0;  // only touched on the UI thread
+TDateTime g_manualNow = 0.0;             // only touched on the UI thread
+TSteadySeconds g_manualSteady = 1000.0;  // likewise
 }  // namespace
 
 TDateTime Clock::Now() {
@@ -17,12 +19,24 @@ TDateTime Clock::Now() {
   return ToDateTime(QDateTime::currentDateTime());
 }
 
+TSteadySeconds Clock::Steady() {
+  if (g_manual.load(std::memory_order_relaxed)) return g_manualSteady;
+  const auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return std::chrono::duration<double>(since).count();
+}
+
 void Clock::SetManual(TDateTime t) {
   g_manualNow = t;
   g_manual = true;
 }
 
-void Clock::Advance(double seconds) { g_manualNow += SecondsToDays(seconds); }
+void Clock::Advance(double seconds) {
+  if (seconds < 0) seconds = 0;  // the steady reading never runs backwards
+  g_manualNow += SecondsToDays(seconds);
+  g_manualSteady += seconds;
+}
+
+void Clock::ShiftWall(double seconds) { g_manualNow += SecondsToDays(seconds); }
 
 bool Clock::IsManual() { return g_manual; }
 

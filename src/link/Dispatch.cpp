@@ -1,17 +1,19 @@
 #include "link/Dispatch.h"
 
+#include <cmath>
+
 namespace zelvo {
 
 namespace {
-// 1 1/3 s is exactly 1/64800 of a day.
-constexpr TDateTime kPollFast = 1.0 / 64800.0;
+// 1 1/3 s (exactly 1/64800 of a day).
+constexpr double kPollFast = 4.0 / 3.0;
 }  // namespace
 
-PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TDateTime now, const PollOwners &o) {
+PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now, const PollOwners &o) {
   PollList list;
   list.reserve(20);
-  auto add = [&](const char *cmd, QObject *owner, double staggerSeconds, TDateTime interval) {
-    list.push_back({now + SecondsToDays(staggerSeconds), QString::fromLatin1(cmd), interval, owner});
+  auto add = [&](const char *cmd, QObject *owner, double staggerSeconds, double interval) {
+    list.push_back({now + staggerSeconds, QString::fromLatin1(cmd), interval, owner});
   };
   add("<SG", o.Messkammer, 0, kPollFast);
   add("<VG", o.Ventilblock, 0.1, kPollFast);
@@ -24,23 +26,25 @@ PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TDateTime now, const
   }
   add("<PG", nullptr, 0.2, kPollFast);
   if (hasFlowSensor) add("<FG", o.FlowVal, 0.3, kPollFast);
-  add("<WG", nullptr, 0, SecondsToDays(2.5));
-  add("<BG", nullptr, 0, SecondsToDays(2.6));
-  add("<CG", nullptr, 0, SecondsToDays(2.7));
-  add("<V1G", nullptr, 0, SecondsToDays(1.4));
-  add("<V2G", nullptr, 0, SecondsToDays(1.5));
+  add("<WG", nullptr, 0, 2.5);
+  add("<BG", nullptr, 0, 2.6);
+  add("<CG", nullptr, 0, 2.7);
+  add("<V1G", nullptr, 0, 1.4);
+  add("<V2G", nullptr, 0, 1.5);
   add("<12AS100", nullptr, 0.7, kPollFast);
   return list;
 }
 
-QString PollStep(PollList &list, int &cursor, TDateTime now) {
+QString PollStep(PollList &list, int &cursor, TSteadySeconds now) {
   if (list.empty()) return {};
   if (static_cast<int>(list.size()) > cursor)
     ++cursor;
   else
     cursor = 1;
   TUpdateObject &entry = list[static_cast<size_t>(cursor - 1)];
-  if (now - entry.UpdateTime > entry.UpdateInterval) {
+  // "Strictly greater" in whole microseconds: a gap of exactly 2.7 s is not more than 2.7 s
+  // however the seconds were summed up.
+  if (std::llround((now - entry.UpdateTime) * 1e6) > std::llround(entry.UpdateInterval * 1e6)) {
     entry.UpdateTime = now;
     return entry.UpdateString + QChar('\r');
   }

@@ -25,7 +25,7 @@ void TForm1::SendStep() {
 
 void TForm1::PollListStep() {
   int cursor = Timer1->property("Tag").toInt();
-  const QString cmd = PollStep(PollList, cursor, Clock::Now());
+  const QString cmd = PollStep(PollList, cursor, Clock::Steady());
   Timer1->setProperty("Tag", cursor);
   if (!cmd.isEmpty()) FifoPutString(cmd);
 }

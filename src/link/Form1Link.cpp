@@ -124,16 +124,14 @@ void TForm1::EchoReply(const QString &text) {
 
 QString TForm1::SendAndWait(TComPort *Sender, const QString &SendMsg) {
   SendLine(Sender, SendMsg);
-  const zelvo::TDateTime limit = zelvo::SecondsToDays(5);
-  zelvo::TDateTime start = Clock::Now();
+  // Steady time: a wall clock set back or forward meanwhile changes nothing.
+  const zelvo::TSteadySeconds start = Clock::Steady();
   for (;;) {
     QString reply = TakeReply(true);
     if (!reply.isEmpty()) return reply;
     // Blocks in the event loop (receive events fill ReplyQueue) instead of spinning.
     Clock::WaitProcessingEvents(20);
-    const zelvo::TDateTime now = Clock::Now();
-    if (now < start) start = now;  // the wall clock was set back: do not wait an hour
-    if (now - start > limit) return {};
+    if (Clock::Steady() - start > kReplyWaitSeconds) return {};
   }
 }
 

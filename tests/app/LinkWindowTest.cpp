@@ -1,6 +1,8 @@
 // The window's side of the instrument link on pseudo-terminal pairs: opening ports, replies
 // reaching the queues, the request/reply wait, port errors, the service console, the log.
 #include <gtest/gtest.h>
+
+#include <QTimer>
 #include <string.h>
 
 #include <QDir>
@@ -89,6 +91,21 @@ TEST_F(LinkWindow, SendAndWaitGivesUpAfterFiveSecondsOfTheClock) {
   EXPECT_GT(waited, 5.0);  // not earlier than 5 s
   EXPECT_LT(waited, 5.1);  // and not much later
   EXPECT_EQ(pty.Read(), "<SN\r");
+}
+
+TEST_F(LinkWindow, SendAndWaitCountsSteadyTimeWhenTheWallClockJumps) {
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  for (double shift : {-3600.0, 3600.0}) {
+    Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 10, 25), QTime(2, 30))));
+    const zelvo::TSteadySeconds start = Clock::Steady();
+    // The wall clock jumps while the request waits (daylight-saving change, time server).
+    QTimer::singleShot(0, [shift] { Clock::ShiftWall(shift); });
+    EXPECT_EQ(form.SendAndWait(form.ComPort1, "<SN\r"), "");
+    const double waited = Clock::Steady() - start;
+    EXPECT_GT(waited, 5.0) << shift;
+    EXPECT_LT(waited, 5.1) << shift;
+    EXPECT_EQ(pty.Read(), "<SN\r");
+  }
 }
 
 TEST_F(LinkWindow, WriteOnAClosedPortShowsTheComponentsMessage) {

@@ -31,3 +31,23 @@ TEST(Clock, ManualClockStandsAndAdvances) {
   Clock::SetReal();
   EXPECT_FALSE(Clock::IsManual());
 }
+
+TEST(Clock, WallShiftsLeaveTheSteadyReadingAlone) {
+  const TDateTime t0 = ToDateTime(QDateTime(QDate(2026, 10, 25), QTime(2, 59, 59)));
+  Clock::SetManual(t0);
+  const TSteadySeconds s0 = Clock::Steady();
+  Clock::Advance(1.5);
+  Clock::ShiftWall(-3600);  // autumn: the wall clock goes back an hour
+  EXPECT_DOUBLE_EQ(Clock::Steady() - s0, 1.5);
+  EXPECT_LT(Clock::Now(), t0);
+  Clock::ShiftWall(7200);  // a time server's step forward
+  Clock::Advance(0.5);
+  EXPECT_DOUBLE_EQ(Clock::Steady() - s0, 2.0);
+  Clock::Advance(-10);  // a negative step moves nothing
+  EXPECT_DOUBLE_EQ(Clock::Steady() - s0, 2.0);
+  Clock::SetManual(t0);  // setting the wall again never sets the steady reading back
+  EXPECT_DOUBLE_EQ(Clock::Steady() - s0, 2.0);
+  Clock::SetReal();
+  const TSteadySeconds r0 = Clock::Steady();
+  EXPECT_GE(Clock::Steady(), r0);
+}

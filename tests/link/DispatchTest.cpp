@@ -31,7 +31,7 @@ static std::map<QString, std::vector<double>> RunPolls(PollList list, double tic
   std::map<QString, std::vector<double>> sent;
   int cursor = 0;
   for (double t = 0; t <= seconds + 1e-9; t += tickSeconds) {
-    const QString cmd = PollStep(list, cursor, SecondsToDays(t));
+    const QString cmd = PollStep(list, cursor, t);
     if (!cmd.isEmpty()) sent[cmd.chopped(1)].push_back(t);
   }
   return sent;
@@ -70,10 +70,10 @@ TEST(PollStep, CursorWrapsAndEmptyListDoesNothing) {
   EXPECT_EQ(cursor, 0);
   PollList list = BuildPollList(TDeviceTyp::FID, false, 0);
   cursor = 9;
-  PollStep(list, cursor, 1.0);
+  EXPECT_EQ(PollStep(list, cursor, 2.0), "<SG\r");
   EXPECT_EQ(cursor, 1);
-  EXPECT_TRUE(PollStep(list, cursor = 0, 1.0).isEmpty());  // just sent
-  EXPECT_EQ(PollStep(list, cursor = 0, 2.0), "<SG\r");     // a day later: due again
+  EXPECT_TRUE(PollStep(list, cursor = 0, 3.0).isEmpty());  // 1 s after its send: not yet
+  EXPECT_EQ(PollStep(list, cursor = 0, 3.34), "<SG\r");    // more than 1 1/3 s: due again
 }
 
 TEST(ReplyKey, SixTestsInOrder) {
