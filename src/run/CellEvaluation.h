@@ -107,8 +107,10 @@ struct TEvalNote {
 struct TCellEvaluation {
   // Values of the measurement line.
   QString Mark = QStringLiteral(" ");  // "*" for a breakthrough or an off cell
-  QString BreakTime;                   // "--:--", a breakthrough time, or empty
-  QString PositionLabel;               // zero gas, ref. gas, ref. cell, or the cell's info text
+  // Sample cells "--:--" or the breakthrough time; the reference positions "--:--" on FIDFPD,
+  // empty with one detector.
+  QString BreakTime;
+  QString PositionLabel;  // zero gas, ref. gas, ref. cell, or the cell's info text
   double Flow = 0;
   double FIDppm = 0;
   double FIDMessMenge = 0, FPDMessMenge = 0;  // rate; at the reference gas FPD ppm and FID 0
@@ -121,7 +123,8 @@ struct TCellEvaluation {
 
   std::optional<TCalCapture> FIDCapture, FPDCapture;
 
-  // In this order: DispRunBreak, then the cell that broke through now (ValveReset(n + 3),
+  // In this order: DispRunBreak (every evaluation of a running sample cell, one call whichever
+  // detector decided), then the cell that broke through now (ValveReset(n + 3),
   // offCount - 1, its off lamp on); 0 when none did.
   std::optional<TRunBreak> RunBreak;
   int BrokeCell = 0;
