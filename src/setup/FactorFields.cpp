@@ -15,9 +15,12 @@ using R = TInfoRule;
 
 const TFactorFieldSpec kSpecs[] = {
     {F::CalFlow, "editCalFlow", "CalFlow", "Calibration", "CalFlow", nullptr, R::None, nullptr, nullptr, 0},
-    {F::SampleFlow1, "editSampleFlow1", "SampleFlow1", "Measurement", "SampleFlow1", nullptr, R::None, nullptr, nullptr, 0},
-    {F::SampleFlow2, "editSampleFlow2", "SampleFlow2", "Measurement", "SampleFlow2", nullptr, R::None, nullptr, nullptr, 0},
-    {F::SampleFlow3, "editSampleFlow3", "SampleFlow3", "Measurement", "SampleFlow3", nullptr, R::None, nullptr, nullptr, 0},
+    {F::SampleFlow1, "editSampleFlow1", "SampleFlow1", "Measurement", "SampleFlow1", nullptr, R::None,
+     nullptr, nullptr, 0},
+    {F::SampleFlow2, "editSampleFlow2", "SampleFlow2", "Measurement", "SampleFlow2", nullptr, R::None,
+     nullptr, nullptr, 0},
+    {F::SampleFlow3, "editSampleFlow3", "SampleFlow3", "Measurement", "SampleFlow3", nullptr, R::None,
+     nullptr, nullptr, 0},
     {F::FIDCal, "lbleditFIDCalFact", "FIDCalFactor", "Measurement", "FIDCalFactor", "FIDCalFactorName",
      R::Calibration, "lblFIDCalFactor", "lblFIDCalInfo", 1},
     {F::FIDSample1, "lblEditFact1", "FIDFactor1", "Measurement", "FIDSampleFactor1", "FIDSampleFactorName1",
@@ -28,12 +31,12 @@ const TFactorFieldSpec kSpecs[] = {
      R::Sample, nullptr, "lblInfoSample3", 1},
     {F::FPDCal, "lbleditFPDCalFact", "FPDCalFactor", "Measurement", "FPDCalFactor", "FPDCalFactorName",
      R::Calibration, "lblFPDCalFactor", "lblFPDCALInfo", 2},
-    {F::FPDSample1, "lbleditFPDFact1", "FPDFactor1", "Measurement", "FPDSampleFactor1", "FPDSampleFactorName1",
-     R::None, nullptr, nullptr, 2},
-    {F::FPDSample2, "lblEditFPDFact2", "FPDFactor2", "Measurement", "FPDSampleFactor2", "FPDSampleFactorName2",
-     R::None, nullptr, nullptr, 2},
-    {F::FPDSample3, "lblEditFPDFact3", "FPDFactor3", "Measurement", "FPDSampleFactor3", "FPDSampleFactorName3",
-     R::None, nullptr, nullptr, 2},
+    {F::FPDSample1, "lbleditFPDFact1", "FPDFactor1", "Measurement", "FPDSampleFactor1",
+     "FPDSampleFactorName1", R::None, nullptr, nullptr, 2},
+    {F::FPDSample2, "lblEditFPDFact2", "FPDFactor2", "Measurement", "FPDSampleFactor2",
+     "FPDSampleFactorName2", R::None, nullptr, nullptr, 2},
+    {F::FPDSample3, "lblEditFPDFact3", "FPDFactor3", "Measurement", "FPDSampleFactor3",
+     "FPDSampleFactorName3", R::None, nullptr, nullptr, 2},
 };
 static_assert(std::size(kSpecs) == kFactorFieldCount);
 
@@ -64,30 +67,39 @@ QString FactorFieldCaption(TFactorField id, int offset) {
   const int i = static_cast<int>(id);
   const QString n = QString::number((i % 4));  // 1..3 for the sample fields of each group
   switch (id) {
-    case F::CalFlow: return setuptext::Pick(offset, "Kalibrierfluss", "Calibration flow");
+    case F::CalFlow:
+      return setuptext::Pick(offset, "Kalibrierfluss", "Calibration flow");
     case F::SampleFlow1:
     case F::SampleFlow2:
-    case F::SampleFlow3: return setuptext::Pick(offset, "Probenfluss %1", "Sample flow %1").arg(n);
-    case F::FIDCal: return setuptext::Pick(offset, "FID-Kalibrierfaktor", "FID calibration factor");
-    case F::FPDCal: return setuptext::Pick(offset, "FPD-Kalibrierfaktor", "FPD calibration factor");
+    case F::SampleFlow3:
+      return setuptext::Pick(offset, "Probenfluss %1", "Sample flow %1").arg(n);
+    case F::FIDCal:
+      return setuptext::Pick(offset, "FID-Kalibrierfaktor", "FID calibration factor");
+    case F::FPDCal:
+      return setuptext::Pick(offset, "FPD-Kalibrierfaktor", "FPD calibration factor");
     case F::FIDSample1:
     case F::FIDSample2:
-    case F::FIDSample3: return setuptext::Pick(offset, "FID-Faktor Zelle %1", "FID factor cell %1").arg(n);
+    case F::FIDSample3:
+      return setuptext::Pick(offset, "FID-Faktor Zelle %1", "FID factor cell %1").arg(n);
     case F::FPDSample1:
     case F::FPDSample2:
-    case F::FPDSample3: return setuptext::Pick(offset, "FPD-Faktor Zelle %1", "FPD factor cell %1").arg(n);
+    case F::FPDSample3:
+      return setuptext::Pick(offset, "FPD-Faktor Zelle %1", "FPD factor cell %1").arg(n);
   }
   return {};
 }
 
-QList<TDisplayText> FactorDisplays(TFactorField id, const QString &fieldText, const QString &name, bool atStartup) {
+QList<TDisplayText> FactorDisplays(TFactorField id, const QString &fieldText, const QString &name,
+                                   bool atStartup) {
   const TFactorFieldSpec &s = FactorFieldOf(id);
   const QString bracketed = u'[' + fieldText + u']';
   switch (s.Info) {
-    case R::None: return {};
+    case R::None:
+      return {};
     case R::Calibration:
       return {{s.FactorLabel, bracketed}, {s.InfoLabel, atStartup ? name + QStringLiteral(" (ppm)") : name}};
-    case R::Sample: return {{s.InfoLabel, name + bracketed}};
+    case R::Sample:
+      return {{s.InfoLabel, name + bracketed}};
   }
   return {};
 }
@@ -104,7 +116,8 @@ TFactorFieldsLoad LoadFactorFields(const TIniFile &ini, int offset) {
     }
     if (f.Value <= 0) {
       load.Problems << setuptext::SettingsEntry(Section(s), ValueKey(s), FloatToStr(f.Value)) +
-                           setuptext::MustBePositive(offset) + setuptext::DefaultUsed(offset, ValueText(s, def));
+                           setuptext::MustBePositive(offset) +
+                           setuptext::DefaultUsed(offset, ValueText(s, def));
       f.Value = def;
     }
     f.Text = ValueText(s, f.Value);
@@ -128,10 +141,11 @@ TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldC
     if (!problem.isEmpty()) {
       store.Failed = s.Id;
       const bool last = s.Id == kSpecs[kFactorFieldCount - 1].Id;
-      store.Message = Naming(s, in.Name, offset) + problem + u' ' +
-                      (last ? setuptext::Pick(offset, "Das Feld wurde nicht übernommen.", "The field was not stored.")
-                            : setuptext::Pick(offset, "Das Feld und die folgenden wurden nicht übernommen.",
-                                              "The field and the ones after it were not stored."));
+      store.Message =
+          Naming(s, in.Name, offset) + problem + u' ' +
+          (last ? setuptext::Pick(offset, "Das Feld wurde nicht übernommen.", "The field was not stored.")
+                : setuptext::Pick(offset, "Das Feld und die folgenden wurden nicht übernommen.",
+                                  "The field and the ones after it were not stored."));
       break;
     }
     const QString name = s.IsFlow() ? QString() : in.Name;

@@ -18,9 +18,18 @@ namespace zelvo {
 
 // In the order of the store sequence.
 enum class TFactorField {
-  CalFlow, SampleFlow1, SampleFlow2, SampleFlow3,
-  FIDCal, FIDSample1, FIDSample2, FIDSample3,
-  FPDCal, FPDSample1, FPDSample2, FPDSample3,
+  CalFlow,
+  SampleFlow1,
+  SampleFlow2,
+  SampleFlow3,
+  FIDCal,
+  FIDSample1,
+  FIDSample2,
+  FIDSample3,
+  FPDCal,
+  FPDSample1,
+  FPDSample2,
+  FPDSample3,
 };
 inline constexpr int kFactorFieldCount = 12;
 
@@ -33,11 +42,11 @@ enum class TInfoRule {
 
 struct TFactorFieldSpec {
   TFactorField Id;
-  const char *Field;        // the edit field (objectName)
-  const char *Member;       // the main-window field (Double)
-  const char *Section;      // of both keys
-  const char *ValueKey;     // the factor or flow
-  const char *NameKey;      // the substance name; nullptr for the flows
+  const char *Field;     // the edit field (objectName)
+  const char *Member;    // the main-window field (Double)
+  const char *Section;   // of both keys
+  const char *ValueKey;  // the factor or flow
+  const char *NameKey;   // the substance name; nullptr for the flows
   TInfoRule Info;
   const char *FactorLabel;  // Calibration: the bracketed factor; else nullptr
   const char *InfoLabel;    // Calibration, Sample: the name display; else nullptr
@@ -62,7 +71,8 @@ struct TDisplayText {
 
 // The info displays of a field for its factor text and substance name; `atStartup` gives
 // the start-up's form of the calibration displays (name + " (ppm)").
-QList<TDisplayText> FactorDisplays(TFactorField id, const QString &fieldText, const QString &name, bool atStartup);
+QList<TDisplayText> FactorDisplays(TFactorField id, const QString &fieldText, const QString &name,
+                                   bool atStartup);
 
 // A field's content: the value behind it, the field's text and the label's caption (the
 // substance name; empty for a flow).

@@ -28,7 +28,9 @@ const TRunParamSpec kSpecs[] = {
 
 constexpr int kPositions = 6;
 
-QString Caption(const TRunParamSpec &s, int offset) { return GetLangString(offset, s.CaptionId) + QStringLiteral(": "); }
+QString Caption(const TRunParamSpec &s, int offset) {
+  return GetLangString(offset, s.CaptionId) + QStringLiteral(": ");
+}
 
 // Limits a converted value the way the exit handler does. Returns the value to store.
 double Limit(TRunParam id, double value, int startzelle) {
@@ -44,28 +46,52 @@ const TRunParamSpec &RunParamOf(TRunParam id) { return kSpecs[static_cast<int>(i
 
 double TRunParams::Get(TRunParam id) const {
   switch (id) {
-    case P::Startzelle: return Startzelle;
-    case P::AnzahlZellen: return AnzahlZellen;
-    case P::Messzeit: return Messzeit;
-    case P::AnzahlMessreihen: return AnzahlMessreihen;
-    case P::LimitFID: return LimitFID;
-    case P::LimitFPD: return LimitFPD;
-    case P::FIDCALMenge: return FIDCALMenge;
-    case P::FPDCalMenge: return FPDCalMenge;
+    case P::Startzelle:
+      return Startzelle;
+    case P::AnzahlZellen:
+      return AnzahlZellen;
+    case P::Messzeit:
+      return Messzeit;
+    case P::AnzahlMessreihen:
+      return AnzahlMessreihen;
+    case P::LimitFID:
+      return LimitFID;
+    case P::LimitFPD:
+      return LimitFPD;
+    case P::FIDCALMenge:
+      return FIDCALMenge;
+    case P::FPDCalMenge:
+      return FPDCalMenge;
   }
   return 0;
 }
 
 void TRunParams::Set(TRunParam id, double value) {
   switch (id) {
-    case P::Startzelle: Startzelle = static_cast<int>(value); break;
-    case P::AnzahlZellen: AnzahlZellen = static_cast<int>(value); break;
-    case P::Messzeit: Messzeit = static_cast<int>(value); break;
-    case P::AnzahlMessreihen: AnzahlMessreihen = static_cast<int>(value); break;
-    case P::LimitFID: LimitFID = value; break;
-    case P::LimitFPD: LimitFPD = value; break;
-    case P::FIDCALMenge: FIDCALMenge = value; break;
-    case P::FPDCalMenge: FPDCalMenge = value; break;
+    case P::Startzelle:
+      Startzelle = static_cast<int>(value);
+      break;
+    case P::AnzahlZellen:
+      AnzahlZellen = static_cast<int>(value);
+      break;
+    case P::Messzeit:
+      Messzeit = static_cast<int>(value);
+      break;
+    case P::AnzahlMessreihen:
+      AnzahlMessreihen = static_cast<int>(value);
+      break;
+    case P::LimitFID:
+      LimitFID = value;
+      break;
+    case P::LimitFPD:
+      LimitFPD = value;
+      break;
+    case P::FIDCALMenge:
+      FIDCALMenge = value;
+      break;
+    case P::FPDCalMenge:
+      FPDCalMenge = value;
+      break;
   }
 }
 
@@ -121,10 +147,13 @@ void StoreRunParam(TIniFile &ini, TRunParam id, double value) {
 QString RunParamText(TRunParam id, double value) {
   switch (id) {
     case P::LimitFID:
-    case P::LimitFPD: return LimitText(value);
+    case P::LimitFPD:
+      return LimitText(value);
     case P::FIDCALMenge:
-    case P::FPDCalMenge: return CalPpmText(value);
-    default: return QString::number(static_cast<int>(value));
+    case P::FPDCalMenge:
+      return CalPpmText(value);
+    default:
+      return QString::number(static_cast<int>(value));
   }
 }
 
@@ -144,13 +173,15 @@ TRunParamsLoad LoadRunParams(const TIniFile &ini, int offset) {
     double use = value;
     if (spec.Positive && value <= 0) {
       use = def;
-      load.Problems << where + setuptext::MustBePositive(offset) + setuptext::DefaultUsed(offset, RunParamText(spec.Id, use));
+      load.Problems << where + setuptext::MustBePositive(offset) +
+                           setuptext::DefaultUsed(offset, RunParamText(spec.Id, use));
     } else if (spec.Id == P::Startzelle || spec.Id == P::AnzahlZellen) {
       // Each on its own here; the pair is limited when a run reads it.
       use = spec.Id == P::Startzelle ? std::clamp(static_cast<int>(value), 1, kPositions)
                                      : std::max(static_cast<int>(value), 1);
       if (use != value)
-        load.Problems << where + setuptext::OutOfRange(offset) + setuptext::DefaultUsed(offset, RunParamText(spec.Id, use));
+        load.Problems << where + setuptext::OutOfRange(offset) +
+                             setuptext::DefaultUsed(offset, RunParamText(spec.Id, use));
     }
     value = use;
     load.Values.Set(spec.Id, value);
@@ -181,7 +212,8 @@ TDetectionCheck CheckDetection(int loopVolume, int loopflow, int peakIndex, int 
     }
     *i.use = def;
     c.Problems << setuptext::SettingsEntry(section, key, QString::number(i.read)) +
-                      setuptext::MustBePositive(offset) + setuptext::DefaultUsed(offset, QString::number(def));
+                      setuptext::MustBePositive(offset) +
+                      setuptext::DefaultUsed(offset, QString::number(def));
   }
   c.Values.MinPeakWith = c.Values.LoopVolume / (c.Values.Loopflow / 60.0);
   return c;

@@ -17,7 +17,16 @@
 
 namespace zelvo {
 
-enum class TRunParam { Startzelle, AnzahlZellen, Messzeit, AnzahlMessreihen, LimitFID, LimitFPD, FIDCALMenge, FPDCalMenge };
+enum class TRunParam {
+  Startzelle,
+  AnzahlZellen,
+  Messzeit,
+  AnzahlMessreihen,
+  LimitFID,
+  LimitFPD,
+  FIDCALMenge,
+  FPDCalMenge
+};
 
 struct TRunParamSpec {
   TRunParam Id;
@@ -25,9 +34,9 @@ struct TRunParamSpec {
   const char *Member;   // the main-window field
   const char *Section;  // settings file
   const char *Key;
-  bool Integer;         // strict whole number; otherwise a decimal in the regional format
-  bool Positive;        // zero and below are refused
-  int CaptionId;        // string table text that names the field in messages
+  bool Integer;   // strict whole number; otherwise a decimal in the regional format
+  bool Positive;  // zero and below are refused
+  int CaptionId;  // string table text that names the field in messages
 };
 
 // All eight, in the order of the page (the order of TRunParam).
@@ -52,9 +61,9 @@ enum class TInputStatus {
 
 struct TRunParamInput {
   TInputStatus Status = TInputStatus::Accepted;
-  double Value = 0;                   // the value to store; the previous one when refused
-  std::optional<QString> FieldText;   // the text the edit field shows from now on, when it changes
-  QString Message;                    // for the operator; empty when there is nothing to say
+  double Value = 0;                  // the value to store; the previous one when refused
+  std::optional<QString> FieldText;  // the text the edit field shows from now on, when it changes
+  QString Message;                   // for the operator; empty when there is nothing to say
 
   bool Stored() const { return Status == TInputStatus::Accepted || Status == TInputStatus::Corrected; }
 };
@@ -101,10 +110,10 @@ TRunParamsLoad LoadRunParams(const TIniFile &ini, int offset);
 
 // ---------------------------------------------------------------- section Detection
 struct TDetection {
-  int LoopVolume = 200;    // Loopvolume, µl
-  int Loopflow = 10000;    // Loopflow, µl/min
-  int PeakTime = 25;       // PeakIndex, default apex in seconds
-  int MinPeakStart = 10;   // MinIndex, first slope index of the peak search
+  int LoopVolume = 200;      // Loopvolume, µl
+  int Loopflow = 10000;      // Loopflow, µl/min
+  int PeakTime = 25;         // PeakIndex, default apex in seconds
+  int MinPeakStart = 10;     // MinIndex, first slope index of the peak search
   double MinPeakWith = 1.2;  // peak width in seconds: LoopVolume / (Loopflow / 60)
 };
 

@@ -16,8 +16,8 @@ std::span<const TStandardSpec> Standards() { return kStandards; }
 std::optional<TStandardChoice> ChooseStandard(int item) {
   for (const TStandardSpec &s : kStandards) {
     if (s.Item != item) continue;
-    return TStandardChoice{QString::number(s.ChamberSetpoint), QString::fromLatin1(s.SettingsValue), s.LimitFID,
-                           LimitText(s.LimitFID)};
+    return TStandardChoice{QString::number(s.ChamberSetpoint), QString::fromLatin1(s.SettingsValue),
+                           s.LimitFID, LimitText(s.LimitFID)};
   }
   return std::nullopt;
 }
