@@ -99,20 +99,25 @@ TStartResult TRunSequencer::Start(const TRunInputs &in, const TNow &now) {
   // The range ends at position 6, whatever the count says; at least one position and one
   // cycle, and no more measurements than a counter holds.
   const int n = std::clamp(*count, 1, kPositions + 1 - *first);
-  const int c = std::clamp(*cycles, 1, std::numeric_limits<int>::max() / n);
+  const int c = std::clamp(*cycles, 1, (std::numeric_limits<int>::max() - 1) / n);
   StartRun(*first, n, c, in, now);
   return {TStartResult::Outcome::Started, {}};
 }
 
-void TRunSequencer::StartRun(int first, int count, int cycles, const TRunInputs &in, const TNow &now) {
-  TRunState &s = fState;
+// The first steps of every start: window, off cells, loop and the common valve V17.
+void TRunSequencer::PrepareInstrumentForRun(const TRunInputs &in) {
   fHost.PrepareChartForRun();
   fHost.ShowButtons({false, false, true});
-  s.CellOff = {};
+  fState.CellOff = {};  // every sample cell is active again
   for (int cell = 1; cell <= 3; ++cell) fHost.ShowLamp({TLampKind::CellOff, cell, false});
   fHost.ShowStatus(Text(in, kTextStart));
   if (TestBit(in.InstrumentStateByte, 0)) Queue(fHost, proto::Cmd::D0);
   Valve(17, true);
+}
+
+void TRunSequencer::StartRun(int first, int count, int cycles, const TRunInputs &in, const TNow &now) {
+  TRunState &s = fState;
+  PrepareInstrumentForRun(in);
   s.runStart = s.runZelle = first;
   s.runCount = s.strtCount = count;
   OpenRangeValves();

@@ -124,8 +124,9 @@ class TRunHost {
   virtual void DiscardDataQueue(int port) = 0;  // 1: DataQueue1, 2: DataQueue2
   virtual void Log(const QString &text) = 0;    // diagnostic log
   // State 7: evaluate the injection of run.runZelle. The evaluation may lower offCount, set
-  // CellOff and set Flow; the sequencer advances afterwards. Until the evaluation is built
-  // nothing is evaluated.
+  // CellOff and set Flow, and closes a broken-through cell's valve through the window's valve
+  // bytes; its elapsed time is RunTimeText(position.Now.Steady - run.runStartzeit). The
+  // sequencer advances afterwards. Until the evaluation is built nothing is evaluated.
   virtual void EvaluatePosition(TRunState &run, const TPositionEvaluation &position) {
     (void)run;
     (void)position;
@@ -202,6 +203,7 @@ class TRunSequencer {
 
   // Start in steps.
   void StartRun(int first, int count, int cycles, const TRunInputs &in, const TNow &now);
+  void PrepareInstrumentForRun(const TRunInputs &in);
   void OpenRangeValves();
   void ShowStartTime(const TRunInputs &in);
   TStartResult Refuse(const QString &message);
