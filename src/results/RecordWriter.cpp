@@ -119,6 +119,10 @@ TWriterReport TRecordWriter::Flush(TSteadySeconds now) {
   std::set<QString> blockedPaths;
   std::set<TRawKey> blockedRuns;
   auto fail = [&report](TWriteFailure f) { report.Failures.append(std::move(f)); };
+  auto done = [this, &report](std::list<TPending>::iterator p) {
+    report.Recovered += p->Held ? 1 : 0;
+    return FPending.erase(p);
+  };
 
   for (auto it = FPending.begin(); it != FPending.end();) {
     TPending &p = *it;
@@ -147,7 +151,7 @@ TWriterReport TRecordWriter::Flush(TSteadySeconds now) {
         ++it;
         continue;
       }
-      it = FPending.erase(it);
+      it = done(it);
       continue;
     }
 
@@ -162,7 +166,7 @@ TWriterReport TRecordWriter::Flush(TSteadySeconds now) {
         blockedPaths.insert(p.Path);
         ++it;
       } else {
-        it = FPending.erase(it);
+        it = done(it);
       }
       continue;
     }
@@ -185,10 +189,12 @@ TWriterReport TRecordWriter::Flush(TSteadySeconds now) {
     ++it;
     for (auto b : batch) {
       if (b == it) ++it;
-      FPending.erase(b);
+      done(b);
     }
   }
 
+  // What is left is held: a later call that writes it counts it as recovered.
+  for (TPending &p : FPending) p.Held = true;
   report.PendingLines = PendingLines();
   report.PendingRawFiles = PendingRawFiles();
   Finish(report);
@@ -280,13 +286,19 @@ bool TRecordWriter::Create(const QString &path, const QByteArray &bytes, TWriteF
 bool TRecordWriter::Append(const QString &path, const QByteArray &bytes, TWriteFailure &failure,
                            TWriterReport &report) {
   const QByteArray name = QFile::encodeName(path);
-  int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  // Read access lets the file's last byte be checked; a file that cannot be read is
+  // appended to all the same.
+  auto open = [&name] {
+    const int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+    return fd >= 0 || errno != EACCES ? fd : ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  };
+  int fd = open();
   if (fd < 0 && errno == ENOENT) {
     // The file has gone (deleted, moved away): it is made again with its header.
     const auto header = FHeaders.find(path);
     if (header != FHeaders.end() && Create(path, header->second, failure)) {
       report.Recreated.append(path);
-      fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+      fd = open();
     } else if (header != FHeaders.end()) {
       return false;
     } else {

@@ -102,6 +102,7 @@ class TRecordWriter {
     QString Stem;  // raw: the result file's stem
     int RunAktiv = 0;
     QByteArray Bytes;
+    bool Held = false;  // left over from an earlier call
   };
   using TRawKey = std::pair<int, QString>;  // run, result file stem
 
