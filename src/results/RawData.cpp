@@ -31,8 +31,10 @@ QStringList RawDataLines(TDeviceTyp deviceTyp, std::span<const double> first, st
   const std::size_t k1 = first.size(), k2 = second.size();
   const std::size_t k = std::min(k1, k2);
   lines.reserve(static_cast<qsizetype>(k) + 6);
-  lines << QStringLiteral("2") << IntText(static_cast<long long>(k1)) + comma + IntText(static_cast<long long>(k2));
-  for (std::size_t i = 1; i < k; ++i) lines << FloatToStr(first[i], locale) + comma + FloatToStr(second[i], locale);
+  lines << QStringLiteral("2")
+        << IntText(static_cast<long long>(k1)) + comma + IntText(static_cast<long long>(k2));
+  for (std::size_t i = 1; i < k; ++i)
+    lines << FloatToStr(first[i], locale) + comma + FloatToStr(second[i], locale);
   lines << Sci23(peak.FIDStart * 10) + comma + Sci23(fpd.FPDStart * 10);
   lines << Sci23(peak.FIDStartLevel) + comma + Sci23(fpd.FPDStartLevel);
   lines << Sci23(peak.FIDEnd * 10) + comma + Sci23(fpd.FPDEnd * 10);
@@ -67,7 +69,8 @@ std::string_view Trimmed(std::string_view s) {
 // A line of the file as text for a message, cut short when it is long.
 QString Quoted(std::string_view line) {
   constexpr std::size_t kMax = 60;
-  const QString text = Cp1252Decode(QByteArrayView(line.data(), static_cast<qsizetype>(std::min(line.size(), kMax))));
+  const QString text =
+      Cp1252Decode(QByteArrayView(line.data(), static_cast<qsizetype>(std::min(line.size(), kMax))));
   return line.size() > kMax ? text + QStringLiteral("...") : text;
 }
 
@@ -180,10 +183,13 @@ TImportResult ParseRawData(QByteArrayView bytes, const QString &path) {
   long long count = 0;
   if (data.Channels == 2) {
     const std::size_t comma = second->find(',');
-    const auto a = comma == std::string_view::npos ? std::nullopt : ParseInt(Trimmed(second->substr(0, comma)));
-    const auto b = comma == std::string_view::npos ? std::nullopt : ParseInt(Trimmed(second->substr(comma + 1)));
+    const auto a =
+        comma == std::string_view::npos ? std::nullopt : ParseInt(Trimmed(second->substr(0, comma)));
+    const auto b =
+        comma == std::string_view::npos ? std::nullopt : ParseInt(Trimmed(second->substr(comma + 1)));
     if (!a || !b)
-      return fail(2, QStringLiteral("\"%1\" is not two point counts separated by \",\"").arg(Quoted(*second)));
+      return fail(2,
+                  QStringLiteral("\"%1\" is not two point counts separated by \",\"").arg(Quoted(*second)));
     count = std::min(*a, *b);
   } else {
     const auto n = ParseInt(Trimmed(*second));

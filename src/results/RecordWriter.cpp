@@ -25,8 +25,9 @@ namespace {
 QString Reason(int err) { return QString::fromStdString(std::generic_category().message(err)); }
 
 TWriteFailure Failure(const char *what, const QString &path, int err) {
-  return {path, QStringLiteral("%1 \"%2\": %3")
-                    .arg(QLatin1String(what), QDir::toNativeSeparators(path), Reason(err))};
+  return {
+      path,
+      QStringLiteral("%1 \"%2\": %3").arg(QLatin1String(what), QDir::toNativeSeparators(path), Reason(err))};
 }
 
 QByteArray Encoded(const QStringList &lines) {
@@ -99,7 +100,8 @@ TWriterReport TRecordWriter::WriteMeasurement(const TMeasurementFiles &files, TS
   if (FResultFile.isEmpty()) return {};
   FPending.push_back({TKind::Append, FResultFile, 0, {}, 0, Cp1252Encode(QString(files.Line + kCrLf))});
   if (files.RawData)
-    FPending.push_back({TKind::Raw, {}, FRun, RawDataStem(FResultFile), files.runAktiv, Encoded(files.RawLines)});
+    FPending.push_back(
+        {TKind::Raw, {}, FRun, RawDataStem(FResultFile), files.runAktiv, Encoded(files.RawLines)});
   return Flush(now);
 }
 

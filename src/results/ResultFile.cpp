@@ -39,19 +39,21 @@ QStringList ResultHeaderLines(const TResultHeader &h, const QLocale &locale) {
                 IntText(h.TempMesskammer) + kDegrees + kSep + S(64) + QStringLiteral(":;") +
                 IntText(h.TempVentilblock) + kDegrees;
   QString actual = S(59) + u' ' + S(61) + QStringLiteral(":;") + S(63) + QStringLiteral(":;") +
-                   FieldText(h.lblMesskammer) + kSep + S(64) + QStringLiteral(":;") + FieldText(h.lblVentilblock);
+                   FieldText(h.lblMesskammer) + kSep + S(64) + QStringLiteral(":;") +
+                   FieldText(h.lblVentilblock);
   if (fpd) {
-    set += kSep + S(65) + QStringLiteral(":;") + IntText(h.TempEmissionskammer) + kDegrees + kSep + S(66) + kSep +
-           IntText(h.TempTransferline) + kDegrees + kSep + S(67) + kSep + IntText(h.Hochspannung) +
+    set += kSep + S(65) + QStringLiteral(":;") + IntText(h.TempEmissionskammer) + kDegrees + kSep + S(66) +
+           kSep + IntText(h.TempTransferline) + kDegrees + kSep + S(67) + kSep + IntText(h.Hochspannung) +
            QStringLiteral(" V");
     actual += kSep + S(65) + QStringLiteral(":;") + FieldText(h.lblEmmision) + kSep + S(66) + kSep +
               FieldText(h.lblTransfer) + kSep + S(67) + kSep + FieldText(h.lblHVoltage);
   }
   lines << set << actual;
 
-  lines << S(69) + QStringLiteral(":;") + FloatToStr(h.FIDCALMenge, locale) + kSep + S(71) + QStringLiteral(":;") +
-               IntText(h.FIDCalArea) + kSep + S(73) + QStringLiteral(":;") + Fixed(h.LimitFID, 6, 2, locale) +
-               kSep + S(74) + QStringLiteral(":;") + Fixed(h.FIDSampleFactor, 6, 2, locale);
+  lines << S(69) + QStringLiteral(":;") + FloatToStr(h.FIDCALMenge, locale) + kSep + S(71) +
+               QStringLiteral(":;") + IntText(h.FIDCalArea) + kSep + S(73) + QStringLiteral(":;") +
+               Fixed(h.LimitFID, 6, 2, locale) + kSep + S(74) + QStringLiteral(":;") +
+               Fixed(h.FIDSampleFactor, 6, 2, locale);
   if (fpd) {
     lines << S(70) + QStringLiteral(":;") + FloatToStr(h.FPDCalMenge, locale) + kSep + S(71) +
                  QStringLiteral(":;") + IntText(h.FPDCalArea) + kSep + S(73) + QStringLiteral(":;") +
@@ -78,8 +80,9 @@ QStringList ResultHeaderLines(const TResultHeader &h, const QLocale &locale) {
 QString MeasurementLine(const TMeasurementRecord &r, TDeviceTyp deviceTyp, const QLocale &locale) {
   QString line = IntText(r.runZelle) + kSep + FieldText(r.Mark) + kSep + FieldText(r.BreakTime) + kSep +
                  FieldText(r.sChemikalie) + kSep + Fixed(r.FIDSampleFactor, 5, 2, locale) + kSep +
-                 Fixed(r.Flow, 5, 1, locale) + kSep + FieldText(r.RunTime) + kSep + Fixed(r.FIDppm, 7, 3, locale) +
-                 kSep + Fixed(r.FIDMessMenge, 7, 3, locale) + kSep + Fixed(r.FIDArea, 8, 0, locale) + kSep;
+                 Fixed(r.Flow, 5, 1, locale) + kSep + FieldText(r.RunTime) + kSep +
+                 Fixed(r.FIDppm, 7, 3, locale) + kSep + Fixed(r.FIDMessMenge, 7, 3, locale) + kSep +
+                 Fixed(r.FIDArea, 8, 0, locale) + kSep;
   if (deviceTyp == TDeviceTyp::FIDFPD)
     line += Fixed(r.FPDMessMenge, 7, 3, locale) + kSep + Fixed(r.FPDArea, 8, 0, locale) + kSep;
   line += FieldText(r.SampleText) + kSep + ShortDateText(r.Now, locale) + kSep + LongTimeText(r.Now) + kSep +

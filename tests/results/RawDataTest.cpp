@@ -47,8 +47,8 @@ TEST(RawData, OneDetectorLayout) {
   peak.PeakEndIndex = 118;
   peak.PeakEndLevel = -0.5;
   // Point 0 is not written; the count is that of the series.
-  const QStringList expected{"1", "4", "10", "12,5", "-3", "100", " 1.50000000000000E+0002",
-                             "118", "-5.00000000000000E-0001"};
+  const QStringList expected{
+      "1", "4", "10", "12,5", "-3", "100", " 1.50000000000000E+0002", "118", "-5.00000000000000E-0001"};
   EXPECT_EQ(RawDataLines(TDeviceTyp::FPD, signal, {}, peak, {}, kGerman), expected);
 }
 
@@ -102,7 +102,8 @@ TEST(RawData, PointCountsAndSlopeBounds) {
     EXPECT_EQ(r.Data.Fid.size(), c.points) << c.name;
     EXPECT_EQ(r.Data.Fpd.size(), c.channels == 2 ? c.points : 0) << c.name;
     EXPECT_EQ(r.Data.SlopeBegin, 4u) << c.name;
-    EXPECT_EQ(r.Data.SlopeEnd > r.Data.SlopeBegin ? r.Data.SlopeEnd - r.Data.SlopeBegin : 0, c.slopes) << c.name;
+    EXPECT_EQ(r.Data.SlopeEnd > r.Data.SlopeBegin ? r.Data.SlopeEnd - r.Data.SlopeBegin : 0, c.slopes)
+        << c.name;
   }
 }
 
@@ -132,12 +133,12 @@ TEST(RawData, ErrorsNameTheLineAndGiveNoPoints) {
       {"0\r\nabc\r\n", 2},
       {"2\r\n2501\r\n", 2},  // two channels need two counts
       {"0\r\n4\r\n1\r\nabc\r\n3\r\n", 4},
-      {"0\r\n4\r\n1\r\n2\r\n", 5},    // the file ends before the third value
+      {"0\r\n4\r\n1\r\n2\r\n", 5},      // the file ends before the third value
       {"0\r\n4\r\n1\r\n\r\n3\r\n", 4},  // empty line
       {"0\r\n4\r\n1\r\n1.2.3\r\n3\r\n", 4},
       {"0\r\n4\r\n1\r\ninf\r\n3\r\n", 4},
-      {"2\r\n3,3\r\n1,2\r\n12\r\n", 4},      // one value where two belong
-      {"2\r\n3,3\r\n1,2\r\n1,5,2\r\n", 4},   // 1.5 and 2, or 1 and 5.2: no guessing
+      {"2\r\n3,3\r\n1,2\r\n12\r\n", 4},     // one value where two belong
+      {"2\r\n3,3\r\n1,2\r\n1,5,2\r\n", 4},  // 1.5 and 2, or 1 and 5.2: no guessing
   };
   for (const Case &c : cases) {
     const TImportResult r = ParseRawData(c.bytes, "/raw/t_1.txt");
@@ -157,7 +158,8 @@ TEST(RawData, ErrorsNameTheLineAndGiveNoPoints) {
 TEST(RawData, WrittenFileReadsBack) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  const std::vector<double> fid{0, 10, -20, 30.5, 40, 50, 60, 70}, fpd{1, 2, 3, 4.5, 5, 6, 7, 8};  // "30,5,4,5"
+  const std::vector<double> fid{0, 10, -20, 30.5, 40, 50, 60, 70},
+      fpd{1, 2, 3, 4.5, 5, 6, 7, 8};  // "30,5,4,5"
   for (TDeviceTyp typ : {TDeviceTyp::FID, TDeviceTyp::FIDFPD}) {
     const QString path = dir.filePath("t_1.txt");
     WriteTextLines(path, RawDataLines(typ, fid, fpd, {}, {}, kGerman));

@@ -46,7 +46,8 @@ inline zelvo::TResultHeader Header(int id, zelvo::TDeviceTyp typ, const QString 
   h.InjectionTime = 300;
   h.Messzeit = 60;
   // Six lines in the field: the sixth is not kept; a ";" would shift the columns.
-  h.Description = {QStringLiteral("PVC; 0,5 mm"), QStringLiteral("Handschuh"), {}, {}, {}, QStringLiteral("six")};
+  h.Description = {QStringLiteral("PVC; 0,5 mm"), QStringLiteral("Handschuh"), {}, {}, {},
+                   QStringLiteral("six")};
   return h;
 }
 

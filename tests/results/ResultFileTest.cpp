@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "RecordFixtures.h"
-#include "core/LocaleGuard.h"
 #include "core/Cp1252.h"
+#include "core/LocaleGuard.h"
 #include "results/RecordText.h"
 #include "results/ResultFile.h"
 
@@ -23,9 +23,12 @@ TEST(ResultFile, GermanFidHeaderByteForByte) {
   // and its five lines.
   const char *expected[] = {
       "Datei:;/daten/probe.csv;Datum:;13.03.2023 14:05:09;Ger\xE4t:730-0815",
-      "Versuchsparameter Sollwerte:;Messkammer:;27 \xB0" "C;Ventilblock:;100 \xB0" "C",
+      "Versuchsparameter Sollwerte:;Messkammer:;27 \xB0"
+      "C;Ventilblock:;100 \xB0"
+      "C",
       "Versuchsparameter Istwerte:;Messkammer:;27.0 \xB0 C;Ventilblock:;100.0 \xB0 C",
-      "ppm/rate Isobutan:;100;Fl\xE4" "che:;45000;Schwelle:;0,10;Faktor:;1,50",
+      "ppm/rate Isobutan:;100;Fl\xE4"
+      "che:;45000;Schwelle:;0,10;Faktor:;1,50",
       "Startzelle:4",
       "Anzahl Zellen:;3",
       "Anzahl Messreihen:;10",
@@ -38,7 +41,8 @@ TEST(ResultFile, GermanFidHeaderByteForByte) {
       "",
       "",
       "",
-      "Zelle;Bruch;Bruchzeit;Chemikalie;Faktor;(ml/min);Messzeit;ppm;ppm/rate Isobutan;Fl\xE4" "che;"
+      "Zelle;Bruch;Bruchzeit;Chemikalie;Faktor;(ml/min);Messzeit;ppm;ppm/rate Isobutan;Fl\xE4"
+      "che;"
       "Probeninfo;Datum;Zeit",
   };
   ASSERT_EQ(lines.size(), std::size(expected));
@@ -76,7 +80,8 @@ TEST(ResultFile, EnglishFidFpdHeader) {
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(lines.last().count(u';') + 1, 15);
   // An FPD-only instrument has the FID layout.
-  EXPECT_EQ(ResultHeaderLines(fixtures::Header(kEnglishOffset, TDeviceTyp::FPD, "x.csv"), kEnglish).size(), 17);
+  EXPECT_EQ(ResultHeaderLines(fixtures::Header(kEnglishOffset, TDeviceTyp::FPD, "x.csv"), kEnglish).size(),
+            17);
 }
 
 TEST(ResultFile, MeasurementLines) {
@@ -145,10 +150,8 @@ TEST(ResultFile, FileNames) {
   struct Case {
     const char *chosen, *result;
   } cases[] = {
-      {"/d/probe.txt", "/d/probe.csv"},
-      {"/d/probe", "/d/probe.csv"},
-      {"/d/probe.csv", "/d/probe.csv"},
-      {"/d/test.run.txt", "/d/test.run.csv"},
+      {"/d/probe.txt", "/d/probe.csv"}, {"/d/probe", "/d/probe.csv"},
+      {"/d/probe.csv", "/d/probe.csv"}, {"/d/test.run.txt", "/d/test.run.csv"},
       {"/d.x/probe", "/d.x/probe.csv"},  // a "." in the folder is no extension
       {"/d/probe.", "/d/probe.csv"},
   };
