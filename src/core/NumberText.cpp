@@ -56,13 +56,16 @@ QString FloatToStr(double value, const QLocale &locale) {
 
 QString FloatToStrF(double value, int precision, int digits, const QLocale &locale) {
   if (!std::isfinite(value)) return FloatToStr(value, locale);
-  const double magnitude = std::fabs(value);
-  if (magnitude >= 1 && std::floor(std::log10(magnitude)) + 1 > precision) {
-    QString text = QString::number(value, 'E', precision - 1);  // d.dddE+XX in C form
-    text.replace(u'.', locale.decimalPoint());
-    return text;
-  }
+  // The integer digits are counted on the rounded text: 99999.96 with one decimal is
+  // 100000.0, six digits.
   QString text = QString::number(value, 'f', digits);
+  const qsizetype sign = text.startsWith(u'-') ? 1 : 0;
+  const qsizetype dot = text.indexOf(u'.');
+  if ((dot < 0 ? text.size() : dot) - sign > precision) {
+    text = QString::number(value, 'E', precision - 1);  // d.dddE+XX in C form
+  } else if (sign && text.count(u'0') == text.size() - 1 - (dot < 0 ? 0 : 1)) {
+    text.remove(0, 1);  // a negative value that rounds to zero is written as 0
+  }
   text.replace(u'.', locale.decimalPoint());
   return text;
 }

@@ -91,4 +91,8 @@ TEST(NumberText, FixedTextsOfFlowsAndFactors) {
   EXPECT_EQ(FloatToStrF(1, 6, 2, en), "1.00");
   EXPECT_EQ(FloatToStrF(-0.26, 5, 1, en), "-0.3");
   EXPECT_EQ(FloatToStrF(1234567, 5, 1, en), "1.2346E+06");  // more integer digits than precision
+  EXPECT_EQ(FloatToStrF(99999.96, 5, 1, en), "1.0000E+05");  // rounds to 100000.0: six digits
+  EXPECT_EQ(FloatToStrF(99999.94, 5, 1, en), "99999.9");
+  EXPECT_EQ(FloatToStrF(12345678, 8, 0, en), "12345678");
+  EXPECT_EQ(FloatToStrF(-0.001, 7, 2, de), "0,00");  // no "-0,00"
 }
