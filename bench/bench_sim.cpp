@@ -79,7 +79,8 @@ Result Measure(const std::string &sim, double rate, double seconds) {
     tcgetattr(fd, &t);
     cfmakeraw(&t);
     tcsetattr(fd, TCSANOW, &t);
-    const char on[] = "<12Z1100\r";
+    // The stream start with its preparation, as the program sends it.
+    const char on[] = "<12B1100\r<12W1100\r<12Z1100\r";
     [[maybe_unused]] ssize_t w = write(fd, on, sizeof on - 1);
     // Let the stream settle, then count complete lines for the measuring period.
     static char buf[1 << 16];
