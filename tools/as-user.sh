@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts in tools/ that may be started with sudo. Packages need root; nothing
 # else does, and a build made as root leaves folders in the user's clone that the user can no
 # longer write. So under sudo a script installs what is missing as root and then runs on as the

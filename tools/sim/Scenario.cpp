@@ -92,7 +92,8 @@ void ReadDetector(Reader r, DetectorParams &d) {
   d.wander_period = r.take("wander_period", d.wander_period);
   if (r.has("drift") && r.has("wander")) {
     if (r.error.isEmpty())
-      r.error = QStringLiteral("%1: [%2] has drift and wander; give one of them").arg(r.path, QLatin1String(r.name));
+      r.error = QStringLiteral("%1: [%2] has drift and wander; give one of them")
+                    .arg(r.path, QLatin1String(r.name));
     return;
   }
   if (r.has("drift")) {
