@@ -37,7 +37,8 @@ double CpuSeconds(pid_t pid) {
   const char *p = std::strrchr(buf, ')');
   unsigned long utime = 0, stime = 0;
   // Fields after the command name: state is field 3; utime and stime are fields 14 and 15.
-  if (!p || std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) != 2) return -1;
+  if (!p || std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) != 2)
+    return -1;
   return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
@@ -79,7 +80,8 @@ Result Measure(const std::string &sim, double rate, double seconds) {
     tcgetattr(fd, &t);
     cfmakeraw(&t);
     tcsetattr(fd, TCSANOW, &t);
-    const char on[] = "<12Z1100\r";
+    // The stream start with its preparation, as the program sends it.
+    const char on[] = "<12B1100\r<12W1100\r<12Z1100\r";
     [[maybe_unused]] ssize_t w = write(fd, on, sizeof on - 1);
     // Let the stream settle, then count complete lines for the measuring period.
     static char buf[1 << 16];
@@ -106,7 +108,8 @@ Result Measure(const std::string &sim, double rate, double seconds) {
           continue;
         }
         ++lines;
-        if (!zelvo::proto::ParseDataLine(QString::fromLatin1(partial.data(), static_cast<qsizetype>(partial.size()))))
+        if (!zelvo::proto::ParseDataLine(
+                QString::fromLatin1(partial.data(), static_cast<qsizetype>(partial.size()))))
           ++r.malformed;
         partial.clear();
       }
@@ -136,8 +139,8 @@ int main(int argc, char **argv) {
   std::printf("%12s %14s %12s %16s %10s\n", "--rate", "lines/s", "of asked", "sim CPU s per s", "malformed");
   for (double rate : {10.0, 1047.0, 10000.0, 100000.0, 1000000.0, 10000000.0}) {
     const Result r = Measure(sim, rate, seconds);
-    std::printf("%12.0f %14.0f %11.1f%% %16.3f %10ld\n", rate, r.linesPerSecond, 100.0 * r.linesPerSecond / rate,
-                r.simCpuPerSecond, r.malformed);
+    std::printf("%12.0f %14.0f %11.1f%% %16.3f %10ld\n", rate, r.linesPerSecond,
+                100.0 * r.linesPerSecond / rate, r.simCpuPerSecond, r.malformed);
     std::fflush(stdout);
   }
   return 0;

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (normal, and with AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs every test in both builds. Exits non-zero on any failure.
+# Under sudo only the package installation runs as root; the builds and the tests run as the
+# user who called sudo, so build/ and build-asan/ stay the user's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 bash tools/install-deps.sh
+source tools/as-user.sh
+reexec_as_calling_user "$root" build build-asan -- bash "$root/tools/run-tests.sh" "$@"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 

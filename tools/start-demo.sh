@@ -14,34 +14,49 @@
 # Everything the demo writes stays in ./run (ignored by git): the program's copy, its settings
 # file and substance lists, the simulator's log (sim.log) and truth file (truth.jsonl). No
 # settings file outside ./run is read or written.
+#
+# While the demo runs, ./run/sim.cmd is a named pipe into the simulator's standard input:
+#   echo qs > run/sim.cmd          the instrument asks for a run to start
+#   echo "stall 10" > run/sim.cmd  (and the other simulator commands, see README)
+#
+# Under sudo only the package installation runs as root; the build, the simulator and the
+# program run as the user who called sudo.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
 
 port2=0 flow=0 scenario="" duration="" fresh=0
+args=()  # the options again, for the run as the calling user
 while [ $# -gt 0 ]; do
   case "$1" in
-    --port2) port2=1 ;;
-    --flow-sensor) flow=1 ;;
-    --scenario) scenario=$(realpath "$2"); shift ;;
-    --for) duration=$2; shift ;;
-    --fresh) fresh=1 ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --port2) port2=1; args+=("$1") ;;
+    --flow-sensor) flow=1; args+=("$1") ;;
+    --scenario)
+      [ $# -ge 2 ] || { echo "start-demo.sh: --scenario needs a file" >&2; exit 2; }
+      scenario=$(realpath "$2"); args+=("$1" "$scenario"); shift ;;
+    --for)
+      [ $# -ge 2 ] || { echo "start-demo.sh: --for needs seconds" >&2; exit 2; }
+      duration=$2; args+=("$1" "$2"); shift ;;
+    --fresh) fresh=1; args+=("$1") ;;
+    -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) echo "start-demo.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
   shift
 done
 
+cd "$(dirname "$0")/.."
+root=$(pwd)
 bash tools/install-deps.sh
 build=${ZELVO_BUILD_DIR:-build}  # another build folder, e.g. for a developer's own build
+source tools/as-user.sh
+reexec_as_calling_user "$root" "$build" run -- bash "$root/tools/start-demo.sh" "${args[@]}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 find "$build" -path '*_autogen/timestamp' -delete  # let moc see files added since the last build
 ninja -C "$build" -j "$(nproc)" Zelvo730 zelvo730-sim
 build=$(realpath "$build")
 
-# Under sudo the demo itself runs as the user who called sudo: the simulator's ptys belong to
-# whoever creates them, the program must be able to open them, and a desktop session accepts
-# windows from its own user.
+# Under sudo with a clone that is not the calling user's (so the build above ran as root), the
+# simulator and the program still run as that user: the simulator's ptys belong to whoever
+# creates them, the program must be able to open them, and a desktop session accepts windows
+# from its own user.
 run_user=""
 if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; then
   run_user=$SUDO_USER
@@ -164,7 +179,12 @@ else
   # Keep the user's demo settings (calibrations, limits), but point them at this demo's links.
   sed -i -E "s|^ComPortA=.*|ComPortA=$link1\r|I; s|^ComPortB=.*|ComPortB=$link2\r|I; s|^Typ=.*|Typ=$typ\r|I" "$ini"
 fi
-[ -n "$run_user" ] && chown -R "$run_user:" "$run"
+# The simulator's standard input: a named pipe that the simulator opens for reading and
+# writing, so that it never reads end of file when one `echo` into it has finished.
+cmd_pipe="$run/sim.cmd"
+rm -f "$cmd_pipe"
+mkfifo -m 600 "$cmd_pipe"
+if [ -n "$run_user" ]; then chown -R "$run_user:" "$run"; fi
 
 sim_args=(--port1 "$link1" --log "$run/sim.log" --truth "$run/truth.jsonl")
 [ "$port2" -eq 1 ] && sim_args+=(--port2 "$link2")
@@ -180,11 +200,12 @@ cleanup() {
     kill "$sim_pid" 2>/dev/null || true
     wait "$sim_pid" 2>/dev/null || true
   fi
+  rm -f "$cmd_pipe"
 }
 trap cleanup EXIT
 trap 'cleanup; exit 130' INT TERM
 
-exec_as_user "$build/tools/zelvo730-sim" "${sim_args[@]}" </dev/null &
+exec_as_user "$build/tools/zelvo730-sim" "${sim_args[@]}" <>"$cmd_pipe" &
 sim_pid=$!
 for _ in $(seq 100); do
   [ -e "$link1" ] && { [ "$port2" -eq 0 ] || [ -e "$link2" ]; } && break
@@ -192,6 +213,7 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 echo "Simulator running on $link1$([ "$port2" -eq 1 ] && echo " and $link2"); log $run/sim.log, truth $run/truth.jsonl"
+echo "Simulator commands: echo qs > $cmd_pipe (see README, \"Simulator\")"
 
 if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "start-demo.sh: no display found; for a headless run set QT_QPA_PLATFORM=offscreen" >&2

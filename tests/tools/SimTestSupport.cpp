@@ -76,9 +76,13 @@ void SimProcess::Stdin(const QByteArray &command) {
 }
 
 int SimProcess::Terminate() {
-  proc_.terminate();
-  if (!proc_.waitForFinished(5000)) return -1;
-  return proc_.exitStatus() == QProcess::NormalExit ? proc_.exitCode() : -1;
+  if (!exitCode_) {
+    proc_.terminate();
+    exitCode_ = !proc_.waitForFinished(5000)                 ? -1
+                : proc_.exitStatus() == QProcess::NormalExit ? proc_.exitCode()
+                                                             : -1;
+  }
+  return *exitCode_;
 }
 
 Client::Client(const QString &path) {

@@ -32,7 +32,8 @@ class SimProcess {
   bool WaitForLog(const QString &text, double seconds = 3.0) const;
   void Stdin(const QByteArray &command);
   qint64 Pid() const { return proc_.processId(); }
-  // SIGTERM and wait; the exit code, or -1 if it did not end normally.
+  // SIGTERM and wait; the exit code, or -1 if it did not end normally. A second call gives
+  // the first call's result.
   int Terminate();
   bool started() const { return started_; }
 
@@ -40,6 +41,7 @@ class SimProcess {
   QTemporaryDir dir_;
   QProcess proc_;
   bool started_ = false;
+  std::optional<int> exitCode_;
 };
 
 class Client {

@@ -412,6 +412,173 @@ TEST_F(Sim, StandardInputCommands) {
   EXPECT_GT(good, 2);
 }
 
+// Waits until the simulator has handled everything sent on the port before: the answer to an
+// identification comes after it, whatever data lines come first.
+bool Sync(Client &c, int port) {
+  const QString id = port == 1 ? QStringLiteral(":SN4-0001") : QStringLiteral(":SN2-0002");
+  c.Send(FormIdentify(SnFraming::Plain));
+  const auto lines = c.LinesUntil([&](const QString &l) { return l == id; }, 3);
+  return !lines.empty() && lines.back() == id;
+}
+
+// Stream starts without "<12B1100" then "<12W1100" since the last stop, and port-1 starts
+// while the loop is on, are logged and counted in the truth file, with totals at exit.
+TEST_F(Sim, StreamStartsAreCheckedForPreparationAndLoop) {
+  Start({"--rate", "20"}, true);
+  Client p1(sim_->Link(1)), p2(sim_->Link(2));
+  struct Case {
+    const char *what;
+    std::vector<std::pair<int, Cmd>> sent;  // port, command
+    int unprepared, loopOn;                 // faults this case adds
+  };
+  const Cmd B = Cmd::StreamPrepareB, W = Cmd::StreamPrepareW, Z = Cmd::StreamOn, Stop = Cmd::StreamOff;
+  const Case cases[] = {
+      {"run order", {{1, B}, {1, W}, {1, Cmd::D1}, {1, Cmd::D0}, {1, Z}}, 0, 0},
+      {"monitoring", {{1, B}, {1, W}, {1, Z}}, 0, 0},
+      {"skipped position: a second B", {{1, B}, {1, B}, {1, W}, {1, Z}}, 0, 0},
+      {"no preparation", {{1, Z}}, 1, 0},
+      {"W before B", {{1, W}, {1, B}, {1, Z}}, 1, 0},
+      {"B only", {{1, B}, {1, Z}}, 1, 0},
+      {"a stop asks for a new preparation", {{1, B}, {1, W}, {1, Stop}, {1, Z}}, 1, 0},
+      {"loop still on", {{1, Cmd::D1}, {1, B}, {1, W}, {1, Z}, {1, Cmd::D0}}, 0, 1},
+      {"port 2 starts before port 1's D0", {{1, Cmd::D1}, {2, B}, {2, W}, {2, Z}, {1, Cmd::D0}}, 0, 0},
+      {"each port has its own preparation", {{1, B}, {1, W}, {2, Z}, {1, Z}}, 1, 0},
+      {"port 2 unprepared", {{2, B}, {2, Z}}, 1, 0},
+  };
+  auto faults = [&](const char *kind) {
+    int n = 0;
+    for (const QString &l : sim_->TruthLines()) n += Json(l)[u"fault"].toString() == QLatin1String(kind);
+    return n;
+  };
+  int unprepared = 0, loopOn = 0;
+  for (const Case &k : cases) {
+    for (const auto &[port, cmd] : k.sent) (port == 1 ? p1 : p2).Send(Form(cmd));
+    ASSERT_TRUE(Sync(p1, 1) && Sync(p2, 2)) << k.what;
+    unprepared += k.unprepared;
+    loopOn += k.loopOn;
+    EXPECT_EQ(faults("stream_unprepared"), unprepared) << k.what;
+    EXPECT_EQ(faults("stream_loop_on"), loopOn) << k.what;
+    p1.Send(Form(Stop));
+    p2.Send(Form(Stop));
+  }
+  EXPECT_TRUE(
+      sim_->WaitForLog(QStringLiteral("1 ev stream start unprepared: no <12W1100 after the <12B1100")));
+  EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("1 ev stream start while the loop is on")));
+  ASSERT_EQ(sim_->Terminate(), 0);
+  const QJsonObject totals = Json(sim_->TruthLines().last())[u"faults"].toObject();
+  EXPECT_EQ(totals[u"stream_unprepared"].toInt(-1), unprepared);
+  EXPECT_EQ(totals[u"stream_loop_on"].toInt(-1), loopOn);
+}
+
+// A converter that ends its stream late, or only at a later stop, or never: it goes on with
+// data lines and status 118 until then; the other converter is not affected.
+TEST_F(Sim, ConvertersEndTheirStreamsLateWhenTheScenarioSaysSo) {
+  constexpr double kNever = -1;
+  struct Case {
+    const char *scenario;
+    int port;      // the late converter
+    int ignored;   // stop commands without effect, in every stream
+    double delay;  // seconds from the effective stop to the "]" line, or kNever
+    int streams;
+  };
+  const Case cases[] = {
+      {"[Detector]\nstop_delay=0.6\n", 1, 0, 0.6, 1},
+      {"[Detector]\nignore_stops=2\n", 1, 2, 0, 2},
+      {"[FPD]\nstop_delay=never\n", 2, 0, kNever, 1},
+      {"[FPD]\nignore_stops=1\nstop_delay=0.4\n", 2, 1, 0.4, 1},
+  };
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.scenario);
+    Start({"--rate", "50"}, k.port == 2, k.scenario);
+    Client late(sim_->Link(k.port));
+    std::optional<Client> other;
+    if (k.port == 2) other.emplace(sim_->Link(1));
+    auto isEnd = [](const QString &l) { return l.startsWith(u']'); };
+    // Lines for `seconds` after asking for the status: the status is 118 and no "]" comes.
+    auto stillStreaming = [&](double seconds) {
+      late.Send(Form(Cmd::ConverterStatus));
+      bool status = false, end = false;
+      int data = 0;
+      const double until = Seconds() + seconds;
+      while (auto l = late.Line(std::max(0.0, until - Seconds()))) {
+        status |= *l == QStringLiteral(":12AS118");
+        end |= isEnd(*l);
+        data += ParseDataLine(*l).has_value();
+      }
+      return status && !end && data > 0;
+    };
+    for (int stream = 0; stream < k.streams; ++stream) {
+      for (Client *c : {&late, other ? &*other : nullptr})
+        if (c)
+          for (Cmd cmd : {Cmd::StreamPrepareB, Cmd::StreamPrepareW, Cmd::StreamOn}) c->Send(Form(cmd));
+      ASSERT_TRUE(late.Line().value_or(QString()).startsWith(u'['));
+      for (int i = 0; i < k.ignored; ++i) {
+        late.Send(Form(Cmd::StreamOff));
+        EXPECT_TRUE(stillStreaming(0.25)) << "stop " << i + 1 << " was to be ignored";
+      }
+      late.Send(Form(Cmd::StreamOff));
+      const double stopped = Seconds();
+      if (other) {
+        other->Send(Form(Cmd::StreamOff));
+        const auto lines = other->LinesUntil(isEnd, 1);
+        EXPECT_TRUE(!lines.empty() && isEnd(lines.back())) << "the other converter ends at once";
+      }
+      if (k.delay == kNever) {
+        EXPECT_TRUE(stillStreaming(0.5));
+        late.Send(Form(Cmd::StreamOff));  // a repeat changes nothing either
+        EXPECT_TRUE(stillStreaming(0.3));
+        sim_->Stdin(QByteArray("endstream ") + QByteArray::number(k.port));
+      } else if (k.delay > 0) {
+        EXPECT_TRUE(stillStreaming(k.delay / 2));
+        late.Send(Form(Cmd::StreamOff));  // a repeat does not hurry the end
+      }
+      const auto lines = late.LinesUntil(isEnd, (k.delay > 0 ? k.delay : 0) + 2);
+      ASSERT_TRUE(!lines.empty() && isEnd(lines.back()));
+      const double ended = Seconds();
+      if (k.delay >= 0) {
+        EXPECT_GE(ended - stopped, k.delay - 0.05);
+        EXPECT_LT(ended - stopped, k.delay + 0.5);
+      }
+      EXPECT_EQ(late.Ask(Form(Cmd::ConverterStatus)), QStringLiteral(":12AS100"));
+    }
+    TearDown();
+    sim_.reset();
+  }
+}
+
+// The baseline wanders within baseline +- wander however long the converter streams; an old
+// scenario's drift in uV per second is the wander's slope at the start.
+TEST_F(Sim, BaselineWandersWithinItsBound) {
+  // 10,000 lines per second: 800 s of signal, twenty main swings of 40 s, take 0.8 s.
+  Start({"--rate", "10000"}, true,
+        "[Detector]\nnoise=0\nbaseline=1000\nwander=200\nwander_period=40\n[FPD]\nnoise=0\ndrift=0.5\n");
+  Client p1(sim_->Link(1)), p2(sim_->Link(2));
+  auto readings = [](Client &c, size_t n) {
+    for (Cmd cmd : {Cmd::StreamPrepareB, Cmd::StreamPrepareW, Cmd::StreamOn}) c.Send(Form(cmd));
+    std::vector<double> y;
+    c.LinesUntil(
+        [&](const QString &l) {
+          if (const auto d = ParseDataLine(l)) y.push_back(d->microvolts);
+          return y.size() >= n;
+        },
+        10);
+    c.Send(Form(Cmd::StreamOff));
+    return y;
+  };
+  const std::vector<double> y1 = readings(p1, 8000);
+  ASSERT_EQ(y1.size(), 8000u);
+  const auto [lo, hi] = std::minmax_element(y1.begin(), y1.end());
+  EXPECT_GE(*lo, 800 - 1);
+  EXPECT_LE(*hi, 1200 + 1);
+  EXPECT_GT(*hi - *lo, 300) << "the baseline is to wander, not to stand still";
+
+  // drift=0.5: over the first 60 s of signal (600 lines) the FPD's baseline of 500 rises by
+  // about 30 uV, as a straight drift did before.
+  const std::vector<double> y2 = readings(p2, 601);
+  ASSERT_EQ(y2.size(), 601u);
+  EXPECT_NEAR((y2[600] - y2[0]) / 60.0, 0.5, 0.03);
+}
+
 TEST(SimCommandLine, RejectsBadArgumentsAndScenarios) {
   QTemporaryDir dir;
   const QString ini = dir.filePath(QStringLiteral("bad.ini"));
@@ -432,6 +599,10 @@ TEST(SimCommandLine, RejectsBadArgumentsAndScenarios) {
       {"[Detektor]\n", QStringLiteral("unknown section [detektor]")},
       {"[Cell1]\nlag=abc\n", QStringLiteral("not a number")},
       {"[Detector]\nsigma=0\n", QStringLiteral("sigma")},
+      {"[Detector]\ndrift=0.5\nwander=100\n", QStringLiteral("[detector] has drift and wander")},
+      {"[FPD]\nstop_delay=soon\n", QStringLiteral("not a number: soon")},
+      {"[Cell1]\nlag=never\n", QStringLiteral("not a number: never")},  // only stop_delay may be never
+      {"[Detector]\nignore_stops=1.5\n", QStringLiteral("not a whole number")},
   };
   for (const auto &[text, message] : scenarios) {
     QFile f(ini);

@@ -7,6 +7,9 @@ namespace zelvo::sim {
 namespace {
 constexpr double kSqrt2 = 1.4142135623730951;
 constexpr double kSqrtPi = 1.7724538509055159;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kGolden = 1.618033988749895;
+constexpr double kMainShare = 0.75;  // of the wander's amplitude; the slow swing has the rest
 }  // namespace
 
 PeakShape::PeakShape(double apex, double sigma, double tail)
@@ -54,6 +57,15 @@ std::optional<double> CrossingTime(const CurveParams &c, double limit) {
 
 double PpmForRate(double rate, double area_cm2, double flow, double k) {
   return rate * area_cm2 / (k * flow);
+}
+
+double Wander(double amplitude, double period, double t) {
+  const double w = kTwoPi * t / period;
+  return amplitude * (kMainShare * std::sin(w) + (1 - kMainShare) * std::sin(w / kGolden));
+}
+
+double WanderStartSlope(double amplitude, double period) {
+  return amplitude * kTwoPi / period * (kMainShare + (1 - kMainShare) / kGolden);
 }
 
 double FirstOrderLag(double value, double target, double dt, double tau) {

@@ -32,6 +32,15 @@ std::optional<double> CrossingTime(const CurveParams &c, double limit);
 // Concentration at the detector for a rate: rate * area / (k * flow).
 double PpmForRate(double rate, double area_cm2, double flow, double k);
 
+// The baseline's slow wander around its mean, t in seconds of signal: a main swing of period
+// `period` and a slower one of 1.618 times that period, with amplitudes 3/4 and 1/4 of
+// `amplitude`, both rising from 0 at t = 0. It never leaves +-amplitude, and it is smooth:
+// over a peak of a few seconds it is a straight line to well below a microvolt, so areas
+// above a straight baseline stay exact.
+double Wander(double amplitude, double period, double t);
+// Its slope at t = 0, in uV per second.
+double WanderStartSlope(double amplitude, double period);
+
 // A value that follows its target with a first-order lag.
 double FirstOrderLag(double value, double target, double dt, double tau);
 

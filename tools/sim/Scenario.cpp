@@ -2,13 +2,20 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <map>
+
+#include "Physics.h"
 
 namespace zelvo::sim {
 
 namespace {
 
-using Section = std::map<QString, double>;
+struct Value {
+  QString text;
+  int line = 0;
+};
+using Section = std::map<QString, Value>;
 
 bool Parse(const QString &path, std::map<QString, Section> &sections, QString &error) {
   QFile f(path);
@@ -36,53 +43,86 @@ bool Parse(const QString &path, std::map<QString, Section> &sections, QString &e
       error = QStringLiteral("%1:%2: expected key=value inside a section").arg(path).arg(lineNo);
       return false;
     }
-    bool ok = false;
-    const QString valueText = line.mid(eq + 1).trimmed();
-    const double v = valueText.toDouble(&ok);
-    if (!ok) {
-      error = QStringLiteral("%1:%2: not a number: %3").arg(path).arg(lineNo).arg(valueText);
-      return false;
-    }
-    sections[section][line.left(eq).trimmed().toLower()] = v;
+    sections[section][line.left(eq).trimmed().toLower()] = {line.mid(eq + 1).trimmed(), lineNo};
   }
   return true;
 }
 
-// Takes the known keys out of a section; what is left afterwards is unknown.
+// Takes the known keys out of a section; what is left afterwards is unknown. The first value
+// that does not read is kept in `error`; later ones leave it alone.
 struct Reader {
+  const QString &path;
+  const char *name;  // of the section
   Section &s;
-  double take(const char *key, double current) {
+  QString &error;
+
+  bool has(const char *key) const { return s.count(QLatin1String(key)) > 0; }
+
+  double take(const char *key, double current, bool neverAllowed = false) {
     auto it = s.find(QLatin1String(key));
     if (it == s.end()) return current;
-    const double v = it->second;
+    const Value v = it->second;
     s.erase(it);
-    return v;
+    if (neverAllowed && v.text.compare(u"never", Qt::CaseInsensitive) == 0) return kNever;
+    bool ok = false;
+    const double d = v.text.toDouble(&ok);
+    if (ok && std::isfinite(d)) return d;
+    if (error.isEmpty()) error = QStringLiteral("%1:%2: not a number: %3").arg(path).arg(v.line).arg(v.text);
+    return current;
+  }
+
+  int takeCount(const char *key, int current) {
+    auto it = s.find(QLatin1String(key));
+    if (it == s.end()) return current;
+    const Value v = it->second;
+    s.erase(it);
+    bool ok = false;
+    const int n = v.text.toInt(&ok);
+    if (ok && n >= 0) return n;
+    if (error.isEmpty())
+      error = QStringLiteral("%1:%2: not a whole number >= 0: %3").arg(path).arg(v.line).arg(v.text);
+    return current;
   }
 };
 
-void ReadDetector(Section &s, DetectorParams &d) {
-  Reader r{s};
+void ReadDetector(Reader r, DetectorParams &d) {
   d.cal_ppm = r.take("cal_ppm", d.cal_ppm);
   d.cal_area = r.take("cal_area", d.cal_area);
   d.baseline = r.take("baseline", d.baseline);
-  d.drift = r.take("drift", d.drift);
+  d.wander_period = r.take("wander_period", d.wander_period);
+  if (r.has("drift") && r.has("wander")) {
+    if (r.error.isEmpty())
+      r.error = QStringLiteral("%1: [%2] has drift and wander; give one of them")
+                    .arg(r.path, QLatin1String(r.name));
+    return;
+  }
+  if (r.has("drift")) {
+    // Older scenarios give a drift in uV per second: the wander then starts with that slope.
+    const double drift = r.take("drift", 0);
+    d.wander = std::abs(drift) * d.wander_period / WanderStartSlope(1, 1);
+  }
+  d.wander = r.take("wander", d.wander);
   d.noise = r.take("noise", d.noise);
   d.apex = r.take("apex", d.apex);
   d.sigma = r.take("sigma", d.sigma);
   d.tail = r.take("tail", d.tail);
+  d.stop_delay = r.take("stop_delay", d.stop_delay, true);
+  d.ignore_stops = r.takeCount("ignore_stops", d.ignore_stops);
 }
 
-void ReadCurve(Section &s, CurveParams &c) {
-  Reader r{s};
+void ReadCurve(Reader r, CurveParams &c) {
   c.lag = r.take("lag", c.lag);
   c.tau = r.take("tau", c.tau);
   c.rate_ss = r.take("rate_ss", c.rate_ss);
 }
 
 bool CheckDetector(const char *name, const DetectorParams &d, QString &error) {
-  if (d.cal_ppm > 0 && d.cal_area >= 0 && d.noise >= 0 && d.apex >= 0 && d.sigma > 0 && d.tail >= 0)
+  if (d.cal_ppm > 0 && d.cal_area >= 0 && d.noise >= 0 && d.apex >= 0 && d.sigma > 0 && d.tail >= 0 &&
+      d.wander >= 0 && d.wander_period > 0 && d.stop_delay >= 0)
     return true;
-  error = QStringLiteral("[%1]: cal_ppm and sigma must be > 0; cal_area, noise, apex, tail >= 0")
+  error = QStringLiteral(
+              "[%1]: cal_ppm, sigma and wander_period must be > 0; cal_area, noise, apex, tail, wander "
+              "and stop_delay >= 0")
               .arg(QLatin1String(name));
   return false;
 }
@@ -94,10 +134,14 @@ bool LoadScenario(const QString &path, Scenario &out, QString &error) {
   if (!Parse(path, sections, error)) return false;
 
   Scenario sc = out;
-  ReadDetector(sections[QStringLiteral("detector")], sc.fid);
-  ReadDetector(sections[QStringLiteral("fpd")], sc.fpd);
+  QString readError;
+  auto reader = [&](const char *section) {
+    return Reader{path, section, sections[QLatin1String(section)], readError};
+  };
+  ReadDetector(reader("detector"), sc.fid);
+  ReadDetector(reader("fpd"), sc.fpd);
   {
-    Reader r{sections[QStringLiteral("cells")]};
+    Reader r = reader("cells");
     sc.area_cm2 = r.take("area_cm2", sc.area_cm2);
     const double before = sc.default_flow;
     sc.default_flow = r.take("flow", sc.default_flow);
@@ -105,18 +149,22 @@ bool LoadScenario(const QString &path, Scenario &out, QString &error) {
       for (double &f : sc.flow) f = sc.default_flow;
   }
   for (int i = 0; i < 3; ++i) {
-    Section &cell = sections[QStringLiteral("cell%1").arg(i + 1)];
-    ReadCurve(cell, sc.cells[i]);
-    sc.flow[i] = Reader{cell}.take("flow", sc.flow[i]);
-    ReadCurve(sections[QStringLiteral("fpdcell%1").arg(i + 1)], sc.fpd_cells[i]);
+    const QByteArray cell = "cell" + QByteArray::number(i + 1);
+    ReadCurve(reader(cell.constData()), sc.cells[i]);
+    sc.flow[i] = reader(cell.constData()).take("flow", sc.flow[i]);
+    ReadCurve(reader(("fpd" + cell).constData()), sc.fpd_cells[i]);
   }
-  sc.refcell_ppm = Reader{sections[QStringLiteral("refcell")]}.take("ppm", sc.refcell_ppm);
-  sc.fpd_refcell_ppm = Reader{sections[QStringLiteral("fpdrefcell")]}.take("ppm", sc.fpd_refcell_ppm);
+  sc.refcell_ppm = reader("refcell").take("ppm", sc.refcell_ppm);
+  sc.fpd_refcell_ppm = reader("fpdrefcell").take("ppm", sc.fpd_refcell_ppm);
   {
-    Reader r{sections[QStringLiteral("faults")]};
+    Reader r = reader("faults");
     sc.garbage_per_min = r.take("garbage_per_min", sc.garbage_per_min);
     sc.malformed_per_min = r.take("malformed_per_min", sc.malformed_per_min);
     sc.drop_per_min = r.take("drop_per_min", sc.drop_per_min);
+  }
+  if (!readError.isEmpty()) {
+    error = readError;
+    return false;
   }
 
   // Known sections were created above if they were absent; anything left is a typo.

@@ -9,18 +9,28 @@
 // is an error, so that a typo does not silently leave a default in place.
 #include <QString>
 #include <array>
+#include <limits>
 
 namespace zelvo::sim {
 
+// A stop command that never takes effect (stop_delay=never).
+inline constexpr double kNever = std::numeric_limits<double>::infinity();
+
 struct DetectorParams {
-  double cal_ppm;   // concentration of the calibration gas (reference gas, position 2)
-  double cal_area;  // peak area of cal_ppm in uV x samples (10 samples per second)
-  double baseline;  // signal offset, uV
-  double drift;     // baseline drift, uV per second
-  double noise;     // standard deviation of the Gaussian noise, uV
-  double apex;      // peak apex, seconds after the injection
-  double sigma;     // Gaussian width of the peak, seconds
-  double tail;      // exponential tail of the peak, seconds (0: a plain Gaussian)
+  double cal_ppm;        // concentration of the calibration gas (reference gas, position 2)
+  double cal_area;       // peak area of cal_ppm in uV x samples (10 samples per second)
+  double baseline;       // mean signal offset, uV
+  double wander;         // the baseline wanders slowly within baseline +- wander, uV
+  double wander_period;  // period of the wander's main swing, seconds of signal
+  double noise;          // standard deviation of the Gaussian noise, uV
+  double apex;           // peak apex, seconds after the injection
+  double sigma;          // Gaussian width of the peak, seconds
+  double tail;           // exponential tail of the peak, seconds (0: a plain Gaussian)
+  // How the converter ends its stream: the first `ignore_stops` stop commands of every
+  // stream have no effect; the next one ends it `stop_delay` seconds (real time) later, or
+  // never (kNever). Until then it keeps streaming and reports status 118.
+  double stop_delay = 0;
+  int ignore_stops = 0;
 };
 
 // A permeation curve: rate 0 before `lag`, then rate_ss * (1 - exp(-(t - lag) / tau)),
@@ -32,8 +42,8 @@ struct CurveParams {
 };
 
 struct Scenario {
-  DetectorParams fid{100, 200000, 1000, 0.5, 3, 8, 0.3, 0.5};
-  DetectorParams fpd{10, 50000, 500, 0.2, 2, 8, 0.4, 0.6};
+  DetectorParams fid{100, 200000, 1000, 300, 3600, 3, 8, 0.3, 0.5};
+  DetectorParams fpd{10, 50000, 500, 120, 3600, 2, 8, 0.4, 0.6};
   double area_cm2 = 19.6;                     // exposed sample area
   double default_flow = 100;                  // [Cells] flow: cells without a flow of their own,
                                               // and the flow reported when no cell is selected

@@ -35,6 +35,10 @@ int OpenSelector(int valveByte) {
 
 enum FaultKind { kGarbage, kMalformed, kDrop };
 
+// Breaches of the program's order of stream commands, as counted in the truth file.
+enum ProtocolFaultKind { kStreamUnprepared, kStreamLoopOn };
+const char *const kProtocolFaultNames[] = {"stream_unprepared", "stream_loop_on"};
+
 }  // namespace
 
 Simulator::Simulator(Options options, Scenario scenario, QObject *parent)
@@ -44,7 +48,15 @@ Simulator::Simulator(Options options, Scenario scenario, QObject *parent)
 
 Simulator::~Simulator() {
   if (log_) std::fclose(log_);
-  if (truth_) std::fclose(truth_);
+  if (truth_) {
+    // The totals, also when they are 0, so a reader can tell a clean run from a missing count.
+    QStringList totals;
+    for (size_t k = 0; k < protocolFaults_.size(); ++k)
+      totals
+          << QStringLiteral("\"%1\":%2").arg(QLatin1String(kProtocolFaultNames[k])).arg(protocolFaults_[k]);
+    Truth(QStringLiteral("{\"t\":%1,\"faults\":{%2}}").arg(Num(Now(), 3), totals.join(u',')));
+    std::fclose(truth_);
+  }
 }
 
 bool Simulator::Start(QString &error) {
@@ -72,6 +84,10 @@ bool Simulator::Start(QString &error) {
     // Lines due are sent in small batches: one wake-up per line at low rates, every 5 ms at most.
     c.pace->setInterval(std::clamp(static_cast<int>(1000 / opt_.rate), 5, 100));
     connect(c.pace, &QTimer::timeout, this, [this, &c] { EmitDue(c); });
+    c.endTimer = new QTimer(this);
+    c.endTimer->setSingleShot(true);
+    c.endTimer->setTimerType(Qt::PreciseTimer);
+    connect(c.endTimer, &QTimer::timeout, this, [this, &c] { EndStream(c); });
     if (!c.port->Open(error)) return false;
     Log(c.number, "ev",
         QStringLiteral("start link=%1 device=%2").arg(c.port->LinkPath(), c.port->DeviceName()));
@@ -230,11 +246,18 @@ void Simulator::Apply(Converter &c, int cmdIndex, int value, const QString &text
     case Cmd::D0:
       Inject();
       break;
+    case Cmd::StreamPrepareB:
+      c.prepared = 1;
+      break;
+    case Cmd::StreamPrepareW:
+      if (c.prepared == 1) c.prepared = 2;
+      break;
     case Cmd::StreamOn:
       StartStream(c);
       break;
     case Cmd::StreamOff:
-      StopStream(c);
+      c.prepared = 0;  // the next stream needs its own preparation
+      StopCommand(c);
       break;
     default:
       break;
@@ -453,8 +476,32 @@ double Simulator::SignalTime(const Converter &c) const {
   return c.tauBase + (Now() - c.realBase);
 }
 
+void Simulator::ProtocolFault(Converter &c, int kind, const QString &text) {
+  const int n = ++protocolFaults_[static_cast<size_t>(kind)];
+  Log(c.number, "ev", text);
+  Truth(QStringLiteral("{\"t\":%1,\"port\":%2,\"fault\":\"%3\",\"count\":%4}")
+            .arg(Num(Now(), 3))
+            .arg(c.number)
+            .arg(QLatin1String(kProtocolFaultNames[kind]))
+            .arg(n));
+}
+
 void Simulator::StartStream(Converter &c) {
-  if (c.streaming) Log(c.number, "ev", QStringLiteral("stream restart"));
+  if (c.prepared == 0)
+    ProtocolFault(c, kStreamUnprepared,
+                  QStringLiteral("stream start unprepared: no <12B1100 then <12W1100 since the last stop"));
+  else if (c.prepared == 1)
+    ProtocolFault(c, kStreamUnprepared,
+                  QStringLiteral("stream start unprepared: no <12W1100 after the <12B1100"));
+  if (c.number == 1 && loopOn_)
+    ProtocolFault(c, kStreamLoopOn, QStringLiteral("stream start while the loop is on (no <D0 before it)"));
+  c.stopsIgnored = 0;
+  if (c.ending) {
+    c.ending = false;
+    c.endTimer->stop();
+    Log(c.number, "ev", QStringLiteral("pending stream end cancelled"));
+  }
+  Log(c.number, "ev", c.streaming ? QStringLiteral("stream restart") : QStringLiteral("stream start"));
   c.tau0 = SignalTime(c);
   c.streaming = true;
   c.streamStart = Now();
@@ -463,7 +510,35 @@ void Simulator::StartStream(Converter &c) {
   EmitDue(c);  // the "[" line at once
 }
 
-void Simulator::StopStream(Converter &c) {
+void Simulator::StopCommand(Converter &c) {
+  if (!c.streaming) return;
+  const DetectorParams &d = *c.det;
+  if (c.ending) {
+    Log(c.number, "ev", QStringLiteral("stop while the stream is ending"));
+    return;
+  }
+  if (c.stopsIgnored < d.ignore_stops) {
+    ++c.stopsIgnored;
+    Log(c.number, "ev",
+        QStringLiteral("stop ignored (%1 of ignore_stops=%2)").arg(c.stopsIgnored).arg(d.ignore_stops));
+    return;
+  }
+  if (d.stop_delay == kNever) {
+    Log(c.number, "ev", QStringLiteral("stop ignored (stop_delay=never)"));
+    return;
+  }
+  if (d.stop_delay > 0) {
+    c.ending = true;
+    c.endTimer->start(static_cast<int>(std::min(d.stop_delay * 1000.0, 2e9)));
+    Log(c.number, "ev", QStringLiteral("stream ends in %1 s (stop_delay)").arg(d.stop_delay));
+    return;
+  }
+  EndStream(c);
+}
+
+void Simulator::EndStream(Converter &c) {
+  c.ending = false;
+  c.endTimer->stop();
   if (!c.streaming) return;
   EmitDue(c);
   QByteArray batch;
@@ -520,7 +595,7 @@ void Simulator::AppendLine(Converter &c, QByteArray &batch, int marker) {
 
 int Simulator::Reading(Converter &c, double tau) {
   const DetectorParams &d = *c.det;
-  double v = d.baseline + d.drift * tau;
+  double v = d.baseline + Wander(d.wander, d.wander_period, tau);
   if (d.noise > 0) {
     std::normal_distribution<double> n(0.0, d.noise);
     v += n(rng_);
@@ -611,6 +686,8 @@ void Simulator::StdinCommand(const QString &input) {
         c->streaming = false;
         c->pace->stop();
       }
+      c->ending = false;
+      c->endTimer->stop();
       c->port->Hangup();
       c->commanded = false;
       Log(c->number, "ev", QStringLiteral("hangup"));
@@ -624,6 +701,13 @@ void Simulator::StdinCommand(const QString &input) {
       else
         Log(c->number, "ev", QStringLiteral("replug failed: ") + error);
     }
+  } else if (cmd == u"endstream") {
+    // Ends a stream now, whatever stop_delay or ignore_stops say.
+    for (Converter *c : Selected(arg))
+      if (c->streaming) {
+        Log(c->number, "ev", QStringLiteral("endstream"));
+        EndStream(*c);
+      }
   } else if (cmd == u"quit") {
     Log(1, "ev", QStringLiteral("quit"));
     emit quitRequested();

@@ -9,6 +9,13 @@
 // Time is the real time since the simulator started. Each converter keeps a signal clock: it
 // follows real time while the converter is silent, and advances exactly 0.1 s per data line
 // while it streams, so a peak's area in uV x samples is the same at any --rate.
+//
+// The simulator also checks the program's order of stream commands. A stream start
+// ("<12Z1100") must follow a "<12B1100" and then a "<12W1100" on the same port since the
+// last stop command; on port 1 the sample loop must be off by then (the run switches it off
+// with "<D0" before it starts the stream; port 2 is exempt, as its start is written at once
+// while port 1's "<D0" still waits in the program's queue). Each breach is an "ev" line in
+// the log and a line of the truth file; at exit the truth file gets the totals.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -49,7 +56,7 @@ class Simulator : public QObject {
   // Creates the ptys and links and opens the log and truth files.
   bool Start(QString &error);
   // One command line from standard input (qs, lamp HH, hangup, replug, garbage N, stall S,
-  // malformed, quit).
+  // malformed, endstream, quit).
   void StdinCommand(const QString &line);
   // Seconds since the simulator started.
   double Now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
@@ -76,6 +83,12 @@ class Simulator : public QObject {
     double tau0 = 0;                   // signal time of the first line
     double tauBase = 0, realBase = 0;  // signal clock while silent: tauBase + (now - realBase)
     QTimer *pace = nullptr;
+    // Stream commands: 0 nothing since the last stop, 1 "<12B1100", 2 "<12B1100" then
+    // "<12W1100".
+    int prepared = 0;
+    int stopsIgnored = 0;  // stop commands of the current stream without effect so far
+    bool ending = false;   // a stop took effect; the stream ends when `endTimer` fires
+    QTimer *endTimer = nullptr;
     std::vector<Injection> peaks;
     bool malformedPending = false;
     bool dropNext = false;
@@ -96,7 +109,9 @@ class Simulator : public QObject {
   bool SendUnsolicited(Converter &c, const QByteArray &bytes, const QString &what);
 
   void StartStream(Converter &c);
-  void StopStream(Converter &c);
+  void StopCommand(Converter &c);
+  void EndStream(Converter &c);
+  void ProtocolFault(Converter &c, int kind, const QString &text);
   void EmitDue(Converter &c);
   void AppendLine(Converter &c, QByteArray &batch, int marker);
   double SignalTime(const Converter &c) const;
@@ -137,6 +152,7 @@ class Simulator : public QObject {
   double runStart_ = 0;
   int runGeneration_ = 0;
   double stallUntil_ = -1;
+  std::array<int, 2> protocolFaults_{};  // by kind, see ProtocolFault
 };
 
 }  // namespace zelvo::sim
