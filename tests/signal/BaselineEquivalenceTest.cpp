@@ -184,8 +184,6 @@ Vec LineSignal(Rng &rng, int n) {
   return y;
 }
 
-}  // namespace
-
 // The worst case of the plain end side, also built by the benchmark: the start at 0 with
 // level 0, the apex at n/2, and n points after it, each negative with a fraction, chosen so
 // that every chord from the start has exactly the point before its end below its truncation.
@@ -210,8 +208,6 @@ Vec CascadeSignal(int n, int *apex, int *end) {
   *end = e;
   return y;
 }
-
-namespace {
 
 void ExpectSameBits(const TPeakState &a, const TPeakState &b) {
   auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
