@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "signal/PeakInternal.h"
@@ -42,32 +41,96 @@ class TMinTree {
     for (int i = FSize - 1; i >= 1; --i) FTree[i] = std::min(FTree[2 * i], FTree[2 * i + 1]);
   }
 
-  // First index in [a, b] whose value is at most x, or -1.
+  // First index in [a, b] (inside the tree's range) whose value is at most x, or -1.
+  // Bottom-up: the nodes covering [a, b] come left side first in index order, then the right
+  // side in reverse.
   int FirstAtMost(int a, int b, double x) const {
-    a = std::max(a, FBase);
-    b = std::min(b, FBase + FCount - 1);
-    if (a > b) return -1;
-    const int found = Search(1, 0, FSize - 1, a - FBase, b - FBase, x);
-    return found < 0 ? -1 : found + FBase;
+    int lo = a - FBase + FSize, hi = b - FBase + FSize + 1;
+    int right[64], rights = 0;
+    while (lo < hi) {
+      if (lo & 1) {
+        if (FTree[lo] <= x) return Descend(lo, x);
+        ++lo;
+      }
+      if (hi & 1) right[rights++] = --hi;
+      lo >>= 1, hi >>= 1;
+    }
+    while (rights > 0) {
+      const int node = right[--rights];
+      if (FTree[node] <= x) return Descend(node, x);
+    }
+    return -1;
   }
 
  private:
-  int Search(int node, int nl, int nr, int a, int b, double x) const {
-    if (nr < a || nl > b || !(FTree[node] <= x)) return -1;
-    if (nl == nr) return nl;
-    const int mid = nl + (nr - nl) / 2;
-    const int left = Search(2 * node, nl, mid, a, b, x);
-    return left >= 0 ? left : Search(2 * node + 1, mid + 1, nr, a, b, x);
+  // The leftmost leaf at most x below a node that holds one.
+  int Descend(int node, double x) const {
+    while (node < FSize) {
+      node *= 2;
+      if (!(FTree[node] <= x)) ++node;
+    }
+    return node - FSize + FBase;
   }
 
   int FBase = 0, FCount = 0, FSize = 1;
   std::vector<double> FTree;
 };
 
+// Values of the indices base .. base + count - 1, searched for the first one at most x.
+// Searches from the region's first index (every chord's first search) use the running
+// minimum, galloping back from the right end, so a hit close to the end costs a few steps;
+// searches from later indices (after a point that did not qualify) use a tree, built the
+// first time one is needed.
+class TRegion {
+ public:
+  void Build(int base, std::vector<double> values) {
+    FBase = base;
+    FValues = std::move(values);
+    FRunningMin.resize(FValues.size());
+    double m = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < FValues.size(); ++i) FRunningMin[i] = m = std::min(m, FValues[i]);
+  }
+
+  int First(int a, int b, double x) {
+    const int last = FBase + static_cast<int>(FValues.size()) - 1;
+    a = std::max(a, FBase);
+    b = std::min(b, last);
+    if (a > b) return -1;
+    if (a > FBase) {
+      if (!FTreeBuilt) FTree.Build(FBase, FValues), FTreeBuilt = true;
+      return FTree.FirstAtMost(a, b, x);
+    }
+    const double *m = FRunningMin.data() - FBase;  // indexed by sample
+    if (!(m[b] <= x)) return -1;
+    int good = b, bad = FBase - 1;  // m[good] <= x; m[bad] > x or bad before the region
+    for (int step = 1; good - step >= FBase; step *= 2) {
+      if (!(m[good - step] <= x)) {
+        bad = good - step;
+        break;
+      }
+      good -= step;
+    }
+    while (good - bad > 1) {
+      const int mid = bad + (good - bad) / 2;
+      (m[mid] <= x ? good : bad) = mid;
+    }
+    return good;
+  }
+
+ private:
+  int FBase = 0;
+  std::vector<double> FValues, FRunningMin;
+  TMinTree FTree;
+  bool FTreeBuilt = false;
+};
+
 // Points lo .. hi that may lie below a truncated chord through the start point s.
 class TChordCandidates {
  public:
-  TChordCandidates(const double *y, int s, int lo, int hi) : FStart(s) {
+  // Built on demand, once: for the points lo .. hi around the start point s.
+  void Build(const double *y, int s, int lo, int hi, double marginScale) {
+    FBuilt = true;
+    FStart = s;
     const double ys = y[s];
     double yMax = std::fabs(ys);
     for (int k = lo; k <= hi; ++k) yMax = std::max(yMax, std::fabs(y[k]));
@@ -76,52 +139,51 @@ class TChordCandidates {
     // 6 u (|y|max) (span + 2); the margin is ten times that.
     const double span = double(hi) - double(std::min(lo, s)) + 2;
     const double u = std::numeric_limits<double>::epsilon() / 2;
-    const double margin = 64 * u * (yMax + 2) * span;
+    const double margin = 64 * u * (yMax + 2) * span * std::max(1.0, marginScale);
 
     auto theta = [&](int k) {
       // trunc(v) > y[k] needs v >= m (m >= 1) or v > m - 1 (m <= 0), m the least integer above y[k]
       const double m = std::floor(y[k]) + 1;
       return m >= 1 ? m : m - 1;
     };
-    if (lo < s && lo <= hi) {
+    if (lo < s && lo <= hi) {  // left of the start: the chord may lie above for slopes up to a bound
       std::vector<double> negUpper;
-      negUpper.reserve(std::min(hi, s - 1) - lo + 1);
-      for (int k = lo; k <= std::min(hi, s - 1); ++k)
-        negUpper.push_back(-((ys - theta(k) + margin) / double(s - k)));
-      FLeft.Build(lo, negUpper);
+      for (int k = lo; k <= std::min(hi, s - 1); ++k) negUpper.push_back(-((ys - theta(k) + margin) / double(s - k)));
+      FLeft.Build(lo, std::move(negUpper));
     }
-    if (hi > s && lo <= hi) {
+    if (hi > s && lo <= hi) {  // right of it: for slopes from a bound on
       const int from = std::max(lo, s + 1);
       std::vector<double> lower;
-      lower.reserve(hi - from + 1);
       for (int k = from; k <= hi; ++k) lower.push_back((theta(k) - ys - margin) / double(k - s));
-      FRight.Build(from, lower);
+      FRight.Build(from, std::move(lower));
     }
     FUsable = true;
   }
 
+  bool Built() const { return FBuilt; }
   bool Usable() const { return FUsable; }
 
   // First index in [a, b] that a chord of slope dm through the start point may lie above.
-  int First(int a, int b, double dm) const {
+  int First(int a, int b, double dm) {
     if (a > b) return -1;
     if (a < FStart) {
-      const int k = FLeft.FirstAtMost(a, std::min(b, FStart - 1), -dm);
+      const int k = FLeft.First(a, std::min(b, FStart - 1), -dm);
       if (k >= 0) return k;
     }
     if (a <= FStart && FStart <= b) return FStart;
-    return FRight.FirstAtMost(std::max(a, FStart + 1), b, dm);
+    return FRight.First(std::max(a, FStart + 1), b, dm);
   }
 
  private:
-  int FStart;
-  bool FUsable = false;
-  TMinTree FLeft, FRight;
+  int FStart = 0;
+  bool FBuilt = false, FUsable = false;
+  TRegion FLeft, FRight;
 };
 
 }  // namespace
 
-TEndSearchStats MoveBaselineEnd(std::span<const double> signal, int firstK, TPeakState &state, int plainRescans) {
+TEndSearchStats MoveBaselineEnd(std::span<const double> signal, int firstK, TPeakState &state,
+                                const TEndSearchTuning &tuning) {
   TEndSearchStats stats;
   const int n = signal.size() > std::size_t(INT_MAX) ? INT_MAX : static_cast<int>(signal.size());
   const int s = state.PeakStartIndex;
@@ -130,17 +192,18 @@ TEndSearchStats MoveBaselineEnd(std::span<const double> signal, int firstK, TPea
   const double *y = signal.data();
   firstK = std::max(firstK, 0);
   double yE = state.PeakEndLevel;  // the caller's level for the first chord, then y[e]
-  std::optional<TChordCandidates> candidates;
+  TChordCandidates candidates;
 
   while (e != s) {
     const double dm = (y[e] - y[s]) / double(e - s);
     state.dm = dm;
     int hit = -1;
-    if (stats.Chords >= 1 && stats.Chords > plainRescans && !candidates) candidates.emplace(y, s, firstK, e);
-    if (candidates && candidates->Usable()) {
+    if (stats.Chords >= 1 && stats.Chords > tuning.PlainRescans && !candidates.Built())
+      candidates.Build(y, s, firstK, e, tuning.MarginScale);
+    if (candidates.Usable()) {
       stats.Indexed = true;
       for (int a = firstK;;) {
-        const int k = candidates->First(a, e, dm);
+        const int k = candidates.First(a, e, dm);
         if (k < 0) break;
         ++stats.Evaluations;
         if (BelowTruncatedChord(y, k, e, yE, dm)) {

@@ -61,9 +61,17 @@ TFpdResult FpdSearch(std::span<const double> fpd, const TFpdSettings &settings, 
   const double maxRise = settings.PeakTime * 10;
   const double minWidth = settings.MinPeakWith * 10;
   int b = FirstSearchIndex(settings.Loopflow, k);
+  double x[5];  // times of the points b .. b + 4 in seconds
+  int xFor = -2;  // the b that x holds
   while (b < k - 4 && phase != 3) {
-    const double x[5] = {b / 10.0, (b + 1) / 10.0, (b + 2) / 10.0, (b + 3) / 10.0, (b + 4) / 10.0};
-    const double s = Regression(x, fpd.subspan(b, 5));
+    if (b == xFor + 1) {
+      std::copy(x + 1, x + 5, x);
+      x[4] = (b + 4) / 10.0;
+    } else {
+      for (int i = 0; i < 5; ++i) x[i] = (b + i) / 10.0;
+    }
+    xFor = b;
+    const double s = LeastSquaresSlope5(x, fpd.data() + b);
     const double y2 = fpd[b + 2];
     switch (phase) {
       case 0:  // looking for the rise

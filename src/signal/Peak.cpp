@@ -13,21 +13,6 @@ namespace {
 constexpr double kRiseSlope = 25;   // µV per sample
 constexpr double kFallSlope = -25;  // µV per sample
 
-// Sum order and formula shared by Regression and the slope series, so both give the same bits.
-inline double LeastSquaresSlope(const double *x, const double *y, std::size_t n) {
-  double sx = 0, sy = 0, sxy = 0, sxx = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    sx += x[i];
-    sy += y[i];
-    sxy += x[i] * y[i];
-    sxx += x[i] * x[i];
-  }
-  const double dn = static_cast<double>(n);
-  const double denominator = dn * sxx - sx * sx;
-  if (denominator == 0) return 0;
-  return (dn * sxy - sx * sy) / denominator;
-}
-
 int ClampedSize(std::size_t size) { return size > INT_MAX ? INT_MAX : static_cast<int>(size); }
 
 }  // namespace
@@ -44,10 +29,24 @@ void AppendSlopes(std::span<const double> y, std::size_t from, std::size_t to, s
   const std::size_t first = std::max<std::size_t>(from, 4);
   const std::size_t last = std::min(to, y.size());
   if (first >= last) return;
-  slopes.reserve(slopes.size() + (last - first));
+  const std::size_t old = slopes.size();
+  slopes.resize(old + (last - first));
+  double *out = slopes.data() + old;
+  const double *v = y.data();
+  // Whole readings below 2^24 at indices below 2^24 keep every sum and product of the general
+  // formula an exact integer: it is then (5 N) / 50 with N = 2 (y4 - y0) + (y3 - y1), which
+  // rounds to the same double as N / 10. Other values take the general formula.
+  constexpr double kExact = 16777216;  // 2^24
+  bool exact = last <= std::size_t(kExact);
+  for (std::size_t k = first - 4; exact && k < last; ++k) exact = std::fabs(v[k]) <= kExact && v[k] == std::trunc(v[k]);
+  if (exact) {
+    for (std::size_t i = first; i < last; ++i)
+      *out++ = (2 * (v[i] - v[i - 4]) + (v[i - 1] - v[i - 3])) / 10;
+    return;
+  }
   for (std::size_t i = first; i < last; ++i) {
     const double x[5] = {double(i - 4), double(i - 3), double(i - 2), double(i - 1), double(i)};
-    slopes.push_back(LeastSquaresSlope(x, y.data() + (i - 4), 5));
+    *out++ = LeastSquaresSlope5(x, v + (i - 4));
   }
 }
 
