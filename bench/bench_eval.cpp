@@ -138,8 +138,8 @@ int main() {
       zelvo::TPeakState shared = st;
       fr = zelvo::FpdSearch(fpd, fpdSettings, shared);
     });
-    std::printf("%8d %11.2f %11.2f %11.2f %11.2f %11.2f %11.2f", n, tSlopes, tPeak, tFpd, total, total * 1e3 / n,
-                gWallMicros);
+    std::printf("%8d %11.2f %11.2f %11.2f %11.2f %11.2f %11.2f", n, tSlopes, tPeak, tFpd, total,
+                total * 1e3 / n, gWallMicros);
     (void)wall;
     if (previous > 0) std::printf("   x%.1f for x%d samples", total / previous, n == 3000 ? 10 : 12);
     std::printf("%s\n", st.NoPeak || !fr.Found ? "   (no peak!)" : "");
@@ -147,8 +147,8 @@ int main() {
   }
 
   std::printf("\nBaseline check, worst case: the end moves back one point per chord\n");
-  std::printf("%8s %8s %14s %14s %16s %14s\n", "points", "moves", "plain visits", "plain us", "library visits",
-              "library us");
+  std::printf("%8s %8s %14s %14s %16s %14s\n", "points", "moves", "plain visits", "plain us",
+              "library visits", "library us");
   for (int n : {1000, 4000, 16000, 36000}) {
     int apex, end;
     const Vec y = Cascade(n, &apex, &end);
@@ -157,10 +157,11 @@ int main() {
     zelvo::TPeakState plain = init;
     long long plainVisits = 0;
     const bool runPlain = n <= 16000;  // a whole second and more beyond
-    const double tPlain = runPlain ? MedianMicros(3, 1, [&] {
-      plain = init;
-      plainVisits = PlainEndSide(y, apex, plain);
-    })
+    const double tPlain = runPlain ? MedianMicros(3, 1,
+                                                  [&] {
+                                                    plain = init;
+                                                    plainVisits = PlainEndSide(y, apex, plain);
+                                                  })
                                    : 0;
     zelvo::TPeakState fast;
     zelvo::TEndSearchStats stats;
@@ -172,8 +173,8 @@ int main() {
     stats = zelvo::MoveBaselineEnd(y, apex, fast);
     const bool same = !runPlain || (fast.PeakEndIndex == plain.PeakEndIndex && fast.dm == plain.dm);
     if (runPlain)
-      std::printf("%8d %8d %14lld %14.0f %16lld %14.1f%s\n", n, stats.Moves, plainVisits, tPlain, stats.Evaluations,
-                  tFast, same ? "" : "   (results differ!)");
+      std::printf("%8d %8d %14lld %14.0f %16lld %14.1f%s\n", n, stats.Moves, plainVisits, tPlain,
+                  stats.Evaluations, tFast, same ? "" : "   (results differ!)");
     else
       std::printf("%8d %8d %14s %14s %16lld %14.1f\n", n, stats.Moves, "-", "-", stats.Evaluations, tFast);
   }

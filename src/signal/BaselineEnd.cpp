@@ -148,7 +148,8 @@ class TChordCandidates {
     };
     if (lo < s && lo <= hi) {  // left of the start: the chord may lie above for slopes up to a bound
       std::vector<double> negUpper;
-      for (int k = lo; k <= std::min(hi, s - 1); ++k) negUpper.push_back(-((ys - theta(k) + margin) / double(s - k)));
+      for (int k = lo; k <= std::min(hi, s - 1); ++k)
+        negUpper.push_back(-((ys - theta(k) + margin) / double(s - k)));
       FLeft.Build(lo, std::move(negUpper));
     }
     if (hi > s && lo <= hi) {  // right of it: for slopes from a bound on
@@ -185,7 +186,7 @@ class TChordCandidates {
 TEndSearchStats MoveBaselineEnd(std::span<const double> signal, int firstK, TPeakState &state,
                                 const TEndSearchTuning &tuning) {
   TEndSearchStats stats;
-  const int n = signal.size() > std::size_t(INT_MAX) ? INT_MAX : static_cast<int>(signal.size());
+  const int n = ClampedSize(signal.size());
   const int s = state.PeakStartIndex;
   int e = state.PeakEndIndex;
   if (s < 0 || e < 0 || s >= n || e >= n) return stats;

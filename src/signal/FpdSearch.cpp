@@ -7,10 +7,10 @@ namespace zelvo {
 
 namespace {
 
-constexpr int kMinPoints = 5;            // one search step fits five points
-constexpr double kMinStartArea = 100;    // least area of a real rise
-constexpr double kMinPeakArea = 100;     // least area of a peak that counts
-constexpr double kLoopTransit = 230;     // loop transit volume for the first index looked at
+constexpr int kMinPoints = 5;          // one search step fits five points
+constexpr double kMinStartArea = 100;  // least area of a real rise
+constexpr double kMinPeakArea = 100;   // least area of a peak that counts
+constexpr double kSearchDelay = 230;   // the search starts 230 / (Loopflow / 60) s in
 
 // The FPD peak fields are drawn and recorded from the shared peak fields.
 void TakeBounds(const TPeakState &shared, TFpdResult &result) {
@@ -23,7 +23,7 @@ void TakeBounds(const TPeakState &shared, TFpdResult &result) {
 // First index the search looks at: 230 / (Loopflow / 60) x 10, truncated, at least 1; a flow
 // of 0 puts it past any signal.
 int FirstSearchIndex(int loopflow, int points) {
-  const double b = std::trunc(kLoopTransit / (loopflow / 60.0) * 10);
+  const double b = std::trunc(kSearchDelay / (loopflow / 60.0) * 10);
   if (!(b >= 1)) return 1;
   if (b >= points) return points;
   return static_cast<int>(b);
@@ -34,7 +34,7 @@ int FirstSearchIndex(int loopflow, int points) {
 TFpdResult FpdSearch(std::span<const double> fpd, const TFpdSettings &settings, TPeakState &shared) {
   TFpdResult result;
   shared.NoPeak = true;
-  const int k = fpd.size() > std::size_t(INT_MAX) ? INT_MAX : static_cast<int>(fpd.size());
+  const int k = ClampedSize(fpd.size());
   if (k < kMinPoints) {  // a silent converter: nothing to search, nothing to draw
     TakeBounds(shared, result);
     return result;
@@ -49,8 +49,8 @@ TFpdResult FpdSearch(std::span<const double> fpd, const TFpdSettings &settings, 
   result.PeakHeigth = *std::max_element(fpd.begin(), fpd.end()) - shared.PeakStartLevel;
   const double slope = (result.PeakHeigth / 4) / (settings.MinPeakWith * 10);
   result.PeakSlopeFPD = slope;
-  // T + 2T + ... + mT with T the threshold slope and m the width in tenths of a third
-  // second, truncated; no less than 100.
+  // Least area of a real rise: T + 2T + ... + mT with T the threshold slope truncated and m
+  // three times the width in seconds, truncated, at least 1; no less than 100.
   const double t = std::trunc(slope);
   const double m = std::max(1.0, std::trunc(settings.MinPeakWith * 3));
   double startArea = t * (m * (m + 1) / 2);
@@ -61,7 +61,7 @@ TFpdResult FpdSearch(std::span<const double> fpd, const TFpdSettings &settings, 
   const double maxRise = settings.PeakTime * 10;
   const double minWidth = settings.MinPeakWith * 10;
   int b = FirstSearchIndex(settings.Loopflow, k);
-  double x[5];  // times of the points b .. b + 4 in seconds
+  double x[5];    // times of the points b .. b + 4 in seconds
   int xFor = -2;  // the b that x holds
   while (b < k - 4 && phase != 3) {
     if (b == xFor + 1) {

@@ -1,7 +1,6 @@
 #include "signal/Peak.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 #include "signal/PeakInternal.h"
@@ -12,8 +11,6 @@ namespace {
 
 constexpr double kRiseSlope = 25;   // µV per sample
 constexpr double kFallSlope = -25;  // µV per sample
-
-int ClampedSize(std::size_t size) { return size > INT_MAX ? INT_MAX : static_cast<int>(size); }
 
 }  // namespace
 
@@ -38,10 +35,10 @@ void AppendSlopes(std::span<const double> y, std::size_t from, std::size_t to, s
   // rounds to the same double as N / 10. Other values take the general formula.
   constexpr double kExact = 16777216;  // 2^24
   bool exact = last <= std::size_t(kExact);
-  for (std::size_t k = first - 4; exact && k < last; ++k) exact = std::fabs(v[k]) <= kExact && v[k] == std::trunc(v[k]);
+  for (std::size_t k = first - 4; exact && k < last; ++k)
+    exact = std::fabs(v[k]) <= kExact && v[k] == std::trunc(v[k]);
   if (exact) {
-    for (std::size_t i = first; i < last; ++i)
-      *out++ = (2 * (v[i] - v[i - 4]) + (v[i - 1] - v[i - 3])) / 10;
+    for (std::size_t i = first; i < last; ++i) *out++ = (2 * (v[i] - v[i - 4]) + (v[i - 1] - v[i - 3])) / 10;
     return;
   }
   for (std::size_t i = first; i < last; ++i) {
@@ -50,8 +47,8 @@ void AppendSlopes(std::span<const double> y, std::size_t from, std::size_t to, s
   }
 }
 
-void PeakAndArea(std::span<const double> signal, std::span<const double> slopes, const TPeakSettings &settings,
-                 TPeakState &state) {
+void PeakAndArea(std::span<const double> signal, std::span<const double> slopes,
+                 const TPeakSettings &settings, TPeakState &state) {
   state.NoPeak = false;
   state.FIDArea = 0;
   const int m = ClampedSize(slopes.size());
@@ -86,7 +83,7 @@ void PeakAndArea(std::span<const double> signal, std::span<const double> slopes,
     }
   // A slope series longer than the signal (points appended to an old series) must not lead
   // the baseline past the last sample.
-  if (end > n - 1) end = n - 1;
+  if (end > n - 1) end = std::max(n - 1, 0);
   state.PeakStartIndex = start;
   state.PeakEndIndex = end;
   if (start >= end) return;

@@ -38,6 +38,11 @@ inline double LeastSquaresSlope5(const double *x, const double *y) {
   return (5 * sxy - sx * sy) / denominator;
 }
 
+// A length as an index bound.
+inline int ClampedSize(std::size_t size) {
+  return size > std::size_t(INT_MAX) ? INT_MAX : static_cast<int>(size);
+}
+
 // A settings value in seconds x 10 as a sample index: truncated toward zero, held inside the
 // int range (not a number gives 0).
 inline int TruncToInt(double value) {
@@ -48,10 +53,10 @@ inline int TruncToInt(double value) {
 }
 
 struct TEndSearchStats {
-  int Moves = 0;                // times the end moved
-  int Chords = 0;               // chords laid
-  long long Evaluations = 0;    // points compared with a chord
-  bool Indexed = false;         // the candidate index was built
+  int Moves = 0;              // times the end moved
+  int Chords = 0;             // chords laid
+  long long Evaluations = 0;  // points compared with a chord
+  bool Indexed = false;       // the candidate index was built
 };
 
 // How the end side searches; the defaults are the library's, the tests vary them.

@@ -115,7 +115,8 @@ void RefPeakAndArea(const Vec &y, const Vec &s, const TPeakSettings &set, TPeakS
   if (st.FIDEnd == st.FIDStart) return;
   const double b = (st.FIDEndLevel - st.FIDStartLevel) / (st.FIDEnd - st.FIDStart);
   double area = 0;
-  for (int k = st.PeakStartIndex; k <= st.PeakEndIndex; ++k) area += y[k] - (st.FIDStartLevel + (k - st.FIDStart) * b);
+  for (int k = st.PeakStartIndex; k <= st.PeakEndIndex; ++k)
+    area += y[k] - (st.FIDStartLevel + (k - st.FIDStart) * b);
   st.FIDArea = area > 0 ? area : 0;
 }
 

@@ -28,20 +28,20 @@ const std::vector<LineCase> kLines = {
     {"/X000000", true, '/', -1048575},
     {"[X1FFFFF", true, '[', 1048575},
     {"]X1ABCDE", true, ']', 703710},
-    {"]x1abcde", true, ']', 703710},      // either letter case
-    {"/X100010XYZ", true, '/', 16},       // past position 8 nothing counts
-    {"/X1012", true, '/', 18},            // a short field is the digits there are
-    {"/X00", true, '/', -1048575},        // one digit, negative
-    {"/A+0001F", true, '/', 31},          // any flag but "0" is non-negative
+    {"]x1abcde", true, ']', 703710},  // either letter case
+    {"/X100010XYZ", true, '/', 16},   // past position 8 nothing counts
+    {"/X1012", true, '/', 18},        // a short field is the digits there are
+    {"/X00", true, '/', -1048575},    // one digit, negative
+    {"/A+0001F", true, '/', 31},      // any flag but "0" is non-negative
     {"[B-00A3C", true, '[', 2620},
-    {"/X1", false},                       // no digit at all
+    {"/X1", false},  // no digit at all
     {"/X", false},
     {"", false},
-    {"/X1G0000", false},                  // a non-hex character in the field
+    {"/X1G0000", false},  // a non-hex character in the field
     {"/X10000G", false},
     {"/X1 0001", false},
     {"/X1-0001", false},
-    {"/X1\u00BD0001", false},             // not even ASCII
+    {"/X1\u00BD0001", false},  // not even ASCII
 };
 
 TEST(DataLine, DecodesTheReadingOfEachLine) {

@@ -36,7 +36,8 @@ void AddSpike(Vec &y, int at) {  // 1000 µV, four samples wide
 // Were it kept as the start, the peak's area would lose some 10 µV x 400 samples.
 void AddFalseStart(Vec &y, int at) {
   y[at] += 5;
-  for (std::size_t k = at + 1; k < y.size(); ++k) y[k] += std::max(-10.0, 10 - std::floor((k - at - 1) / 5.0));
+  for (std::size_t k = at + 1; k < y.size(); ++k)
+    y[k] += std::max(-10.0, 10 - std::floor((k - at - 1) / 5.0));
 }
 
 TPeakState FidFields() {
@@ -124,13 +125,11 @@ TEST(FpdSearch, NoAreaWithoutAFoundPeak) {
   Vec peak = Baseline(400);
   AddGauss(peak, 200, 10, 1000);
   const std::vector<Case> cases = {
-      {"narrowSpikeOnly", spike, {}, 0},
-      {"peakCutOffRising", cutOff, {}, 1},
-      {"peakCutOffFalling", falling, {}, 2},
-      {"completeButTooSmall", small, {}, 3},
-      {"tooShortForOneStep", Baseline(17), {}, 0},     // starts at 13, needs 13 < 17 - 4
-      {"noLoopFlow", peak, {1.2, 25, 0}, 0},             // the start lies beyond the signal
-      {"noPeakWidth", peak, {0, 25, 10000}, 0},          // no slope is steep enough
+      {"narrowSpikeOnly", spike, {}, 0},           {"peakCutOffRising", cutOff, {}, 1},
+      {"peakCutOffFalling", falling, {}, 2},       {"completeButTooSmall", small, {}, 3},
+      {"tooShortForOneStep", Baseline(17), {}, 0},  // starts at 13, needs 13 < 17 - 4
+      {"noLoopFlow", peak, {1.2, 25, 0}, 0},        // the start lies beyond the signal
+      {"noPeakWidth", peak, {0, 25, 10000}, 0},     // no slope is steep enough
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cfenv>
 #include <cmath>
+#include <cstdint>
 #include <map>
+#include <span>
 #include <vector>
 
 #include "signal/Peak.h"
@@ -48,12 +52,12 @@ TEST(Regression, SlopeOfTheLeastSquaresLine) {
       {{0, 1, 2, 3, 4}, {0, 10, 20, 30, 40}, 10},
       {{0, 1, 2, 3, 4}, {5, 5, 5, 5, 5}, 0},
       {{0, 1, 2, 3, 4}, {0, 0, 100, 0, 0}, 0},
-      {{0, 1, 2, 3, 4}, {3, 1, 4, 1, 5}, 0.4},              // (2 (5 - 3) + (1 - 1)) / 10
-      {{100, 101, 102, 103, 104}, {7, 9, 11, 13, 15}, 2},   // x need not start at 0
-      {{0, 2, 3}, {1, 5, 7}, 2},                            // nor be evenly spaced
-      {{1, 2, 3, 4, 5, 6}, {2, 4, 6}, 2},                   // the shorter length counts
-      {{2, 2, 2, 2, 2}, {1, 9, 3, 7, 5}, 0},                // x does not vary
-      {{0.7, 0.7, 0.7}, {1, 2, 3}, 0},                      // nor here, despite rounding
+      {{0, 1, 2, 3, 4}, {3, 1, 4, 1, 5}, 0.4},             // (2 (5 - 3) + (1 - 1)) / 10
+      {{100, 101, 102, 103, 104}, {7, 9, 11, 13, 15}, 2},  // x need not start at 0
+      {{0, 2, 3}, {1, 5, 7}, 2},                           // nor be evenly spaced
+      {{1, 2, 3, 4, 5, 6}, {2, 4, 6}, 2},                  // the shorter length counts
+      {{2, 2, 2, 2, 2}, {1, 9, 3, 7, 5}, 0},               // x does not vary
+      {{0.7, 0.7, 0.7}, {1, 2, 3}, 0},                     // nor here, despite rounding
       {{1}, {5}, 0},
       {{}, {}, 0},
   };
@@ -85,6 +89,31 @@ TEST(SlopeSeries, WindowsEndingAtSampleFourOn) {
   EXPECT_EQ(part.size(), 7u);  // windows ending at 296..299
   AppendSlopes(Vec{1, 2, 3}, 0, 3, part);
   EXPECT_EQ(part.size(), 7u);
+}
+
+// The series gives exactly what Regression gives for each window, on whole readings (where
+// it takes a shorter exact form) and on fractions alike.
+TEST(SlopeSeries, SameBitsAsRegressionOfEachWindow) {
+  // Whole readings of the converter's range, whole values near the limit of the short form,
+  // and fractions from an edited file.
+  for (const auto &[range, whole] : {std::pair{1048575.0, true}, {16777216.0, true}, {1048575.0, false}}) {
+    SCOPED_TRACE(range);
+    Vec y(70000);
+    unsigned r = 12345;
+    for (double &v : y) {
+      r = r * 1103515245u + 12345u;
+      v = (double(r >> 8) / double(1 << 23) - 1) * range * 0.999;
+      if (whole) v = std::round(v);
+    }
+    Vec s;
+    AppendSlopes(y, 65530, y.size(), s);
+    ASSERT_EQ(s.size(), y.size() - 65530);
+    for (std::size_t i = 65530; i < y.size(); ++i) {
+      const double x[5] = {double(i - 4), double(i - 3), double(i - 2), double(i - 1), double(i)};
+      const double expected = Regression(x, std::span<const double>(y).subspan(i - 4, 5));
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(s[i - 65530]), std::bit_cast<std::uint64_t>(expected)) << i;
+    }
+  }
 }
 
 TEST(PeakAndArea, WorkedTriangleWithAndWithoutDrift) {
@@ -144,11 +173,36 @@ TEST(PeakAndArea, SlopeSearchRules) {
        false,
        20,
        30},
-      {"startIsTheLastGentleSlopeBeforeTheSteepestRise", {{17, 0}, {18, 30}, {19, 40}, {20, 50}, {30, -50}}, 10, false, 17, 31},
-      {"endIsTheFirstGentleSlopeAfterTheSteepestFall", {{20, 50}, {30, -50}, {31, -40}, {32, -26}, {33, -24}}, 10, false, 19, 33},
+      {"startIsTheLastGentleSlopeBeforeTheSteepestRise",
+       {{17, 0}, {18, 30}, {19, 40}, {20, 50}, {30, -50}},
+       10,
+       false,
+       17,
+       31},
+      {"endIsTheFirstGentleSlopeAfterTheSteepestFall",
+       {{20, 50}, {30, -50}, {31, -40}, {32, -26}, {33, -24}},
+       10,
+       false,
+       19,
+       33},
       {"firstOfTwoEqualMaximaCounts", {{20, 50}, {38, 40}, {39, 40}, {40, 50}, {50, -50}}, 10, false, 19, 51},
       {"firstOfTwoEqualMinimaCounts", {{20, 50}, {30, -50}, {40, -50}, {41, -50}}, 10, false, 19, 31},
-      {"fallNeverFlattensEndIsTheNumberOfSlopePoints", {{20, 50}, {50, -30}, {51, -30}, {52, -30}, {53, -30}, {54, -30}, {55, -30}, {56, -30}, {57, -30}, {58, -30}, {59, -30}}, 10, false, 19, kM},
+      {"fallNeverFlattensEndIsTheNumberOfSlopePoints",
+       {{20, 50},
+        {50, -30},
+        {51, -30},
+        {52, -30},
+        {53, -30},
+        {54, -30},
+        {55, -30},
+        {56, -30},
+        {57, -30},
+        {58, -30},
+        {59, -30}},
+       10,
+       false,
+       19,
+       kM},
       {"riseBeforeTheFirstIndexLookedAtIsNotSeen", {{5, 50}, {30, -50}}, 10, true},
       {"sameRiseSeenFromAnEarlierIndex", {{5, 50}, {30, -50}}, 3, false, 4, 31},
       {"aNegativeFirstIndexCountsAsZero", {{0, 50}, {30, -50}}, -5, false, 0, 31},
@@ -187,7 +241,7 @@ TEST(PeakAndArea, RiseAtTheVeryStartIsHiddenByTheFirstIndexLookedAt) {
 // then 0, but the baseline is still laid and drawn.
 TEST(PeakAndArea, NegativeSumGivesNoAreaButTheBaselineIsDrawn) {
   Vec s(14, 0.0);
-  s[0] = 30;  // steepest rise, the apex is its turn at 0
+  s[0] = 30;                                 // steepest rise, the apex is its turn at 0
   for (int j = 1; j <= 10; ++j) s[j] = -30;  // the fall flattens at 11
   s[11] = 0;
   Vec y(18, 0.0);
@@ -246,7 +300,9 @@ TEST(PeakAndArea, StartEqualToEndGivesNoAreaWithoutDividing) {
   for (int j = 1; j <= 10; ++j) s[j] = -30;
   Vec y(20, 1000.0);
   y[0] = -1, y[11] = 14;
+  std::feclearexcept(FE_ALL_EXCEPT);
   const TPeakState st = Evaluate(y, s, {0, 25});
+  EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO));  // no 0 / 0 on the way
   EXPECT_FALSE(st.NoPeak);
   EXPECT_EQ(st.FIDStart, 0);
   EXPECT_EQ(st.FIDEnd, 0);
@@ -254,11 +310,11 @@ TEST(PeakAndArea, StartEqualToEndGivesNoAreaWithoutDividing) {
   EXPECT_FALSE(std::isnan(st.FIDArea));
 }
 
-// An end level of -4.5 truncates to -4, above itself: the end may not "move" onto its own
-// index again and again.
+// Shifted down by 200.5 µV the end level is -100.5, which truncates to -100, above itself:
+// the end may not "move" onto its own index again and again. The area does not change.
 TEST(PeakAndArea, EndBelowItsOwnTruncatedLevelEndsTheEndSide) {
   Vec y = Triangle();
-  for (double &v : y) v -= 4.5;
+  for (double &v : y) v -= 200.5;
   const TPeakState st = Evaluate(y, Slopes(y));
   EXPECT_EQ(st.FIDStart, 100);
   EXPECT_EQ(st.FIDEnd, 118);
