@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "signal/Peak.h"
+
+using zelvo::FpdSearch;
+using zelvo::TFpdResult;
+using zelvo::TFpdSettings;
+using zelvo::TPeakState;
+
+namespace {
+
+using Vec = std::vector<double>;
+
+// With the default settings (width 1.2 s, loop flow 10000) the search starts at index 13 and
+// a signal 1000 µV high rises when its slope passes 1000 / 4 / 12 = 20.8 µV per second.
+Vec Baseline(int n, double level = 100) { return Vec(n, level); }
+
+void AddGauss(Vec &y, double at, double sigma, double height) {
+  for (std::size_t k = 0; k < y.size(); ++k) {
+    const double d = double(k) - at;
+    y[k] += std::round(height * std::exp(-d * d / (2 * sigma * sigma)));
+  }
+}
+
+void AddSpike(Vec &y, int at) {  // 1000 µV, four samples wide
+  const double shape[] = {500, 1000, 500};
+  for (int i = 0; i < 3; ++i) y[at - 1 + i] += shape[i];
+}
+
+// A small rise to 110 µV, then a decline by 1 µV every 5 samples (never steep enough to count
+// as a fall) to 90 µV: 250 samples later its area is still below the least area of a rise.
+// Were it kept as the start, the peak's area would lose some 10 µV x 400 samples.
+void AddFalseStart(Vec &y, int at) {
+  y[at] += 5;
+  for (std::size_t k = at + 1; k < y.size(); ++k)
+    y[k] += std::max(-10.0, 10 - std::floor((k - at - 1) / 5.0));
+}
+
+TPeakState FidFields() {
+  TPeakState st;
+  st.PeakStartIndex = 100, st.PeakEndIndex = 118;
+  st.PeakStartLevel = -1, st.PeakEndLevel = -2;
+  st.NoPeak = false;
+  return st;
+}
+
+// The bounds lie on the FPD signal, around its highest point, and no FPD sample between the
+// start and the apex lies below the baseline.
+void ExpectBaselineUnderThePeak(const Vec &y, const TFpdResult &r) {
+  const int s = int(r.FPDStart), e = int(r.FPDEnd);
+  ASSERT_TRUE(0 <= s && s < e && e < int(y.size()));
+  EXPECT_EQ(r.FPDStartLevel, y[s]);
+  EXPECT_EQ(r.FPDEndLevel, y[e]);
+  const int apex = int(std::max_element(y.begin() + s, y.begin() + e + 1) - y.begin());
+  EXPECT_LT(s, apex);
+  EXPECT_LT(apex, e);
+  const double slope = (y[e] - y[s]) / (e - s);
+  for (int k = s; k <= apex; ++k) EXPECT_GE(y[k], y[s] + (k - s) * slope - 1e-9) << k;
+}
+
+TEST(FpdSearch, FindsAPeakAndLaysItsBaselineOnTheFpdSignal) {
+  Vec y = Baseline(600);
+  AddGauss(y, 300, 10, 1000);
+  TPeakState st = FidFields();
+  const TFpdResult r = FpdSearch(y, {}, st);
+  EXPECT_TRUE(r.Searched);
+  EXPECT_TRUE(r.Found);
+  EXPECT_EQ(r.Phase, 3);
+  EXPECT_FALSE(st.NoPeak);
+  EXPECT_TRUE(r.FPDBaseDraw);
+  EXPECT_EQ(r.PeakHeigth, 1000);
+  EXPECT_DOUBLE_EQ(r.PeakSlopeFPD, 1000.0 / 4 / 12);
+  EXPECT_EQ(r.PeakStartAreaFPD, 120);  // 20 + 40 + 60
+  // 1000 x 10 x sqrt(2 pi) = 25066 above 100 µV, less the part below the start level.
+  EXPECT_NEAR(r.FPDArea, 25066, 1500);
+  EXPECT_GT(r.FPDStart, 250);
+  EXPECT_LT(r.FPDEnd, 350);
+  ExpectBaselineUnderThePeak(y, r);
+}
+
+TEST(FpdSearch, ThrowsAwayFalseStartsAndNarrowPeaks) {
+  struct Case {
+    const char *name;
+    Vec y;
+    int before;  // the real peak starts after this index
+  };
+  Vec falseStart = Baseline(800);
+  AddFalseStart(falseStart, 50);
+  AddGauss(falseStart, 500, 10, 1000);
+  Vec narrow = Baseline(600);
+  AddSpike(narrow, 150);
+  AddGauss(narrow, 400, 10, 1000);
+  const std::vector<Case> cases = {{"falseStart", falseStart, 400}, {"narrowSpike", narrow, 300}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    TPeakState st = FidFields();
+    const TFpdResult r = FpdSearch(c.y, {}, st);
+    EXPECT_TRUE(r.Found);
+    EXPECT_GT(r.FPDStart, c.before);
+    EXPECT_NEAR(r.FPDArea, 25066, 1500);
+    ExpectBaselineUnderThePeak(c.y, r);
+  }
+}
+
+// Whatever the search accumulated, an area counts only for a complete peak of area > 100.
+TEST(FpdSearch, NoAreaWithoutAFoundPeak) {
+  struct Case {
+    const char *name;
+    Vec y;
+    TFpdSettings settings;
+    int phase;
+  };
+  Vec spike = Baseline(400);
+  AddSpike(spike, 150);
+  Vec cutOff = Baseline(400);
+  AddGauss(cutOff, 410, 10, 1000);  // still rising when the signal ends
+  Vec falling = Baseline(400);
+  AddGauss(falling, 375, 10, 1000);  // still falling when the signal ends
+  Vec small = Baseline(400);
+  AddGauss(small, 200, 3, 5);  // complete, area about 37
+  Vec peak = Baseline(400);
+  AddGauss(peak, 200, 10, 1000);
+  const std::vector<Case> cases = {
+      {"narrowSpikeOnly", spike, {}, 0},           {"peakCutOffRising", cutOff, {}, 1},
+      {"peakCutOffFalling", falling, {}, 2},       {"completeButTooSmall", small, {}, 3},
+      {"tooShortForOneStep", Baseline(17), {}, 0},  // starts at 13, needs 13 < 17 - 4
+      {"noLoopFlow", peak, {1.2, 25, 0}, 0},        // the start lies beyond the signal
+      {"noPeakWidth", peak, {0, 25, 10000}, 0},     // no slope is steep enough
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    TPeakState st = FidFields();
+    const TFpdResult r = FpdSearch(c.y, c.settings, st);
+    EXPECT_TRUE(r.Searched);
+    EXPECT_EQ(r.Phase, c.phase);
+    EXPECT_FALSE(r.Found);
+    EXPECT_TRUE(st.NoPeak);
+    EXPECT_EQ(r.FPDArea, 0);
+    EXPECT_TRUE(r.FPDBaseDraw);
+  }
+}
+
+// Too short for a single step: the bounds stay those of the FID evaluation, the levels are the
+// starting level, the FPD value at index 3.
+TEST(FpdSearch, TooShortKeepsTheFidBounds) {
+  Vec y = {1, 2, 3, 44, 5, 6, 7, 8, 9, 10};
+  TPeakState st = FidFields();
+  const TFpdResult r = FpdSearch(y, {}, st);
+  EXPECT_TRUE(r.Searched);
+  EXPECT_EQ(r.FPDStart, 100);
+  EXPECT_EQ(r.FPDEnd, 118);
+  EXPECT_EQ(r.FPDStartLevel, 44);
+  EXPECT_EQ(r.FPDEndLevel, 44);
+  EXPECT_EQ(r.PeakHeigth, 0);
+}
+
+// A converter that sent (almost) nothing: no search, nothing read, nothing to draw.
+TEST(FpdSearch, SilentConverterMakesNoSearch) {
+  for (const Vec &y : {Vec{}, Vec{1, 2, 3, 4}}) {
+    SCOPED_TRACE(y.size());
+    TPeakState st = FidFields();
+    const TFpdResult r = FpdSearch(y, {}, st);
+    EXPECT_FALSE(r.Searched);
+    EXPECT_FALSE(r.Found);
+    EXPECT_FALSE(r.FPDBaseDraw);
+    EXPECT_TRUE(st.NoPeak);
+    EXPECT_EQ(r.FPDArea, 0);
+    EXPECT_EQ(st.PeakStartLevel, -1);  // the FID's fields are left alone
+    EXPECT_EQ(st.PeakEndLevel, -2);
+    EXPECT_EQ(r.FPDStart, 100);
+    EXPECT_EQ(r.FPDEnd, 118);
+  }
+}
+
+}  // namespace
