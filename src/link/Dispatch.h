@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 #include <vector>
 
 #include "core/Clock.h"
@@ -40,7 +41,8 @@ PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now, 
 QString PollStep(PollList &list, int &cursor, TSteadySeconds now);
 
 // The key of a status reply (the six tests in order, a later test overriding an earlier
-// one), or a null QChar when the line is not a status reply the tick acts on.
-QChar ReplyKey(const QString &s);
+// one), or a null QChar when the line is not a status reply the tick acts on. This is the
+// one classification of reply lines: proto::ParseReply decodes the data of the key it gives.
+QChar ReplyKey(QStringView s);
 
 }  // namespace zelvo

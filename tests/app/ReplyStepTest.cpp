@@ -141,7 +141,7 @@ TEST_F(ReplyStep, MalformedAndShortRepliesChangeNothing) {
 }
 
 TEST_F(ReplyStep, RunTimeGoesToTheInstrumentDisplayOnce) {
-  form.lblRuntime->setText("01:02:03");
+  form.sRunTime = "01:02:03";  // what the run sequencer shows in lblRuntime
   form.UpdateTime = true;
   form.RunTimeStep();
   form.RunTimeStep();
