@@ -36,7 +36,8 @@ void TForm1::ReplyStep() {
   if (reply.kind == proto::Reply::Unrecognised) return;
   // Data characters missing or not digits: nothing changes.
   if (reply.malformed) {
-    if (DebugLevel > 0) DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" malformed reply ignored: ") + s);
+    if (DebugLevel > 0)
+      DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" malformed reply ignored: ") + s);
     return;
   }
   ApplyReply(reply);
@@ -50,6 +51,7 @@ void TForm1::ApplyReply(const proto::ParsedReply &reply) {
   auto showPressure = [&](QLineEdit *edit) {
     if (!edit->hasFocus()) edit->setText(text);
   };
+  // clang-format off
   switch (reply.kind) {
     case Reply::ConverterStatus: intAD1Status = *reply.value; break;
     case Reply::AirPressure: showPressure(edAir); break;
@@ -76,6 +78,7 @@ void TForm1::ApplyReply(const proto::ParsedReply &reply) {
     case Reply::FpdH2: lblFPDH2->setText(text); break;
     default: break;
   }
+  // clang-format on
 }
 
 // The loop lamp and its lamp bit follow the loop state the instrument reports.

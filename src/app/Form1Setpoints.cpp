@@ -21,6 +21,7 @@ struct SetpointBinding {
 };
 
 SetpointBinding Binding(SetpointId id) {
+  // clang-format off
   switch (id) {
     case SetpointId::Ventilblock: return {&TForm1::editVentilblock, &TForm1::TempVentilblock};
     case SetpointId::Messkammer: return {&TForm1::editMesskammer, &TForm1::TempMesskammer};
@@ -33,6 +34,7 @@ SetpointBinding Binding(SetpointId id) {
     case SetpointId::Air: return {&TForm1::edAir, &TForm1::iAirSet};
     case SetpointId::Carrier: return {&TForm1::edCarrier, &TForm1::iCarrierSet};
   }
+  // clang-format on
   return {nullptr, nullptr};
 }
 }  // namespace

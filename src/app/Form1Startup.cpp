@@ -1,4 +1,6 @@
 // Start-up and shutdown of the main window.
+#include <qcustomplot.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -25,8 +27,6 @@
 #include "ui/TZeLed.h"
 #include "ui/Widgets.h"
 
-#include <qcustomplot.h>
-
 using namespace zelvo;
 
 QString TForm1::ProgramDir() const {
@@ -34,7 +34,6 @@ QString TForm1::ProgramDir() const {
 }
 
 QString TForm1::SettingsFile() const { return ProgramDir() + QStringLiteral("/Zelvo730.ini"); }
-
 
 void TForm1::FormCreate() {
   try {
@@ -96,7 +95,8 @@ void TForm1::StartUp() {
 
   // Placeholders until the first status reply.
   auto T = [this](int n) { return GetLangString(ID, n); };
-  for (TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer}) l->setText("--- " + T(kTextDegree));
+  for (TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer})
+    l->setText("--- " + T(kTextDegree));
   lblHVoltage->setText("---- " + T(kTextVolt));
   lblFPDH2->setText("---- " + T(kTextH2Mbar));
   lblFPDAir->setText("---- " + T(kTextAirMbar));
@@ -352,8 +352,10 @@ bool TForm1::IdentifyConverters() {
     const TIniFile ini = Settings();
     const QString portA = QStringLiteral("ComPortA"), portB = QStringLiteral("ComPortB");
     const QString section = QStringLiteral("Communication");
-    ComPort1->SetDeviceName(ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
-    ComPort2->SetDeviceName(ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
+    ComPort1->SetDeviceName(
+        ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
+    ComPort2->SetDeviceName(
+        ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
     reply.clear();
     if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrBefore));
     if (reply.isEmpty()) {
@@ -461,7 +463,8 @@ void TForm1::LoadSubstanceLists() {
     TValueListEditor *list;
     const char *name;
   };
-  for (const ListFile &f : {ListFile{ValueListEditor1, "CH-Substanzen.txt"}, ListFile{ValueListEditor2, "S-Substanzen.txt"}}) {
+  for (const ListFile &f :
+       {ListFile{ValueListEditor1, "CH-Substanzen.txt"}, ListFile{ValueListEditor2, "S-Substanzen.txt"}}) {
     const QString path = ProgramDir() + '/' + QLatin1String(f.name);
     try {
       f.list->SetStrings(ReadTextLines(path));

@@ -7,15 +7,14 @@
 // beside this header in one src/app/Form1<Subsystem>.cpp per group. The handlers read their
 // widgets, call the widget-free libraries below (src/setup > src/results > src/run >
 // src/signal > src/link > src/core) and write the results back.
-#include <QMainWindow>
-#include <QString>
-#include <memory>
-
 #include <QLocale>
+#include <QMainWindow>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "core/DateTime.h"
 #include "core/IniFile.h"
@@ -141,7 +140,7 @@ class TForm1 : public QMainWindow {
   // The partial line of each port, with the rules that cut and route the received bytes.
   zelvo::TLineReceiver LineBuffer1{DataQueue1, ReplyQueue};
   zelvo::TLineReceiver LineBuffer2{DataQueue2, ReplyQueue};
-  int DebugLevel = 0;       // Debug/SetDebug: > 0 logs every command sent and reply taken
+  int DebugLevel = 0;  // Debug/SetDebug: > 0 logs every command sent and reply taken
   // "Zelvo730.log" and stderr; the start-up gives it the file beside the settings file
   // (DiagLog.SetFile(zelvo::TDiagLog::FileBeside(...))).
   zelvo::TDiagLog DiagLog;
@@ -208,9 +207,9 @@ class TForm1 : public QMainWindow {
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
-  void SetpointSet(zelvo::SetpointId id);             // what every Set button does
-  void SetpointStore(zelvo::SetpointId id);           // what every Update... store operation does
-  void SetpointKeep(zelvo::SetpointId id, int value);  // the field and the settings file
+  void SetpointSet(zelvo::SetpointId id);                      // what every Set button does
+  void SetpointStore(zelvo::SetpointId id);                    // what every Update... store operation does
+  void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
   void btnVentilBlockSetClick();
@@ -282,7 +281,8 @@ class TForm1 : public QMainWindow {
   QCPTextElement *Chart1Title = nullptr;
   // Tab area and its pages.
   QTabWidget *PageControl = nullptr;
-  zelvo::TTabSheet *tabStatus = nullptr, *tabSettings = nullptr, *tabFaktoren = nullptr, *tabSampleInfo = nullptr;
+  zelvo::TTabSheet *tabStatus = nullptr, *tabSettings = nullptr, *tabFaktoren = nullptr,
+                   *tabSampleInfo = nullptr;
 
   // Page tabStatus.
   zelvo::TLabel *lblStart = nullptr, *lblAnzahl = nullptr, *lblMesszeit = nullptr, *lblZyklen = nullptr;
@@ -301,7 +301,8 @@ class TForm1 : public QMainWindow {
   zelvo::TZLed *ledSmpOff1 = nullptr, *ledSmpOff2 = nullptr, *ledSmpOff3 = nullptr;
   zelvo::TStatusBar *statusbarRun = nullptr;
   //   in groupCalib
-  zelvo::TLabel *lblFIDCalInfo = nullptr, *lblFPDCALInfo = nullptr, *lblFIDCalFactor = nullptr, *lblFPDCalFactor = nullptr;
+  zelvo::TLabel *lblFIDCalInfo = nullptr, *lblFPDCALInfo = nullptr, *lblFIDCalFactor = nullptr,
+                *lblFPDCalFactor = nullptr;
   zelvo::TLabel *lblFIDMenge = nullptr, *lblFPDMenge = nullptr, *lblFIDInfo = nullptr, *lblFPDInfo = nullptr;
   zelvo::TTechnicalLine *LMDTechnicalLine1 = nullptr;
   QCheckBox *chkboxIsobutanCalib = nullptr, *chkboxSulfurCalib = nullptr;
@@ -321,19 +322,23 @@ class TForm1 : public QMainWindow {
   QPushButton *btnIgnition = nullptr;
   zelvo::TZLed *LedLoopTab1 = nullptr;
   //   set-point groups: actual value, on/off toggle, set point, Set button
-  zelvo::TLabel *lblVentilblock = nullptr, *lblMesskammer = nullptr, *lblEmmision = nullptr, *lblTransfer = nullptr;
+  zelvo::TLabel *lblVentilblock = nullptr, *lblMesskammer = nullptr, *lblEmmision = nullptr,
+                *lblTransfer = nullptr;
   zelvo::TLabel *lblFPDH2 = nullptr, *lblFPDAir = nullptr, *lblHVoltage = nullptr;
   zelvo::TSpeedButton *btnVentilblockAn = nullptr, *btnMesskammerAn = nullptr, *btnEmissionAn = nullptr;
-  zelvo::TSpeedButton *btnTransferAn = nullptr, *btnFPDH2An = nullptr, *btnFPDAirAN = nullptr, *btnHVoltageAn = nullptr;
-  QLineEdit *editVentilblock = nullptr, *editMesskammer = nullptr, *editEmmision = nullptr, *editTransfer = nullptr;
+  zelvo::TSpeedButton *btnTransferAn = nullptr, *btnFPDH2An = nullptr, *btnFPDAirAN = nullptr,
+                      *btnHVoltageAn = nullptr;
+  QLineEdit *editVentilblock = nullptr, *editMesskammer = nullptr, *editEmmision = nullptr,
+            *editTransfer = nullptr;
   QLineEdit *editFPDH2 = nullptr, *editFPDAir = nullptr, *editHvoltage = nullptr;
   QPushButton *btnVentilblockSet = nullptr, *btnMesskammerSet = nullptr, *btnEmissionSet = nullptr;
-  QPushButton *btnTransferSet = nullptr, *btnFPDH2Set = nullptr, *btnFPDAirSet = nullptr, *btnHVoltageSet = nullptr;
+  QPushButton *btnTransferSet = nullptr, *btnFPDH2Set = nullptr, *btnFPDAirSet = nullptr,
+              *btnHVoltageSet = nullptr;
   //   valve lamps: LMDGroupBox2 (bank 1), LMDGroupBox3 (bank 2)
-  zelvo::TZLed *ledV1_0 = nullptr, *ledV1_1 = nullptr, *ledV1_2 = nullptr, *ledV1_3 = nullptr, *ledV1_4 = nullptr,
-               *ledV1_5 = nullptr;
-  zelvo::TZLed *ledV2_0 = nullptr, *ledV2_1 = nullptr, *ledV2_2 = nullptr, *ledV2_3 = nullptr, *ledV2_4 = nullptr,
-               *ledV2_5 = nullptr;
+  zelvo::TZLed *ledV1_0 = nullptr, *ledV1_1 = nullptr, *ledV1_2 = nullptr, *ledV1_3 = nullptr,
+               *ledV1_4 = nullptr, *ledV1_5 = nullptr;
+  zelvo::TZLed *ledV2_0 = nullptr, *ledV2_1 = nullptr, *ledV2_2 = nullptr, *ledV2_3 = nullptr,
+               *ledV2_4 = nullptr, *ledV2_5 = nullptr;
   //   in groupView
   zelvo::TLabel *lblScale = nullptr, *lblFPDLevel = nullptr, *lblFIDLevel = nullptr, *lblScaleMin = nullptr;
   QLineEdit *editScale = nullptr, *editFPDLevel = nullptr, *editFIDLevel = nullptr, *editScaleMin = nullptr;
@@ -352,7 +357,8 @@ class TForm1 : public QMainWindow {
   zelvo::TLabeledEdit *lbleditFIDCalFact = nullptr, *lblEditFact1 = nullptr, *lbleditFPDCalFact = nullptr;
   zelvo::TLabeledEdit *lbleditFPDFact1 = nullptr, *lblEditFact2 = nullptr, *lblEditFact3 = nullptr;
   zelvo::TLabeledEdit *lblEditFPDFact2 = nullptr, *lblEditFPDFact3 = nullptr;
-  QLineEdit *editCalFlow = nullptr, *editSampleFlow1 = nullptr, *editSampleFlow2 = nullptr, *editSampleFlow3 = nullptr;
+  QLineEdit *editCalFlow = nullptr, *editSampleFlow1 = nullptr, *editSampleFlow2 = nullptr,
+            *editSampleFlow3 = nullptr;
   QCheckBox *cbAutoflow1 = nullptr, *cbAutoflow2 = nullptr, *cbAutoflow3 = nullptr;
 
   // Page tabSampleInfo.
@@ -362,9 +368,9 @@ class TForm1 : public QMainWindow {
   zelvo::TLabeledMemo *memoDescription = nullptr;
 
   // ---- handlers (empty stubs in Form1Handlers.cpp until their subsystems are bound)
-  void PageControlExit();  // setup: store factors and flows
-  void tabFaktorenExit();  // setup: save the substance lists
-  void Chart1AfterDraw();  // signal: baselines
+  void PageControlExit();   // setup: store factors and flows
+  void tabFaktorenExit();   // setup: save the substance lists
+  void Chart1AfterDraw();   // signal: baselines
   void UpdateStartzelle();  // setup: run parameters
   void UpdateAnzahlZellen();
   void UpdateMesszeit();

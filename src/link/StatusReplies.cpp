@@ -42,17 +42,24 @@ QString StatusText(const proto::ParsedReply &reply, int offset) {
   };
   switch (reply.kind) {
     case Reply::ChamberTemperature:
-    case Reply::ValveBlockTemperature: return TenthsText(v) + GetLangString(offset, kTextDegree);
+    case Reply::ValveBlockTemperature:
+      return TenthsText(v) + GetLangString(offset, kTextDegree);
     case Reply::EmissionTemperature:
-    case Reply::TransferTemperature: return withUnit(v / 100, kTextDegree);  // truncates toward zero
-    case Reply::HighVoltage: return withUnit(v, kTextVolt);
-    case Reply::FpdAir: return withUnit(v, kTextAirMbar);
-    case Reply::FpdH2: return withUnit(v, kTextH2Mbar);
+    case Reply::TransferTemperature:
+      return withUnit(v / 100, kTextDegree);  // truncates toward zero
+    case Reply::HighVoltage:
+      return withUnit(v, kTextVolt);
+    case Reply::FpdAir:
+      return withUnit(v, kTextAirMbar);
+    case Reply::FpdH2:
+      return withUnit(v, kTextH2Mbar);
     case Reply::AirPressure:
     case Reply::H2Pressure:
     case Reply::CarrierPressure:
-    case Reply::Flow: return QString::number(v);
-    default: return {};
+    case Reply::Flow:
+      return QString::number(v);
+    default:
+      return {};
   }
 }
 

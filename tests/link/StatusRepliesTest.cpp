@@ -41,12 +41,9 @@ TEST(StatusReplies, HeatingPortIsWrittenBackWithItsHeatingBitsRepeated) {
     bool changed, chamberOn, valveBlockOn;
     std::uint8_t port;
   } cases[] = {
-      {0xFF, 0xFF, false, false, false, 0},
-      {0xFF, 0xFC, true, true, true, 0xCF},
-      {0xFC, 0xFF, true, false, false, 0xFF},
-      {0xFF, 0xFE, true, true, false, 0xDF},
-      {0xFF, 0x3D, true, false, true, 0x2F},
-      {0xCF, 0x00, true, true, true, 0x0F},
+      {0xFF, 0xFF, false, false, false, 0},   {0xFF, 0xFC, true, true, true, 0xCF},
+      {0xFC, 0xFF, true, false, false, 0xFF}, {0xFF, 0xFE, true, true, false, 0xDF},
+      {0xFF, 0x3D, true, false, true, 0x2F},  {0xCF, 0x00, true, true, true, 0x0F},
   };
   for (const auto &c : cases) {
     const auto u = FollowHeatingPort(c.held, c.reported);
@@ -66,13 +63,10 @@ TEST(StatusReplies, GasSetPointIsSentAgainWhenTheReadBackDiffersOrIsGarbled) {
     std::optional<int> value;
     bool resend;
   } cases[] = {
-      {":BC02BC", 700, 700, false},
-      {":CC03e8", 1000, 1000, false},   // either letter case
-      {":BC02BC99", 700, 700, false},   // characters after the field are not read
-      {":BC028A", 700, 650, true},
-      {":BC02X?", 700, std::nullopt, true},
-      {":BC02B", 700, std::nullopt, true},
-      {"", 700, std::nullopt, true},  // no answer within the wait
+      {":BC02BC", 700, 700, false},        {":CC03e8", 1000, 1000, false},  // either letter case
+      {":BC02BC99", 700, 700, false},  // characters after the field are not read
+      {":BC028A", 700, 650, true},         {":BC02X?", 700, std::nullopt, true},
+      {":BC02B", 700, std::nullopt, true}, {"", 700, std::nullopt, true},  // no answer within the wait
   };
   for (const auto &c : cases) {
     const SetPointReadBack r = ReadBackSetPoint(QString::fromLatin1(c.reply), c.program);
@@ -99,11 +93,12 @@ TEST(StatusReplies, DisplayTextsInBothLanguages) {
       {":YG0258", kEnglishOffset, "600 H2 mbar"},
       {":BG02BC", kEnglishOffset, "700"},
       {":FG0064", kEnglishOffset, "100"},
-      {":DG01", kEnglishOffset, ""},     // no display of its own
-      {":SG01X3", kEnglishOffset, ""},   // malformed
+      {":DG01", kEnglishOffset, ""},    // no display of its own
+      {":SG01X3", kEnglishOffset, ""},  // malformed
   };
   for (const auto &c : cases) {
-    EXPECT_EQ(StatusText(proto::ParseReply(QString::fromLatin1(c.reply)), c.offset), QString::fromUtf8(c.text))
+    EXPECT_EQ(StatusText(proto::ParseReply(QString::fromLatin1(c.reply)), c.offset),
+              QString::fromUtf8(c.text))
         << c.reply << " " << c.offset;
   }
 }
