@@ -91,6 +91,7 @@ void TForm1::StartUp() {
   FIDBaseDraw = false;
 
   ReadStartupSettings();
+  ShowStartupSettings();
   SetupChartAxes();
 
   // Placeholders until the first status reply.
@@ -133,8 +134,7 @@ void TForm1::StartUp() {
 }
 
 // The settings file (created with its creation values when missing), the language, and every
-// value the program reads once, shown in its fields. Keys and defaults are those of the
-// settings table.
+// value the program keeps in a field. Keys and defaults are those of the settings table.
 void TForm1::ReadStartupSettings() {
   CreateSettingsFileIfMissing(SettingsFile(), ProgramDir());
   const TIniFile ini = Settings();
@@ -146,8 +146,6 @@ void TForm1::ReadStartupSettings() {
   const TFormatSettings format = LanguageFormat(ID);
   dtFormat = format.Locale;
   ChDeciSep = format.DecimalSeparator;
-  lblLocalChar->setText(LocalCharCaption(ChDeciSep));
-  SetLangCaptions(ID);
 
   const QString typ = Text("DeviceTyp", "Typ");
   DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
@@ -164,14 +162,6 @@ void TForm1::ReadStartupSettings() {
   FPDCalMenge = Float("Calibration", "FPD/ppm");
   FIDCalArea = Int("Calibration", "FIDCalArea");
   FPDCalArea = Int("Calibration", "FPDCalArea");
-  editIsobutan->setText(FloatToStr(FIDCALMenge));
-  editSulfur->setText(FloatToStr(FPDCalMenge));
-  ShowCalibrationState();
-
-  // The test standard, without running its change handler.
-  const QString standard = Text("Preferences", "Standard");
-  if (standard == "ASTM") rgStandard->SetItemIndex(0);
-  if (standard == "EN374") rgStandard->SetItemIndex(1);
 
   TempVentilblock = Int("Preferences", "TempValves");
   TempMesskammer = Int("Preferences", "TempMeasurementCell");
@@ -180,13 +170,47 @@ void TForm1::ReadStartupSettings() {
   iH2Set = Int("Preferences", "H2Set");
   iAirSet = Int("Preferences", "AirSet");
   iCarrierSet = Int("Preferences", "CarrierSet");
-  edH2->setText(QString::number(iH2Set));
-  edAir->setText(QString::number(iAirSet));
-  edCarrier->setText(QString::number(iCarrierSet));
   Hochspannung = Int("Preferences", "HighVoltage");
   AirFPD = Int("Preferences", "FPD_Air");
   H2FPD = Int("Preferences", "FPD_H2");
   Startdelay = Text("Preferences", "Startdelay");
+
+  Startzelle = Int("Measurement", "StartingCell");
+  AnzahlZellen = Int("Measurement", "NumberOfCells");
+  Messzeit = Int("Measurement", "MeasurementTimePerCell/s");
+  AnzahlMessreihen = Int("Measurement", "NumberOfCycles");
+  LimitFID = Float("Measurement", "LimitFID");
+  LimitFPD = Float("Measurement", "LimitFPD");
+  SampleArea = Float("Measurement", QStringLiteral("SampleArea(cm\u00B2)"));
+  CalFlow = Float("Calibration", "CalFlow");
+  SampleTime = Int("Measurement", "MeasurementSampleTime/s");
+  InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
+  Scale = Int("Measurement", "Scale");
+  ScaleMin = Int("Measurement", "ScaleMin");
+  sInitialDir = Text("Measurement", "InitialDir");
+  sDataDir = Text("Measurement", "DataDir");
+  sDateiname.clear();
+}
+
+// The captions in the chosen language and the values read at start-up in their fields, with
+// the settings that live only in their controls: the test standard (selected without running
+// its change handler) and the sample information. Then the factors and flows.
+void TForm1::ShowStartupSettings() {
+  const TIniFile ini = Settings();
+  lblLocalChar->setText(LocalCharCaption(ChDeciSep));
+  SetLangCaptions(ID);
+
+  editIsobutan->setText(FloatToStr(FIDCALMenge));
+  editSulfur->setText(FloatToStr(FPDCalMenge));
+  ShowCalibrationState();
+
+  const QString standard = ReadSettingText(ini, "Preferences", "Standard");
+  if (standard == "ASTM") rgStandard->SetItemIndex(0);
+  if (standard == "EN374") rgStandard->SetItemIndex(1);
+
+  edH2->setText(QString::number(iH2Set));
+  edAir->setText(QString::number(iAirSet));
+  edCarrier->setText(QString::number(iCarrierSet));
   editStartdelay->setText(Startdelay);
   lblDelay->setText(Startdelay);
   editVentilblock->setText(QString::number(TempVentilblock));
@@ -197,29 +221,11 @@ void TForm1::ReadStartupSettings() {
   editFPDAir->setText(QString::number(AirFPD));
   editFPDH2->setText(QString::number(H2FPD));
 
-  editInfo1->setText(Text("Info", "Sampleinfo1"));
-  editInfo2->setText(Text("Info", "Sampleinfo2"));
-  editInfo3->setText(Text("Info", "Sampleinfo3"));
+  editInfo1->setText(ReadSettingText(ini, "Info", "Sampleinfo1"));
+  editInfo2->setText(ReadSettingText(ini, "Info", "Sampleinfo2"));
+  editInfo3->setText(ReadSettingText(ini, "Info", "Sampleinfo3"));
 
-  Startzelle = Int("Measurement", "StartingCell");
-  AnzahlZellen = Int("Measurement", "NumberOfCells");
-  Messzeit = Int("Measurement", "MeasurementTimePerCell/s");
-  AnzahlMessreihen = Int("Measurement", "NumberOfCycles");
-  LimitFID = Float("Measurement", "LimitFID");
-  LimitFPD = Float("Measurement", "LimitFPD");
-  SampleArea = Float("Measurement", QStringLiteral("SampleArea(cm\u00B2)"));
-  CalFlow = Float("Calibration", "CalFlow");
   editCalFlow->setText(FlowText(CalFlow));
-
-  LoadFactorsAndFlows();
-
-  SampleTime = Int("Measurement", "MeasurementSampleTime/s");
-  InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
-  Scale = Int("Measurement", "Scale");
-  ScaleMin = Int("Measurement", "ScaleMin");
-  sInitialDir = Text("Measurement", "InitialDir");
-  sDataDir = Text("Measurement", "DataDir");
-  sDateiname.clear();
   editStart->setText(QString::number(Startzelle));
   editAnzahl->setText(QString::number(AnzahlZellen));
   editMesszeit->setText(QString::number(Messzeit));
@@ -228,6 +234,8 @@ void TForm1::ReadStartupSettings() {
   editLimitFPD->setText(QLocale().toString(LimitFPD, 'f', 1));
   editScale->setText(QString::number(Scale));
   editScaleMin->setText(QString::number(ScaleMin));
+
+  LoadFactorsAndFlows();
 }
 
 // An FPD is switched off and its controls enabled; an FID alone gets its FPD controls

@@ -71,6 +71,7 @@ class TForm1 : public QMainWindow {
   // The start-up steps (FormCreate runs them and reports an error that ends them).
   void StartUp();
   void ReadStartupSettings();
+  void ShowStartupSettings();
   bool IdentifyConverters();
   void SetupDetectorControls();
   void SendInitialSetPoints();
@@ -86,8 +87,9 @@ class TForm1 : public QMainWindow {
   QString FactorText(double v) const;  // fixed, two decimals
   // Settings values that could not be read (the default was taken); shown once.
   QStringList SettingsProblems;
-  // A float of the settings table; one that does not convert gives the table's default and a
-  // line in SettingsProblems.
+  // A float of the settings file; one that does not convert gives the default and a line in
+  // SettingsProblems. Without a default of the caller's, the key must be one of the settings
+  // table and its default is the table's.
   double ReadSettingFloat(const QString &section, const QString &key);
   double ReadSettingFloat(const QString &section, const QString &key, double def);
   void ReportSettingsProblems();

@@ -173,7 +173,8 @@ struct ParsedReply {
 // whose condition does not hold (":B1G" is key B without "G" third) gives Unrecognised.
 ParsedReply ParseReply(QStringView line);
 
-// Forming replies (without CR), the instrument's side; ParseReply reads each back.
+// Forming replies (without CR), the instrument's side; ParseReply reads each status reply
+// back, ReadBackSetPoint the set point read-backs.
 //   FormReply(Reply::ChamberTemperature, -10)   == ":SGFFF6"   (hhhh, two's complement)
 //   FormReply(Reply::InstrumentState, 1)        == ":DG01"     (hh: DG, PG, LG, V1G, V2G)
 //   FormReply(Reply::ConverterStatus, 118)      == ":12AS118"  (ddd, clamped to 0..999)
