@@ -322,30 +322,38 @@ void TForm1::QueueFirstCommands() {
 
 // Opens the ports and identifies the converters. Returns false when the program ends.
 bool TForm1::IdentifyConverters() {
+  return DeviceTyp == TDeviceTyp::FIDFPD ? IdentifyConverterPair() : IdentifyConverter();
+}
+
+// FID or FPD: one converter, on port 1, which must have an I2C port.
+bool TForm1::IdentifyConverter() {
   const QString prog = QStringLiteral("Programm : ZELVO730-PC\r") + VersionText() + '\r';
   const QString notFound = GetLangString(ID, kTextConverterNotFound);
-  if (DeviceTyp != TDeviceTyp::FIDFPD) {
-    if (!OpenPort(ComPort1)) {
-      EndProgram(prog + notFound + '\r');
-      return false;
-    }
-    const QString reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
-    if (reply.isEmpty()) {
-      ComPort1->Close();
-      EndProgram(prog + ComPort1->DeviceName() + ": " + notFound + '\r');
-      return false;
-    }
-    if (!proto::HasI2cPort(reply)) {
-      ComPort1->Close();
-      EndProgram(prog + GetLangString(ID, kTextConverterNoI2c) + '\r');
-      return false;
-    }
-    sSerialNumber = proto::SerialNumberText(reply);
-    SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
-    SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
-    return true;
+  if (!OpenPort(ComPort1)) {
+    EndProgram(prog + notFound + '\r');
+    return false;
   }
+  const QString reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
+  if (reply.isEmpty()) {
+    ComPort1->Close();
+    EndProgram(prog + ComPort1->DeviceName() + ": " + notFound + '\r');
+    return false;
+  }
+  if (!proto::HasI2cPort(reply)) {
+    ComPort1->Close();
+    EndProgram(prog + GetLangString(ID, kTextConverterNoI2c) + '\r');
+    return false;
+  }
+  sSerialNumber = proto::SerialNumberText(reply);
+  SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
+  SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
+  return true;
+}
 
+// FIDFPD: the converter with the I2C port on port 1 (the ports are swapped when the other
+// one answers there), the FPD converter on port 2; without port 2 the instrument runs as FID.
+bool TForm1::IdentifyConverterPair() {
+  const QString notFound = GetLangString(ID, kTextConverterNotFound);
   QString reply;
   if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::Plain));
   if (reply.isEmpty()) {
@@ -354,16 +362,8 @@ bool TForm1::IdentifyConverters() {
     return false;
   }
   if (!proto::HasI2cPort(reply)) {
-    // The FID converter is on the other port: swap the two. Each port keeps the default of
-    // its role.
     ComPort1->Close();
-    const TIniFile ini = Settings();
-    const QString portA = QStringLiteral("ComPortA"), portB = QStringLiteral("ComPortB");
-    const QString section = QStringLiteral("Communication");
-    ComPort1->SetDeviceName(
-        ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
-    ComPort2->SetDeviceName(
-        ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
+    SwapPorts();
     reply.clear();
     if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrBefore));
     if (reply.isEmpty()) {
@@ -375,21 +375,33 @@ bool TForm1::IdentifyConverters() {
   sSerialNumber = proto::SerialNumberText(reply);
   SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
 
-  if (OpenPort(ComPort2)) {
-    SetConnectionItem(1, ComPort2->DeviceName(), true);
-    const QString reply2 = SendAndWait(ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
-    if (reply2.isEmpty()) {
-      ComPort2->Close();
-      EndProgram(ComPort2->DeviceName() + ": " + notFound);
-      return false;
-    }
-    SetConnectionItem(1, ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
-  } else {
+  if (!OpenPort(ComPort2)) {
     DeviceTyp = TDeviceTyp::FID;
     Dialogs::Information(this, windowTitle(), GetLangString(ID, kTextFpdConverterNotFound));
     SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
+    return true;
   }
+  SetConnectionItem(1, ComPort2->DeviceName(), true);
+  const QString reply2 = SendAndWait(ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
+  if (reply2.isEmpty()) {
+    ComPort2->Close();
+    EndProgram(ComPort2->DeviceName() + ": " + notFound);
+    return false;
+  }
+  SetConnectionItem(1, ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
   return true;
+}
+
+// Port 1 takes the name of ComPortB and port 2 that of ComPortA; each keeps the default of
+// its role (port 1 "COM1", port 2 "COM2").
+void TForm1::SwapPorts() {
+  const TIniFile ini = Settings();
+  const QString section = QStringLiteral("Communication");
+  const QString portA = QStringLiteral("ComPortA"), portB = QStringLiteral("ComPortB");
+  ComPort1->SetDeviceName(
+      ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
+  ComPort2->SetDeviceName(
+      ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
 }
 
 QString TForm1::FlowText(double v) const { return FloatToStrF(v, 5, 1); }

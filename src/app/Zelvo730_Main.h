@@ -73,6 +73,9 @@ class TForm1 : public QMainWindow {
   void ReadStartupSettings();
   void ShowStartupSettings();
   bool IdentifyConverters();
+  bool IdentifyConverter();
+  bool IdentifyConverterPair();
+  void SwapPorts();
   void SetupDetectorControls();
   void SendInitialSetPoints();
   void BuildStatusPolling();
