@@ -467,7 +467,7 @@ void TForm1::CreateControls() {
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   SetTag(Timer1, 0);
-  Timer1->setInterval(95);
+  Timer1->setInterval(kTickIntervalMs);
   Timer1->setSingleShot(false);
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 

@@ -1,4 +1,6 @@
 // Start-up and shutdown of the main window.
+#include <qcustomplot.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -7,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <stdexcept>
 
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
@@ -19,11 +22,10 @@
 #include "core/Utils.h"
 #include "link/ComPort.h"
 #include "link/Protocol.h"
+#include "link/StatusReplies.h"
 #include "ui/Dialogs.h"
 #include "ui/TZeLed.h"
 #include "ui/Widgets.h"
-
-#include <qcustomplot.h>
 
 using namespace zelvo;
 
@@ -32,7 +34,6 @@ QString TForm1::ProgramDir() const {
 }
 
 QString TForm1::SettingsFile() const { return ProgramDir() + QStringLiteral("/Zelvo730.ini"); }
-
 
 void TForm1::FormCreate() {
   try {
@@ -70,6 +71,13 @@ double TForm1::ReadSettingFloat(const QString &section, const QString &key, doub
   }
 }
 
+double TForm1::ReadSettingFloat(const QString &section, const QString &key) {
+  const TSettingKey *k = FindSettingKey(section, key);
+  if (!k || k->Type != TSettingType::Float)
+    throw std::invalid_argument(("no float settings key [" + section + "] " + key).toStdString());
+  return ReadSettingFloat(section, key, k->DefaultFloat());
+}
+
 void TForm1::ReportSettingsProblems() {
   if (SettingsProblems.isEmpty()) return;
   Dialogs::Warning(this, windowTitle(), SettingsFile() + QStringLiteral(":\n") + SettingsProblems.join('\n'));
@@ -77,66 +85,132 @@ void TForm1::ReportSettingsProblems() {
 }
 
 void TForm1::StartUp() {
-  auto T = [this](int n) { return GetLangString(ID, n); };
-  // 1-3
   if (Serie3) Serie3->setVisible(false);
   if (Serie4) Serie4->setVisible(false);
   setWindowTitle(QStringLiteral("ZELVO730-PC-FLOW-EPC ") + VersionText());
-  FIDBaseDraw = false;  // 4
+  FIDBaseDraw = false;
 
-  // 5: settings file, created with its creation values when missing.
+  ReadStartupSettings();
+  ShowStartupSettings();
+  SetupChartAxes();
+
+  // Placeholders until the first status reply.
+  auto T = [this](int n) { return GetLangString(ID, n); };
+  for (TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer})
+    l->setText("--- " + T(kTextDegree));
+  lblHVoltage->setText("---- " + T(kTextVolt));
+  lblFPDH2->setText("---- " + T(kTextH2Mbar));
+  lblFPDAir->setText("---- " + T(kTextAirMbar));
+  btnStop->setEnabled(false);
+  btnStart->setEnabled(false);
+  for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
+
+  LoadSubstanceLists();
+
+  const TIniFile ini = Settings();
+  ComPort1->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortA"));
+  ComPort2->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortB"));
+  if (!IdentifyConverters()) return;
+
+  SetupDetectorControls();
+  SendAndWait(ComPort1, proto::Form(ID == kGermanOffset ? proto::Cmd::Y0 : proto::Cmd::Y1));
+  SendAndWait(ComPort1, proto::Form(proto::Cmd::X0, u"00:00:00"));
+  HasFlowSensor = proto::IsFlowSensorFitted(SendAndWait(ComPort1, proto::Form(proto::Cmd::FA)));
+
+  // Cell time texts on the window and the instrument display.
+  runTag = 0;
+  for (int f = 1; f <= 3; ++f) DispRunBreak(f, false, T(kTextRunTimeNone));
+
+  SendInitialSetPoints();
+  lblStartrun->setText(T(kTextStop));
+  BuildStatusPolling();
+  QueueFirstCommands();
+
+  ledPower->SetLedOn(true);
+  FifoPutString(proto::Form(proto::Cmd::R0));
+  btnStart->setEnabled(true);
+  statusbarRun->SetText(T(kTextNoMeasurement));
+  Timer1->start();
+}
+
+// The settings file (created with its creation values when missing), the language, and every
+// value the program keeps in a field. Keys and defaults are those of the settings table.
+void TForm1::ReadStartupSettings() {
   CreateSettingsFileIfMissing(SettingsFile(), ProgramDir());
-  TIniFile ini = Settings();
+  const TIniFile ini = Settings();
+  auto Int = [&ini](const char *section, const char *key) { return ReadSettingInteger(ini, section, key); };
+  auto Text = [&ini](const char *section, const char *key) { return ReadSettingText(ini, section, key); };
+  auto Float = [this](const char *section, const QString &key) { return ReadSettingFloat(section, key); };
 
-  // 6-7: language
-  ID = LanguageOffset(ini.ReadString("Language", "Code", "US"));
+  ID = LanguageOffset(Text("Language", "Code"));
   const TFormatSettings format = LanguageFormat(ID);
   dtFormat = format.Locale;
   ChDeciSep = format.DecimalSeparator;
+
+  const QString typ = Text("DeviceTyp", "Typ");
+  DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
+  DebugLevel = Int("Debug", "SetDebug");
+  DiagLog.SetFile(TDiagLog::FileBeside(SettingsFile()));
+  RawDataSave = Int("Measurement", "RawDataSave") != 0;
+  LoopVolume = Int("Detection", "Loopvolume");
+  Loopflow = Int("Detection", "Loopflow");
+  MinPeakWith = LoopVolume / (Loopflow / 60.0);
+  PeakTime = Int("Detection", "PeakIndex");
+  MinPeakStart = Int("Detection", "MinIndex");
+
+  FIDCALMenge = Float("Calibration", "FID/ppm");
+  FPDCalMenge = Float("Calibration", "FPD/ppm");
+  FIDCalArea = Int("Calibration", "FIDCalArea");
+  FPDCalArea = Int("Calibration", "FPDCalArea");
+
+  TempVentilblock = Int("Preferences", "TempValves");
+  TempMesskammer = Int("Preferences", "TempMeasurementCell");
+  TempEmissionskammer = Int("Preferences", "TempEmissionCell");
+  TempTransferline = Int("Preferences", "TempTransferline");
+  iH2Set = Int("Preferences", "H2Set");
+  iAirSet = Int("Preferences", "AirSet");
+  iCarrierSet = Int("Preferences", "CarrierSet");
+  Hochspannung = Int("Preferences", "HighVoltage");
+  AirFPD = Int("Preferences", "FPD_Air");
+  H2FPD = Int("Preferences", "FPD_H2");
+  Startdelay = Text("Preferences", "Startdelay");
+
+  Startzelle = Int("Measurement", "StartingCell");
+  AnzahlZellen = Int("Measurement", "NumberOfCells");
+  Messzeit = Int("Measurement", "MeasurementTimePerCell/s");
+  AnzahlMessreihen = Int("Measurement", "NumberOfCycles");
+  LimitFID = Float("Measurement", "LimitFID");
+  LimitFPD = Float("Measurement", "LimitFPD");
+  SampleArea = Float("Measurement", QStringLiteral("SampleArea(cm\u00B2)"));
+  CalFlow = Float("Calibration", "CalFlow");
+  SampleTime = Int("Measurement", "MeasurementSampleTime/s");
+  InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
+  Scale = Int("Measurement", "Scale");
+  ScaleMin = Int("Measurement", "ScaleMin");
+  sInitialDir = Text("Measurement", "InitialDir");
+  sDataDir = Text("Measurement", "DataDir");
+  sDateiname.clear();
+}
+
+// The captions in the chosen language and the values read at start-up in their fields, with
+// the settings that live only in their controls: the test standard (selected without running
+// its change handler) and the sample information. Then the factors and flows.
+void TForm1::ShowStartupSettings() {
+  const TIniFile ini = Settings();
   lblLocalChar->setText(LocalCharCaption(ChDeciSep));
   SetLangCaptions(ID);
 
-  // 8-11
-  const QString typ = ini.ReadString("DeviceTyp", "Typ", "FID");
-  DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
-  DebugLevel = ini.ReadInteger("Debug", "SetDebug", 0);
-  DiagLog.SetFile(TDiagLog::FileBeside(SettingsFile()));
-  RawDataSave = ini.ReadInteger("Measurement", "RawDataSave", 0) != 0;
-  LoopVolume = ini.ReadInteger("Detection", "Loopvolume", 200);
-  Loopflow = ini.ReadInteger("Detection", "Loopflow", 10000);
-  MinPeakWith = LoopVolume / (Loopflow / 60.0);
-  PeakTime = ini.ReadInteger("Detection", "PeakIndex", 25);
-  MinPeakStart = ini.ReadInteger("Detection", "MinIndex", 10);
-
-  // 12: calibration
-  FIDCALMenge = ReadSettingFloat("Calibration", "FID/ppm", 100);
-  FPDCalMenge = ReadSettingFloat("Calibration", "FPD/ppm", 10);
-  FIDCalArea = ini.ReadInteger("Calibration", "FIDCalArea", 0);
-  FPDCalArea = ini.ReadInteger("Calibration", "FPDCalArea", 0);
   editIsobutan->setText(FloatToStr(FIDCALMenge));
   editSulfur->setText(FloatToStr(FPDCalMenge));
   ShowCalibrationState();
 
-  // 13: test standard, without running its change handler
-  const QString standard = ini.ReadString("Preferences", "Standard", "ASTM");
+  const QString standard = ReadSettingText(ini, "Preferences", "Standard");
   if (standard == "ASTM") rgStandard->SetItemIndex(0);
   if (standard == "EN374") rgStandard->SetItemIndex(1);
 
-  // 14-18: set points
-  TempVentilblock = ini.ReadInteger("Preferences", "TempValves", 100);
-  TempMesskammer = ini.ReadInteger("Preferences", "TempMeasurementCell", 100);
-  TempEmissionskammer = ini.ReadInteger("Preferences", "TempEmissionCell", 100);
-  TempTransferline = ini.ReadInteger("Preferences", "TempTransferline", 100);
-  iH2Set = ini.ReadInteger("Preferences", "H2Set", 600);
-  iAirSet = ini.ReadInteger("Preferences", "AirSet", 600);
-  iCarrierSet = ini.ReadInteger("Preferences", "CarrierSet", 600);
   edH2->setText(QString::number(iH2Set));
   edAir->setText(QString::number(iAirSet));
   edCarrier->setText(QString::number(iCarrierSet));
-  Hochspannung = ini.ReadInteger("Preferences", "HighVoltage", 100);
-  AirFPD = ini.ReadInteger("Preferences", "FPD_Air", 500);
-  H2FPD = ini.ReadInteger("Preferences", "FPD_H2", 500);
-  Startdelay = ini.ReadString("Preferences", "Startdelay", "01:00");
   editStartdelay->setText(Startdelay);
   lblDelay->setText(Startdelay);
   editVentilblock->setText(QString::number(TempVentilblock));
@@ -147,33 +221,11 @@ void TForm1::StartUp() {
   editFPDAir->setText(QString::number(AirFPD));
   editFPDH2->setText(QString::number(H2FPD));
 
-  // 19: sample information
-  editInfo1->setText(ini.ReadString("Info", "Sampleinfo1", "SampleInfo1"));
-  editInfo2->setText(ini.ReadString("Info", "Sampleinfo2", "SampleInfo2"));
-  editInfo3->setText(ini.ReadString("Info", "Sampleinfo3", "SampleInfo3"));
+  editInfo1->setText(ReadSettingText(ini, "Info", "Sampleinfo1"));
+  editInfo2->setText(ReadSettingText(ini, "Info", "Sampleinfo2"));
+  editInfo3->setText(ReadSettingText(ini, "Info", "Sampleinfo3"));
 
-  // 20: run parameters
-  Startzelle = ini.ReadInteger("Measurement", "StartingCell", 1);
-  AnzahlZellen = ini.ReadInteger("Measurement", "NumberOfCells", 4);
-  Messzeit = ini.ReadInteger("Measurement", "MeasurementTimePerCell/s", 60);
-  AnzahlMessreihen = ini.ReadInteger("Measurement", "NumberOfCycles", 10);
-  LimitFID = ReadSettingFloat("Measurement", "LimitFID", 100);
-  LimitFPD = ReadSettingFloat("Measurement", "LimitFPD", 10);
-  SampleArea = ReadSettingFloat("Measurement", QStringLiteral("SampleArea(cm\u00B2)"), 19.6);
-  CalFlow = ReadSettingFloat("Calibration", "CalFlow", 100);
   editCalFlow->setText(FlowText(CalFlow));
-
-  // 21: factors, names and flows
-  LoadFactorsAndFlows();
-
-  // 22-23
-  SampleTime = ini.ReadInteger("Measurement", "MeasurementSampleTime/s", 45);
-  InjectionTime = ini.ReadInteger("Measurement", "MeasurementInjectionTime/s", 300);
-  Scale = ini.ReadInteger("Measurement", "Scale", 20000);
-  ScaleMin = ini.ReadInteger("Measurement", "ScaleMin", 0);
-  sInitialDir = ini.ReadString("Measurement", "InitialDir", "c:\\");
-  sDataDir = ini.ReadString("Measurement", "DataDir", "c:\\");
-  sDateiname.clear();
   editStart->setText(QString::number(Startzelle));
   editAnzahl->setText(QString::number(AnzahlZellen));
   editMesszeit->setText(QString::number(Messzeit));
@@ -183,27 +235,12 @@ void TForm1::StartUp() {
   editScale->setText(QString::number(Scale));
   editScaleMin->setText(QString::number(ScaleMin));
 
-  // 24: chart
-  SetupChartAxes();
+  LoadFactorsAndFlows();
+}
 
-  // 25-26: placeholders until the first status reply
-  for (TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer}) l->setText("--- " + T(18));
-  lblHVoltage->setText("---- " + T(25));
-  lblFPDH2->setText("---- " + T(122));
-  lblFPDAir->setText("---- " + T(123));
-  btnStop->setEnabled(false);
-  btnStart->setEnabled(false);
-  for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
-
-  // 27: substance lists
-  LoadSubstanceLists();
-
-  // 28-29: ports and identification
-  ComPort1->SetDeviceName(ini.ReadString("Communication", "ComPortA", "COM1"));
-  ComPort2->SetDeviceName(ini.ReadString("Communication", "ComPortB", "COM2"));
-  if (!IdentifyConverters()) return;
-
-  // 30: detector controls
+// An FPD is switched off and its controls enabled; an FID alone gets its FPD controls
+// disabled and nothing is sent.
+void TForm1::SetupDetectorControls() {
   if (DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD) {
     btnIgnition->setEnabled(true);
     EmissionOnOff(false);
@@ -211,24 +248,18 @@ void TForm1::StartUp() {
     PMTOnOff(false);
     FPDH2OnOff(false);
     FPDAirOnOff(false);
-  } else {
-    btnIgnition->setEnabled(false);
-    for (QPushButton *b : {btnEmissionAn, btnTransferAn, btnHVoltageAn, btnFPDH2An, btnFPDAirAN}) {
-      b->setEnabled(false);
-      b->setChecked(false);
-    }
+    return;
   }
+  btnIgnition->setEnabled(false);
+  for (QPushButton *b : {btnEmissionAn, btnTransferAn, btnHVoltageAn, btnFPDH2An, btnFPDAirAN}) {
+    b->setEnabled(false);
+    b->setChecked(false);
+  }
+}
 
-  // 31
-  SendAndWait(ComPort1, proto::Form(ID == 0 ? proto::Cmd::Y0 : proto::Cmd::Y1));
-  SendAndWait(ComPort1, proto::Form(proto::Cmd::X0, u"00:00:00"));
-  HasFlowSensor = proto::IsFlowSensorFitted(SendAndWait(ComPort1, proto::Form(proto::Cmd::FA)));
-
-  // 32: cell time texts
-  runTag = 0;
-  for (int f = 1; f <= 3; ++f) DispRunBreak(f, false, T(39));
-
-  // 33: gas set points read back; a differing one is set again from the program's value
+// The gas set points are read back and a differing one is set again from the program's
+// value; then the program's other set points go to the instrument.
+void TForm1::SendInitialSetPoints() {
   struct GasReadBack {
     proto::Cmd cmd;
     int TForm1::*field;
@@ -242,83 +273,87 @@ void TForm1::StartUp() {
     const QString reply = SendAndWait(ComPort1, cmd);
     // A missing or garbled read-back counts as differing: the program's own set point is
     // sent, instead of ending the start-up with the tick never running.
-    const auto value = proto::HexField(reply, 4, 7);
-    if (!value && DebugLevel > 0)
+    const SetPointReadBack readBack = ReadBackSetPoint(reply, this->*g.field);
+    if (!readBack.value && DebugLevel > 0)
       DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" no set point in the reply to ") + cmd.trimmed() +
                    QStringLiteral(": ") + reply);
-    if (!value || *value != this->*g.field) (this->*g.set)();
+    if (readBack.resend) (this->*g.set)();
   }
-
-  // 34: the program's set points go to the instrument
   btnFPDAirSetClick();
   btnFPDH2SetClick();
   btnEmissionSetClick();
   btnTransferSetClick();
   btnHVoltageSetClick();
+}
 
-  // 35-36
-  lblStartrun->setText(T(30));
+// The status poll list, and the flow displays shown or hidden with the flow sensor.
+void TForm1::BuildStatusPolling() {
   PollOwners owners{editMesskammer, editVentilblock, editEmmision, editTransfer,
                     editFPDAir,     editFPDH2,       editHvoltage, lblFlowVal};
   PollList = BuildPollList(DeviceTyp, HasFlowSensor, Clock::Steady(), owners);
+  PollCursor = 0;
   if (HasFlowSensor) {
-    lblFlowVal->setText("0");
-    lblFlowValTab1->setText("0");
-  } else {
-    for (QCheckBox *cb : {cbAutoflow1, cbAutoflow2, cbAutoflow3}) {
-      cb->setChecked(false);
-      cb->setVisible(false);
-    }
-    for (TLabel *l : {lblFlowVal, lblFlowDim, lblFlowValTab1, lblFlowDimTab1}) l->setVisible(false);
+    sFlowVal = QStringLiteral("0");
+    lblFlowVal->setText(sFlowVal);
+    lblFlowValTab1->setText(sFlowVal);
+    return;
   }
+  for (QCheckBox *cb : {cbAutoflow1, cbAutoflow2, cbAutoflow3}) {
+    cb->setChecked(false);
+    cb->setVisible(false);
+  }
+  for (TLabel *l : {lblFlowVal, lblFlowDim, lblFlowValTab1, lblFlowDimTab1}) l->setVisible(false);
+}
 
-  // 37: first queued commands
-  FifoPutString(proto::Form(proto::Cmd::PS, 0xFF));
-  HeatingStateByte = 0xFF;
-  FifoPutString(proto::Form(proto::Cmd::V1S, 0xFF));
-  ValveByte1 = 0xFF;
-  FifoPutString(proto::Form(proto::Cmd::V2S, 0xFF));
-  ValveByte2 = 0xFF;
-  FifoPutString(proto::Form(proto::Cmd::LS, 0xEF));
-  LampByte = 0xEF;
+// The held bytes take their start values and are sent whole; the converters' streams stop.
+void TForm1::QueueFirstCommands() {
+  HeatingStateByte = kHeatingPortAtStart;
+  FifoPutString(proto::Form(proto::Cmd::PS, HeatingStateByte));
+  ValveByte1 = kValveBankClosed;
+  FifoPutString(proto::Form(proto::Cmd::V1S, ValveByte1));
+  ValveByte2 = kValveBankClosed;
+  FifoPutString(proto::Form(proto::Cmd::V2S, ValveByte2));
+  LampByte = kLampByteAtStart;
+  FifoPutString(proto::Form(proto::Cmd::LS, LampByte));
   FifoPutString(proto::Form(proto::Cmd::DG));
   FifoPutString(proto::Form(proto::Cmd::StreamOff));
   if (DeviceTyp == TDeviceTyp::FIDFPD) SendLine(ComPort2, proto::Form(proto::Cmd::StreamOff));
-
-  // 38
-  ledPower->SetLedOn(true);
-  FifoPutString(proto::Form(proto::Cmd::R0));
-  btnStart->setEnabled(true);
-  statusbarRun->SetText(T(88));
-  Timer1->start();
 }
 
 // Opens the ports and identifies the converters. Returns false when the program ends.
 bool TForm1::IdentifyConverters() {
-  const QString prog = QStringLiteral("Programm : ZELVO730-PC\r") + VersionText() + '\r';
-  const QString notFound = GetLangString(ID, 91);
-  if (DeviceTyp != TDeviceTyp::FIDFPD) {
-    if (!OpenPort(ComPort1)) {
-      EndProgram(prog + notFound + '\r');
-      return false;
-    }
-    const QString reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
-    if (reply.isEmpty()) {
-      ComPort1->Close();
-      EndProgram(prog + ComPort1->DeviceName() + ": " + notFound + '\r');
-      return false;
-    }
-    if (!proto::HasI2cPort(reply)) {
-      ComPort1->Close();
-      EndProgram(prog + GetLangString(ID, 90) + '\r');
-      return false;
-    }
-    sSerialNumber = proto::SerialNumberText(reply);
-    SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
-    SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
-    return true;
-  }
+  return DeviceTyp == TDeviceTyp::FIDFPD ? IdentifyConverterPair() : IdentifyConverter();
+}
 
+// FID or FPD: one converter, on port 1, which must have an I2C port.
+bool TForm1::IdentifyConverter() {
+  const QString prog = QStringLiteral("Programm : ZELVO730-PC\r") + VersionText() + '\r';
+  const QString notFound = GetLangString(ID, kTextConverterNotFound);
+  if (!OpenPort(ComPort1)) {
+    EndProgram(prog + notFound + '\r');
+    return false;
+  }
+  const QString reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
+  if (reply.isEmpty()) {
+    ComPort1->Close();
+    EndProgram(prog + ComPort1->DeviceName() + ": " + notFound + '\r');
+    return false;
+  }
+  if (!proto::HasI2cPort(reply)) {
+    ComPort1->Close();
+    EndProgram(prog + GetLangString(ID, kTextConverterNoI2c) + '\r');
+    return false;
+  }
+  sSerialNumber = proto::SerialNumberText(reply);
+  SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
+  SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
+  return true;
+}
+
+// FIDFPD: the converter with the I2C port on port 1 (the ports are swapped when the other
+// one answers there), the FPD converter on port 2; without port 2 the instrument runs as FID.
+bool TForm1::IdentifyConverterPair() {
+  const QString notFound = GetLangString(ID, kTextConverterNotFound);
   QString reply;
   if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::Plain));
   if (reply.isEmpty()) {
@@ -327,11 +362,8 @@ bool TForm1::IdentifyConverters() {
     return false;
   }
   if (!proto::HasI2cPort(reply)) {
-    // The FID converter is on the other port: swap the two.
     ComPort1->Close();
-    TIniFile ini = Settings();
-    ComPort1->SetDeviceName(ini.ReadString("Communication", "ComPortB", "COM1"));
-    ComPort2->SetDeviceName(ini.ReadString("Communication", "ComPortA", "COM2"));
+    SwapPorts();
     reply.clear();
     if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrBefore));
     if (reply.isEmpty()) {
@@ -343,21 +375,33 @@ bool TForm1::IdentifyConverters() {
   sSerialNumber = proto::SerialNumberText(reply);
   SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
 
-  if (OpenPort(ComPort2)) {
-    SetConnectionItem(1, ComPort2->DeviceName(), true);
-    const QString reply2 = SendAndWait(ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
-    if (reply2.isEmpty()) {
-      ComPort2->Close();
-      EndProgram(ComPort2->DeviceName() + ": " + notFound);
-      return false;
-    }
-    SetConnectionItem(1, ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
-  } else {
+  if (!OpenPort(ComPort2)) {
     DeviceTyp = TDeviceTyp::FID;
-    Dialogs::Information(this, windowTitle(), GetLangString(ID, 92));
+    Dialogs::Information(this, windowTitle(), GetLangString(ID, kTextFpdConverterNotFound));
     SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
+    return true;
   }
+  SetConnectionItem(1, ComPort2->DeviceName(), true);
+  const QString reply2 = SendAndWait(ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
+  if (reply2.isEmpty()) {
+    ComPort2->Close();
+    EndProgram(ComPort2->DeviceName() + ": " + notFound);
+    return false;
+  }
+  SetConnectionItem(1, ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
   return true;
+}
+
+// Port 1 takes the name of ComPortB and port 2 that of ComPortA; each keeps the default of
+// its role (port 1 "COM1", port 2 "COM2").
+void TForm1::SwapPorts() {
+  const TIniFile ini = Settings();
+  const QString section = QStringLiteral("Communication");
+  const QString portA = QStringLiteral("ComPortA"), portB = QStringLiteral("ComPortB");
+  ComPort1->SetDeviceName(
+      ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
+  ComPort2->SetDeviceName(
+      ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
 }
 
 QString TForm1::FlowText(double v) const { return FloatToStrF(v, 5, 1); }
@@ -424,10 +468,10 @@ void TForm1::SetConnectionItem(int index, const QString &text, bool checked) {
 void TForm1::SetupChartAxes() {
   Chart1->xAxis->setRange(0, Messzeit);
   Chart1->yAxis->setRange(ScaleMin, Scale);
-  Chart1->yAxis->setLabel(GetLangString(ID, 107));
-  Series1->setName(GetLangString(ID, 53));
-  Series2->setName(GetLangString(ID, 54));
-  if (Chart1Title) Chart1Title->setText(GetLangString(ID, 106));
+  Chart1->yAxis->setLabel(GetLangString(ID, kTextMicrovolt));
+  Series1->setName(GetLangString(ID, kTextFidChannel));
+  Series2->setName(GetLangString(ID, kTextFpdChannel));
+  Chart1Title->setText(GetLangString(ID, kTextChartTitle));
   Chart1->replot();
 }
 
@@ -439,7 +483,8 @@ void TForm1::LoadSubstanceLists() {
     TValueListEditor *list;
     const char *name;
   };
-  for (const ListFile &f : {ListFile{ValueListEditor1, "CH-Substanzen.txt"}, ListFile{ValueListEditor2, "S-Substanzen.txt"}}) {
+  for (const ListFile &f :
+       {ListFile{ValueListEditor1, "CH-Substanzen.txt"}, ListFile{ValueListEditor2, "S-Substanzen.txt"}}) {
     const QString path = ProgramDir() + '/' + QLatin1String(f.name);
     try {
       f.list->SetStrings(ReadTextLines(path));

@@ -3,25 +3,27 @@
 //   serial bytes -> lines (src/link) -> reply and data queues
 //   -> the tick Timer1Timer: send one command, poll, parse one reply, drain data, run step
 //   -> evaluation (src/signal, src/run) -> labels, chart and files (src/results).
-// TForm1 owns all state. Its members are declared here, grouped by subsystem; each
-// subsystem folder defines its group's members in its own Form1*.cpp file, and keeps
-// everything that needs no widget in plain code beside it.
-#include <QMainWindow>
-#include <QString>
-#include <memory>
-
+// TForm1 owns all state. Its members are declared here, grouped by subsystem, and defined
+// beside this header in one src/app/Form1<Subsystem>.cpp per group. The handlers read their
+// widgets, call the widget-free libraries below (src/setup > src/results > src/run >
+// src/signal > src/link > src/core) and write the results back.
 #include <QLocale>
+#include <QMainWindow>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "core/DateTime.h"
 #include "core/IniFile.h"
-#include "link/Dispatch.h"
-#include "setup/Setpoints.h"
 #include "link/DiagLog.h"
+#include "link/Dispatch.h"
 #include "link/LineReceiver.h"
+#include "link/Protocol.h"
+#include "link/StatusReplies.h"
+#include "setup/Setpoints.h"
 
 class QTimer;
 class QLineEdit;
@@ -59,7 +61,8 @@ class TForm1 : public QMainWindow {
   // Start-up sequence; runs once from main() before the window is shown.
   void FormCreate();
   void FormClose();
-  // The periodic tick (95 ms): send, poll, parse, run step.
+  // The periodic tick: send, poll, parse, run step.
+  static constexpr int kTickIntervalMs = 95;
   void Timer1Timer();
   // Ask the program to end once the current handler (the start-up) has finished.
   void RequestTerminate() { TerminateRequested = true; }
@@ -67,7 +70,16 @@ class TForm1 : public QMainWindow {
   int ExitCode = 0;  // non-zero when the start-up ended the program
   // The start-up steps (FormCreate runs them and reports an error that ends them).
   void StartUp();
+  void ReadStartupSettings();
+  void ShowStartupSettings();
   bool IdentifyConverters();
+  bool IdentifyConverter();
+  bool IdentifyConverterPair();
+  void SwapPorts();
+  void SetupDetectorControls();
+  void SendInitialSetPoints();
+  void BuildStatusPolling();
+  void QueueFirstCommands();
   void EndProgram(const QString &message);  // message, then the program ends (exit code 1)
   void LoadFactorsAndFlows();
   void LoadSubstanceLists();
@@ -78,6 +90,10 @@ class TForm1 : public QMainWindow {
   QString FactorText(double v) const;  // fixed, two decimals
   // Settings values that could not be read (the default was taken); shown once.
   QStringList SettingsProblems;
+  // A float of the settings file; one that does not convert gives the default and a line in
+  // SettingsProblems. Without a default of the caller's, the key must be one of the settings
+  // table and its default is the table's.
+  double ReadSettingFloat(const QString &section, const QString &key);
   double ReadSettingFloat(const QString &section, const QString &key, double def);
   void ReportSettingsProblems();
   // Tick steps owned by the run and signal subsystems (hooks until they are written).
@@ -121,7 +137,7 @@ class TForm1 : public QMainWindow {
   zelvo::TIniFile Settings() const { return zelvo::TIniFile(SettingsFile()); }
 
   // ===================================================================== link (src/link)
-  // Creates ComPort1 and ComPort2 and wires their receive events (src/link/Form1Link.cpp).
+  // Creates ComPort1 and ComPort2 and wires their receive events (Form1Link.cpp).
   void CreateLinkObjects();
   // Line queues (widget-free FIFOs of QString): commands waiting for port 1, each with its
   // CR; reply lines from both ports; detector data lines of port 1 and of port 2.
@@ -129,7 +145,7 @@ class TForm1 : public QMainWindow {
   // The partial line of each port, with the rules that cut and route the received bytes.
   zelvo::TLineReceiver LineBuffer1{DataQueue1, ReplyQueue};
   zelvo::TLineReceiver LineBuffer2{DataQueue2, ReplyQueue};
-  int DebugLevel = 0;       // Debug/SetDebug: > 0 logs every command sent and reply taken
+  int DebugLevel = 0;  // Debug/SetDebug: > 0 logs every command sent and reply taken
   // "Zelvo730.log" and stderr; the start-up gives it the file beside the settings file
   // (DiagLog.SetFile(zelvo::TDiagLog::FileBeside(...))).
   zelvo::TDiagLog DiagLog;
@@ -149,26 +165,32 @@ class TForm1 : public QMainWindow {
   void ComPort1RxChar();
   void ComPort2RxChar();
   // Service console: queue the edit's command (default "<12AS100") and echo one reply;
-  // the memo keeps the latest 9 lines.
+  // the memo keeps the latest lines.
+  static constexpr int kServiceMemoLines = 9;
   void ServiceButtonClick();
   void LMDMemo1Change();
-  // Dispatch and status polling, steps of the tick (src/link/Form1Dispatch.cpp).
-  zelvo::PollList PollList;  // built at the end of the start-up; cursor in Timer1's Tag
+  // Dispatch and status polling, steps of the tick (Form1Dispatch.cpp).
+  zelvo::PollList PollList;  // built at the end of the start-up
+  int PollCursor = 0;        // 1-based position of the entry examined last; 0 before the first
   int MaxCmdStack = 0;       // the longest CommandQueue seen (diagnosis)
   bool UpdateTime = false;   // the run time is to be sent to the instrument display
+  QString sRunTime;          // the run time lblRuntime shows, "hh:nn:ss"
+  QString sFlowVal;          // the flow lblFlowVal shows
   int intAD1Status = 0;      // last status of the first converter
-  std::uint8_t InstrumentStateByte = 0, HeatingStateByte = 0xFF;
+  std::uint8_t InstrumentStateByte = 0, HeatingStateByte = zelvo::kHeatingPortAtStart;
   void SendStep();
   void PollListStep();
   void ReplyStep();
   void RunTimeStep();
-  bool ApplyReply(QChar key, const QString &s);  // false: data missing or malformed
-  void HeatingSequence(std::uint8_t b);
+  void ApplyReply(const zelvo::proto::ParsedReply &reply);  // a status reply with valid data
+  void FollowLoopState(std::uint8_t b);                     // "D": the loop lamp
+  void HeatingSequence(std::uint8_t b);                     // "P": the two heatings
 
   // ===================================================================== run (src/run)
   int runTag = 0;  // state of the run sequencer; 0 = no run
   // Held command bytes (active-low images of the instrument's registers).
-  std::uint8_t ValveByte1 = 0xFF, ValveByte2 = 0xFF, LampByte = 0xEF;
+  std::uint8_t ValveByte1 = zelvo::kValveBankClosed, ValveByte2 = zelvo::kValveBankClosed;
+  std::uint8_t LampByte = zelvo::kLampByteAtStart;
   std::array<zelvo::TZLed *, 6> ValveLamps(int bank) const;
   zelvo::TZLed *ValveLamp(int x) const;  // lamp of valve number x, or null
   void ValveSet(int x);
@@ -190,8 +212,9 @@ class TForm1 : public QMainWindow {
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
-  void SetpointSet(zelvo::SetpointId id);    // what every Set button does
-  void SetpointStore(zelvo::SetpointId id);  // what every Update... store operation does
+  void SetpointSet(zelvo::SetpointId id);                      // what every Set button does
+  void SetpointStore(zelvo::SetpointId id);                    // what every Update... store operation does
+  void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
   void btnVentilBlockSetClick();
@@ -221,6 +244,9 @@ class TForm1 : public QMainWindow {
   void PMTOnOff(bool on);
   void FPDAirOnOff(bool on);
   void FPDH2OnOff(bool on);
+  // The heatings the instrument's heating report switches (the operator cannot).
+  void MesskammerOnOff(bool on);
+  void VentilblockOnOff(bool on);
   // Toggle clicks, ignition, pressure fields.
   void btnTransferAnClick();
   void btnEmissionAnClick();
@@ -238,7 +264,8 @@ class TForm1 : public QMainWindow {
   void edCarrierExit();
 
   // ===================================================================== ui (src/ui, layout)
-  // Controls; created by the layout (src/app/Form1Layout.cpp), objectName = member name.
+  // Controls; created by the layout (Form1Layout.cpp) in the constructor, so every
+  // one of them exists for the window's whole life; objectName = member name.
   // Every control carries its "Tag" (zelvo::TagOf): the text number of its caption, or 0.
   void CreateControls();
   // The captioning walk: every control with a Tag gets its caption from the string table.
@@ -246,7 +273,7 @@ class TForm1 : public QMainWindow {
   TComPort *ComPort1 = nullptr;
   TComPort *ComPort2 = nullptr;
   QTimer *Timer1 = nullptr;
-  QPlainTextEdit *LMDMemo1 = nullptr;  // service console log, latest 9 replies
+  QPlainTextEdit *LMDMemo1 = nullptr;  // service console log, latest replies
   QLineEdit *LMDEdit1 = nullptr;       // service command text
   QPushButton *ServiceButton = nullptr;
 
@@ -259,7 +286,8 @@ class TForm1 : public QMainWindow {
   QCPTextElement *Chart1Title = nullptr;
   // Tab area and its pages.
   QTabWidget *PageControl = nullptr;
-  zelvo::TTabSheet *tabStatus = nullptr, *tabSettings = nullptr, *tabFaktoren = nullptr, *tabSampleInfo = nullptr;
+  zelvo::TTabSheet *tabStatus = nullptr, *tabSettings = nullptr, *tabFaktoren = nullptr,
+                   *tabSampleInfo = nullptr;
 
   // Page tabStatus.
   zelvo::TLabel *lblStart = nullptr, *lblAnzahl = nullptr, *lblMesszeit = nullptr, *lblZyklen = nullptr;
@@ -278,7 +306,8 @@ class TForm1 : public QMainWindow {
   zelvo::TZLed *ledSmpOff1 = nullptr, *ledSmpOff2 = nullptr, *ledSmpOff3 = nullptr;
   zelvo::TStatusBar *statusbarRun = nullptr;
   //   in groupCalib
-  zelvo::TLabel *lblFIDCalInfo = nullptr, *lblFPDCALInfo = nullptr, *lblFIDCalFactor = nullptr, *lblFPDCalFactor = nullptr;
+  zelvo::TLabel *lblFIDCalInfo = nullptr, *lblFPDCALInfo = nullptr, *lblFIDCalFactor = nullptr,
+                *lblFPDCalFactor = nullptr;
   zelvo::TLabel *lblFIDMenge = nullptr, *lblFPDMenge = nullptr, *lblFIDInfo = nullptr, *lblFPDInfo = nullptr;
   zelvo::TTechnicalLine *LMDTechnicalLine1 = nullptr;
   QCheckBox *chkboxIsobutanCalib = nullptr, *chkboxSulfurCalib = nullptr;
@@ -298,19 +327,23 @@ class TForm1 : public QMainWindow {
   QPushButton *btnIgnition = nullptr;
   zelvo::TZLed *LedLoopTab1 = nullptr;
   //   set-point groups: actual value, on/off toggle, set point, Set button
-  zelvo::TLabel *lblVentilblock = nullptr, *lblMesskammer = nullptr, *lblEmmision = nullptr, *lblTransfer = nullptr;
+  zelvo::TLabel *lblVentilblock = nullptr, *lblMesskammer = nullptr, *lblEmmision = nullptr,
+                *lblTransfer = nullptr;
   zelvo::TLabel *lblFPDH2 = nullptr, *lblFPDAir = nullptr, *lblHVoltage = nullptr;
   zelvo::TSpeedButton *btnVentilblockAn = nullptr, *btnMesskammerAn = nullptr, *btnEmissionAn = nullptr;
-  zelvo::TSpeedButton *btnTransferAn = nullptr, *btnFPDH2An = nullptr, *btnFPDAirAN = nullptr, *btnHVoltageAn = nullptr;
-  QLineEdit *editVentilblock = nullptr, *editMesskammer = nullptr, *editEmmision = nullptr, *editTransfer = nullptr;
+  zelvo::TSpeedButton *btnTransferAn = nullptr, *btnFPDH2An = nullptr, *btnFPDAirAN = nullptr,
+                      *btnHVoltageAn = nullptr;
+  QLineEdit *editVentilblock = nullptr, *editMesskammer = nullptr, *editEmmision = nullptr,
+            *editTransfer = nullptr;
   QLineEdit *editFPDH2 = nullptr, *editFPDAir = nullptr, *editHvoltage = nullptr;
   QPushButton *btnVentilblockSet = nullptr, *btnMesskammerSet = nullptr, *btnEmissionSet = nullptr;
-  QPushButton *btnTransferSet = nullptr, *btnFPDH2Set = nullptr, *btnFPDAirSet = nullptr, *btnHVoltageSet = nullptr;
+  QPushButton *btnTransferSet = nullptr, *btnFPDH2Set = nullptr, *btnFPDAirSet = nullptr,
+              *btnHVoltageSet = nullptr;
   //   valve lamps: LMDGroupBox2 (bank 1), LMDGroupBox3 (bank 2)
-  zelvo::TZLed *ledV1_0 = nullptr, *ledV1_1 = nullptr, *ledV1_2 = nullptr, *ledV1_3 = nullptr, *ledV1_4 = nullptr,
-               *ledV1_5 = nullptr;
-  zelvo::TZLed *ledV2_0 = nullptr, *ledV2_1 = nullptr, *ledV2_2 = nullptr, *ledV2_3 = nullptr, *ledV2_4 = nullptr,
-               *ledV2_5 = nullptr;
+  zelvo::TZLed *ledV1_0 = nullptr, *ledV1_1 = nullptr, *ledV1_2 = nullptr, *ledV1_3 = nullptr,
+               *ledV1_4 = nullptr, *ledV1_5 = nullptr;
+  zelvo::TZLed *ledV2_0 = nullptr, *ledV2_1 = nullptr, *ledV2_2 = nullptr, *ledV2_3 = nullptr,
+               *ledV2_4 = nullptr, *ledV2_5 = nullptr;
   //   in groupView
   zelvo::TLabel *lblScale = nullptr, *lblFPDLevel = nullptr, *lblFIDLevel = nullptr, *lblScaleMin = nullptr;
   QLineEdit *editScale = nullptr, *editFPDLevel = nullptr, *editFIDLevel = nullptr, *editScaleMin = nullptr;
@@ -329,7 +362,8 @@ class TForm1 : public QMainWindow {
   zelvo::TLabeledEdit *lbleditFIDCalFact = nullptr, *lblEditFact1 = nullptr, *lbleditFPDCalFact = nullptr;
   zelvo::TLabeledEdit *lbleditFPDFact1 = nullptr, *lblEditFact2 = nullptr, *lblEditFact3 = nullptr;
   zelvo::TLabeledEdit *lblEditFPDFact2 = nullptr, *lblEditFPDFact3 = nullptr;
-  QLineEdit *editCalFlow = nullptr, *editSampleFlow1 = nullptr, *editSampleFlow2 = nullptr, *editSampleFlow3 = nullptr;
+  QLineEdit *editCalFlow = nullptr, *editSampleFlow1 = nullptr, *editSampleFlow2 = nullptr,
+            *editSampleFlow3 = nullptr;
   QCheckBox *cbAutoflow1 = nullptr, *cbAutoflow2 = nullptr, *cbAutoflow3 = nullptr;
 
   // Page tabSampleInfo.
@@ -338,11 +372,10 @@ class TForm1 : public QMainWindow {
   QLineEdit *editInfo1 = nullptr, *editInfo2 = nullptr, *editInfo3 = nullptr;
   zelvo::TLabeledMemo *memoDescription = nullptr;
 
-  // ---- handlers (bodies in their subsystem files; empty stubs in src/app/Form1Handlers.cpp
-  //      until their owners move them)
-  void PageControlExit();  // setup: store factors and flows
-  void tabFaktorenExit();  // setup: save the substance lists
-  void Chart1AfterDraw();  // signal: baselines
+  // ---- handlers (empty stubs in Form1Handlers.cpp until their subsystems are bound)
+  void PageControlExit();   // setup: store factors and flows
+  void tabFaktorenExit();   // setup: save the substance lists
+  void Chart1AfterDraw();   // signal: baselines
   void UpdateStartzelle();  // setup: run parameters
   void UpdateAnzahlZellen();
   void UpdateMesszeit();

@@ -13,6 +13,31 @@ namespace zelvo {
 constexpr int kGermanOffset = 0;
 constexpr int kEnglishOffset = 1000;
 
+// The texts the code looks up by number (captions of controls come from their Tags instead).
+// The comments give the German text.
+enum TextId : int {
+  kTextDegree = 18,                // "° C"
+  kTextOn = 23,                    // "An"
+  kTextVolt = 25,                  // "V"
+  kTextOff = 26,                   // "Aus"
+  kTextPortMissing = 27,           // "Fehler: Schnittstelle nicht verfügbar" (German in both languages)
+  kTextPortNotOpened = 28,         // "Fehler: Beim öffnen dsr seriellen Anschlusses" (likewise)
+  kTextStop = 30,                  // "Stop"
+  kTextRunTimeNone = 39,           // "Laufzeit --:-- "
+  kTextFidChannel = 53,            // "FID Kanal (µV)"
+  kTextFpdChannel = 54,            // "FPD Kanal (µV)"
+  kTextHighVoltageRange = 86,      // "Achtung ! Wert soll zwischen 0 V und 1000 V liegen."
+  kTextNoMeasurement = 88,         // "Keine Messung"
+  kTextConverterNoI2c = 90,        // "AD-Wandler hat keine I2C Schnittstelle ! Programm Abbruch"
+  kTextConverterNotFound = 91,     // "AD-Wandler nicht gefunden. Programm wird beendet."
+  kTextFpdConverterNotFound = 92,  // "AD-Wandler für FPD nicht gefunden! Schalte auf FID Mode."
+  kTextChartTitle = 106,           // "Diagramm"
+  kTextMicrovolt = 107,            // "µV"
+  kTextH2Mbar = 122,               // "H2 mbar"
+  kTextAirMbar = 123,              // "Air mbar"
+  kTextPressureRange = 126,        // "Achtung! Wert soll zwischen300 mbar und 2000 mbar liegen"
+};
+
 // The text with id `offset + id`, or the empty text when there is none.
 QString GetLangString(int offset, int id);
 

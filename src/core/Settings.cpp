@@ -118,6 +118,27 @@ double ReadSettingFloat(const TIniFile &ini, const QString &section, const QStri
   return ini.ReadFloat(section, key, KeyOfType(section, key, T::Float).DefaultFloat());
 }
 
+QString ReadSettingText(const TIniFile &ini, const QString &section, const QString &key,
+                        const QString &defaultValue) {
+  KeyOfType(section, key, T::Text);
+  return ini.ReadString(section, key, defaultValue);
+}
+
+void WriteSettingText(TIniFile &ini, const QString &section, const QString &key, const QString &value) {
+  KeyOfType(section, key, T::Text);
+  ini.WriteString(section, key, value);
+}
+
+void WriteSettingInteger(TIniFile &ini, const QString &section, const QString &key, int value) {
+  KeyOfType(section, key, T::Integer);
+  ini.WriteInteger(section, key, value);
+}
+
+void WriteSettingFloat(TIniFile &ini, const QString &section, const QString &key, double value) {
+  KeyOfType(section, key, T::Float);
+  ini.WriteFloat(section, key, value);
+}
+
 bool CreateSettingsFileIfMissing(const QString &path, const QString &programFolder) {
   if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) return false;
   QString folder = programFolder;

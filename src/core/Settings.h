@@ -40,6 +40,17 @@ const TSettingKey *FindSettingKey(const QString &section, const QString &key);
 QString ReadSettingText(const TIniFile &ini, const QString &section, const QString &key);
 int ReadSettingInteger(const TIniFile &ini, const QString &section, const QString &key);
 double ReadSettingFloat(const TIniFile &ini, const QString &section, const QString &key);
+// A key of the table with a default of the caller's: after a port swap each of the two port
+// keys is read with the default of the other, the one of the port it now names.
+QString ReadSettingText(const TIniFile &ini, const QString &section, const QString &key,
+                        const QString &defaultValue);
+
+// Writes a key of the table; a key not in the table, or of another type, is a programming
+// error (std::invalid_argument) and writes nothing. The key is written as it is spelled here
+// (the file matches names without regard to case).
+void WriteSettingText(TIniFile &ini, const QString &section, const QString &key, const QString &value);
+void WriteSettingInteger(TIniFile &ini, const QString &section, const QString &key, int value);
+void WriteSettingFloat(TIniFile &ini, const QString &section, const QString &key, double value);
 
 // When `path` does not exist, creates it with every key of the table and its creation value,
 // in table order, so the sections appear as Language, DeviceTyp, Communication, Debug,

@@ -51,7 +51,7 @@ QString PollStep(PollList &list, int &cursor, TSteadySeconds now) {
   return {};
 }
 
-QChar ReplyKey(const QString &s) {
+QChar ReplyKey(QStringView s) {
   const qsizetype L = s.size();
   auto at = [&](qsizetype i) { return s.at(i - 1); };  // 1-based, as the protocol counts
   QChar key;

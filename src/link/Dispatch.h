@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 #include <vector>
 
 #include "core/Clock.h"
@@ -16,9 +17,9 @@ enum class TDeviceTyp { FID = 0, FPD = 1, FIDFPD = 2 };
 // Times are steady seconds (Clock::Steady), so a wall clock set back by an hour never
 // holds the polls back and one set forward never sends them all at once.
 struct TUpdateObject {
-  TSteadySeconds UpdateTime = 0;  // last send of this poll (at creation: creation time + stagger)
-  QString UpdateString;           // the poll command without its CR, e.g. "<SG"
-  double UpdateInterval = 0;      // minimum time between two sends, in seconds
+  TSteadySeconds UpdateTime = 0;    // last send of this poll (at creation: creation time + stagger)
+  QString UpdateString;             // the poll command without its CR, e.g. "<SG"
+  double UpdateInterval = 0;        // minimum time between two sends, in seconds
   QObject *UpdateObject = nullptr;  // the control the poll belongs to; not used by the polling
 };
 
@@ -32,7 +33,8 @@ struct PollOwners {
 
 // The poll list for this instrument, built at `now`: 9 entries for FID/FPD, 10 with a flow
 // sensor, 14 or 15 for FIDFPD.
-PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now, const PollOwners &owners = {});
+PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now,
+                       const PollOwners &owners = {});
 
 // One poll step: advances the 1-based cursor (wrapping to 1 after the last entry), examines
 // that entry, and returns its command with CR when its interval has strictly passed (the
@@ -40,7 +42,8 @@ PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now, 
 QString PollStep(PollList &list, int &cursor, TSteadySeconds now);
 
 // The key of a status reply (the six tests in order, a later test overriding an earlier
-// one), or a null QChar when the line is not a status reply the tick acts on.
-QChar ReplyKey(const QString &s);
+// one), or a null QChar when the line is not a status reply the tick acts on. This is the
+// one classification of reply lines: proto::ParseReply decodes the data of the key it gives.
+QChar ReplyKey(QStringView s);
 
 }  // namespace zelvo

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "link/Dispatch.h"
+
 namespace zelvo::proto {
 
 namespace {
@@ -231,8 +233,11 @@ std::optional<int> StatusField(QStringView line) {
 
 ParsedReply ParseReply(QStringView s) {
   ParsedReply r;
-  if (s.size() < 3 || s[0] != u':') return r;
-  const QChar s2 = s[1], s3 = s[2];
+  const QChar key = ReplyKey(s);
+  if (key.isNull()) return r;
+  // A key needs at least four characters.
+  const QChar s3 = s[2], s4 = s[3];
+  const bool g = s3 == u'G';
 
   auto withValue = [&](Reply kind, std::optional<int> v) {
     r.kind = kind;
@@ -240,50 +245,44 @@ ParsedReply ParseReply(QStringView s) {
     r.malformed = !v.has_value();
     return r;
   };
+  auto without = [&](Reply kind) {
+    r.kind = kind;
+    return r;
+  };
   auto signedValue = [](std::optional<int> v) -> std::optional<int> {
     if (v) return Signed16(*v);
     return std::nullopt;
   };
+  const auto h47 = HexField(s, 4, 7);
+  const auto h45 = HexField(s, 4, 5);
 
-  if (s2 == u'Q' && s3 == u'S') {
-    r.kind = Reply::StartRequest;
-    return r;
-  }
-  if (s.size() >= 5 && s[3] == u'A' && s[4] == u'S') return withValue(Reply::ConverterStatus, StatusField(s));
-  if (s2 == u'V' && (s3 == u'1' || s3 == u'2') && s.size() >= 4 && s[3] == u'G') {
-    r.kind = s3 == u'1' ? Reply::ValveBank1 : Reply::ValveBank2;
-    return r;
-  }
+  // The conditions are those under which the reply step acts on the key; under any other the
+  // line is not a reply form the program uses.
   // clang-format off
-  if (s3 == u'C') {
-    switch (s2.unicode()) {
-      case u'B': return withValue(Reply::AirSetPoint, HexField(s, 4, 7));
-      case u'W': return withValue(Reply::H2SetPoint, HexField(s, 4, 7));
-      case u'C': return withValue(Reply::CarrierSetPoint, HexField(s, 4, 7));
-      default: break;
-    }
-  } else if (s3 == u'G') {
-    const auto h4 = HexField(s, 4, 7);
-    switch (s2.unicode()) {
-      case u'B': return withValue(Reply::AirPressure, h4);
-      case u'W': return withValue(Reply::H2Pressure, h4);
-      case u'C': return withValue(Reply::CarrierPressure, h4);
-      case u'S': return withValue(Reply::ChamberTemperature, signedValue(h4));
-      case u'V': return withValue(Reply::ValveBlockTemperature, signedValue(h4));
-      case u'E': return withValue(Reply::EmissionTemperature, signedValue(h4));
-      case u'T': return withValue(Reply::TransferTemperature, signedValue(h4));
-      case u'H': return withValue(Reply::HighVoltage, h4);
-      case u'X': return withValue(Reply::FpdAir, h4);
-      case u'Y': return withValue(Reply::FpdH2, h4);
-      case u'F': return withValue(Reply::Flow, h4);
-      case u'D': return withValue(Reply::InstrumentState, HexField(s, 4, 5));
-      case u'P': return withValue(Reply::HeatingPort, HexField(s, 4, 5));
-      case u'L': return withValue(Reply::LampByte, HexField(s, 4, 5));
-      default: return r;
-    }
+  switch (key.unicode()) {
+    case u'A': return withValue(Reply::ConverterStatus, StatusField(s));
+    case u'B': if (g) return withValue(Reply::AirPressure, h47); break;
+    case u'C': if (g) return withValue(Reply::CarrierPressure, h47); break;
+    case u'W': if (g) return withValue(Reply::H2Pressure, h47); break;
+    case u'D': if (g) return withValue(Reply::InstrumentState, h45); break;
+    case u'E': if (g) return withValue(Reply::EmissionTemperature, signedValue(h47)); break;
+    case u'T': return withValue(Reply::TransferTemperature, signedValue(h47));
+    case u'F': return g ? withValue(Reply::Flow, h47) : without(Reply::FlowRefresh);
+    case u'H': return withValue(Reply::HighVoltage, h47);
+    case u'L': return withValue(Reply::LampByte, h45);
+    case u'P': return withValue(Reply::HeatingPort, h45);
+    case u'Q': return without(Reply::StartRequest);
+    case u'S': return withValue(Reply::ChamberTemperature, signedValue(h47));
+    case u'V':
+      if (g) return withValue(Reply::ValveBlockTemperature, signedValue(h47));
+      if (s4 == u'G' && s3 == u'1') return without(Reply::ValveBank1);
+      if (s4 == u'G' && s3 == u'2') return without(Reply::ValveBank2);
+      break;
+    case u'X': return withValue(Reply::FpdAir, h47);
+    case u'Y': return withValue(Reply::FpdH2, h47);
+    default: break;
   }
   // clang-format on
-  if (s2 == u'F') r.kind = Reply::FlowRefresh;  // third character other than "G"
   return r;
 }
 

@@ -79,13 +79,15 @@ enum class Arg {
 //   Poll  - queued status request; the instrument answers with data.
 enum class Path { Wait, Queue, Poll };
 
-// The reply forms the program recognises. The acknowledgements (":SSOK" ...) and the
-// identification reply are not among them: the identification is recognised by its context
-// (the answer to "<SN"), see the helpers below.
+// The reply forms of the instrument. ParseReply recognises the status replies the tick acts
+// on. The answers to the blocking requests are recognised by their context instead: the
+// identification (the answer to "<SN"), the flow sensor answer and the set point read-backs
+// (":BC", ":WC", ":CC", read by ReadBackSetPoint in link/StatusReplies.h); the simulator
+// forms those with FormReply too. The acknowledgements (":SSOK" ...) are none of these.
 // clang-format off
 enum class Reply {
   Unrecognised,
-  AirSetPoint, H2SetPoint, CarrierSetPoint,  // ":BC" ":WC" ":CC" + H4..7, mbar
+  AirSetPoint, H2SetPoint, CarrierSetPoint,  // ":BC" ":WC" ":CC" + H4..7, mbar (read-backs)
   AirPressure, H2Pressure, CarrierPressure,  // ":BG" ":WG" ":CG" + H4..7, mbar
   ChamberTemperature,                        // ":SG" + H4..7 signed, tenths of a degree
   ValveBlockTemperature,                     // ":VG" + H4..7 signed, tenths
@@ -165,18 +167,19 @@ struct ParsedReply {
   bool malformed = false;
 };
 
-// Recognition by the forms above (first character ":" required). The order of tests follows
-// the program's reply step where forms overlap: ":QS" before ":..AS", both before the letter
-// forms. (The reply step itself has length limits of its own, e.g. it needs five characters
-// for ":QS"; it uses the field helpers below.)
+// A status reply as the tick's reply step sees it: the line is classified by ReplyKey
+// (link/Dispatch.h, six tests on its first five characters; a line of three characters or
+// fewer is never a status reply, ":QS" needs five), then the key's data are decoded. A key
+// whose condition does not hold (":B1G" is key B without "G" third) gives Unrecognised.
 ParsedReply ParseReply(QStringView line);
 
-// Forming replies (without CR), the instrument's side; ParseReply reads each back.
+// Forming replies (without CR), the instrument's side; ParseReply reads each status reply
+// back, ReadBackSetPoint the set point read-backs.
 //   FormReply(Reply::ChamberTemperature, -10)   == ":SGFFF6"   (hhhh, two's complement)
 //   FormReply(Reply::InstrumentState, 1)        == ":DG01"     (hh: DG, PG, LG, V1G, V2G)
 //   FormReply(Reply::ConverterStatus, 118)      == ":12AS118"  (ddd, clamped to 0..999)
-//   FormReply(Reply::StartRequest)              == ":QS01"     (the program's reply step reads
-//                                                               ":QS" only with a rest of two)
+//   FormReply(Reply::StartRequest)              == ":QS01"     (the reply step reads ":QS"
+//                                                               only with a rest of two)
 //   FormReply(Reply::FlowRefresh, 1)            == ":FA01"
 // Unrecognised gives an empty string.
 QString FormReply(Reply kind, int value = 0);

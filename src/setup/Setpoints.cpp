@@ -32,12 +32,12 @@ QString SetpointCommand(SetpointId id, int value) { return proto::Form(SetpointO
 
 QString SetpointRangeMessage(SetpointId id, int offset) {
   switch (id) {
-    case SetpointId::HVoltage: return GetLangString(offset, 86);
+    case SetpointId::HVoltage: return GetLangString(offset, kTextHighVoltageRange);
     case SetpointId::FPDAir:
-    case SetpointId::FPDH2: return GetLangString(offset, 126);
-    case SetpointId::H2: return QStringLiteral("H2 ") + GetLangString(offset, 126);
-    case SetpointId::Air: return QStringLiteral("Air ") + GetLangString(offset, 126);
-    case SetpointId::Carrier: return QStringLiteral("Carrier ") + GetLangString(offset, 126);
+    case SetpointId::FPDH2: return GetLangString(offset, kTextPressureRange);
+    case SetpointId::H2: return QStringLiteral("H2 ") + GetLangString(offset, kTextPressureRange);
+    case SetpointId::Air: return QStringLiteral("Air ") + GetLangString(offset, kTextPressureRange);
+    case SetpointId::Carrier: return QStringLiteral("Carrier ") + GetLangString(offset, kTextPressureRange);
     default: return QStringLiteral("Bereichsfehler!");
   }
 }

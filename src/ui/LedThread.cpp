@@ -2,145 +2,114 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <atomic>
-#include <chrono>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
 
 #include "ui/TZeLed.h"
 
 namespace zelvo {
 
 namespace {
-std::atomic<int> gRunning{0};
-std::mutex gSleepMutex;
-TLedThread::SleepFunction gSleep;
+// UI thread only. The hook is never destroyed, so nothing depends on the order in which
+// statics go at exit.
+int gRunning = 0;
+TLedThread::SleepFunction &SleepHook() {
+  static auto *hook = new TLedThread::SleepFunction;
+  return *hook;
+}
 }  // namespace
 
-TLedThread::TLedThread(std::shared_ptr<LedFlashLink> target) : ITargetControl(std::move(target)) {
-  ++gRunning;
-}
+TLedThread::TLedThread(TZLed *target) : QObject(target) { ++gRunning; }
 
 TLedThread::~TLedThread() {
-  wait();
-  --gRunning;
+  if (!FFinished) --gRunning;
 }
 
-void TLedThread::SetSleepFunction(SleepFunction f) {
-  std::lock_guard<std::mutex> lock(gSleepMutex);
-  gSleep = std::move(f);
-}
+void TLedThread::SetSleepFunction(SleepFunction f) { SleepHook() = std::move(f); }
 
-int TLedThread::Running() { return gRunning.load(); }
+int TLedThread::Running() { return gRunning; }
 
 bool TLedThread::WaitForAll(int timeoutMs) {
   QElapsedTimer t;
   t.start();
-  while (gRunning.load() > 0) {
+  while (gRunning > 0) {
     if (t.elapsed() > timeoutMs) return false;
-    // Deliver the posted steps and the finished signals, then delete the finished workers.
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (gRunning.load() > 0) QThread::msleep(1);
+    if (gRunning > 0) QThread::msleep(1);
   }
-  QCoreApplication::processEvents();
+  // The finished flashes delete themselves.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   return true;
 }
 
-void TLedThread::run() { Execute(); }
-
-bool TLedThread::Step(std::function<void(TZLed *)> step) {
-  std::lock_guard<std::mutex> lock(ITargetControl->m);
-  TZLed *led = ITargetControl->led;
-  if (!led) return false;
-  // Posted while the LED cannot be destroyed (its destructor takes the same lock); a step
-  // still queued when the LED goes is discarded with it.
-  QMetaObject::invokeMethod(
-      led, [led, step = std::move(step)] { step(led); }, Qt::QueuedConnection);
-  return true;
-}
-
-bool TLedThread::StepLevel(int level) {
-  TLedColor color;
-  {
-    std::lock_guard<std::mutex> lock(ITargetControl->m);
-    if (!ITargetControl->led) return false;
-    color = ITargetControl->led->fLedColor.load();
-  }
-  const QColor c = LedShade(color, level);
-  R = std::uint8_t(c.red());
-  G = std::uint8_t(c.green());
-  B = std::uint8_t(c.blue());
-  const QColor rgb(R, G, B);
-  return Step([rgb](TZLed *led) { led->SetColor(rgb); });
-}
-
-bool TLedThread::Pause(int ms) {
-  SleepFunction sleep;
-  {
-    std::lock_guard<std::mutex> lock(gSleepMutex);
-    sleep = gSleep;
-  }
-  std::unique_lock<std::mutex> lock(ITargetControl->m);
-  if (sleep) {
-    lock.unlock();
-    sleep(ms);
-    lock.lock();
-  } else if (ms > 0) {
-    ITargetControl->cv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !ITargetControl->led; });
-  }
-  return ITargetControl->led != nullptr;
-}
+TZLed *TLedThread::Target() const { return static_cast<TZLed *>(parent()); }
 
 void TLedThread::Execute() {
-  struct State {
-    std::uint8_t speed;
-    bool smooth;
-    int delay;
-    bool on;
-  } s{};
-  auto read = [this, &s] {
-    std::lock_guard<std::mutex> lock(ITargetControl->m);
-    TZLed *led = ITargetControl->led;
-    if (!led) return false;
-    s = {led->fFadeSpeed.load(), led->fSmoothFlash.load(), led->fDelayBeforeFade.load(),
-         led->fIsLedOn.load()};
-    return true;
-  };
-  if (!read()) return;
+  TZLed *led = Target();
+  // 1. The opposite shade at once; 2. hold it.
+  led->SetColor(LedShade(led->LedColor(), led->LedOn() ? 128 : 255));
+  Pause(led->LedDelayBeforeFade(), &TLedThread::StartFade);
+}
 
-  // 1. The opposite shade at once (chosen on the UI thread from the state there).
-  if (!Step([](TZLed *led) { led->SetColor(LedShade(led->LedColor(), led->LedOn() ? 128 : 255)); })) return;
-  // 2. Hold it.
-  if (!Pause(s.delay) || !read()) return;
-
+// The state is read again after the hold: the direction follows the state then.
+void TLedThread::StartFade() {
+  const TZLed *led = Target();
+  FSpeed = led->LedFadeSpeed();
   // A fade speed of 0 would never reach the end of a fade: jump back at once instead.
-  if (s.speed != 0) {
-    if (!s.smooth) {
-      // 3. Wait about as long as a fade would take, without colour changes.
-      std::uint8_t a = 128;
-      while (a >= 128 && a < 255) {
-        a = std::uint8_t(a + s.speed);
-        if (!Pause(50)) return;
-      }
-    } else if (s.on) {
-      // 4. Fade up from the dark shade.
-      std::uint8_t c = 128;
-      while (c >= 128 && c < 255) {
-        c = std::uint8_t(c + s.speed);
-        if (c < 128) break;
-        if (!StepLevel(c) || !Pause(50)) return;
-      }
-    } else {
-      // 5. Fade down from the bright shade.
-      std::uint8_t b = 255;
-      while (b > 128) {
-        b = std::uint8_t(b - s.speed);
-        if (b < 128) break;
-        if (!StepLevel(b) || !Pause(50)) return;
-      }
-    }
+  if (FSpeed == 0) return Finish();
+  if (!led->LedSmoothFlash()) {
+    FMode = Fade::Wait;  // wait about as long as a fade would take, without colour changes
+    FLevel = 128;
+  } else if (led->LedOn()) {
+    FMode = Fade::Up;  // from the dark shade up
+    FLevel = 128;
+  } else {
+    FMode = Fade::Down;  // from the bright shade down
+    FLevel = 255;
   }
-  // 6. The shade of the state at the end.
-  Step([](TZLed *led) { led->ApplyColor(); });
+  NextStep();
+}
+
+// One step of the fade with 8-bit levels: a level that wraps past 255 or below 128 ends it.
+void TLedThread::NextStep() {
+  switch (FMode) {
+    case Fade::Wait:
+      if (FLevel < 128 || FLevel == 255) return Finish();
+      FLevel = std::uint8_t(FLevel + FSpeed);
+      return Pause(50, &TLedThread::NextStep);
+    case Fade::Up:
+      if (FLevel < 128 || FLevel == 255) return Finish();
+      FLevel = std::uint8_t(FLevel + FSpeed);
+      break;
+    case Fade::Down:
+      if (FLevel <= 128) return Finish();
+      FLevel = std::uint8_t(FLevel - FSpeed);
+      break;
+  }
+  if (FLevel < 128) return Finish();
+  TZLed *led = Target();
+  led->SetColor(LedShade(led->LedColor(), FLevel));  // in the colour the LED has now
+  Pause(50, &TLedThread::NextStep);
+}
+
+void TLedThread::Pause(int ms, void (TLedThread::*next)()) {
+  if (const SleepFunction hook = SleepHook()) {
+    const QPointer<TLedThread> self(this);
+    hook(ms);
+    if (!self) return;  // the LED went, and this flash with it
+    ms = 0;
+  }
+  // Bound to this flash: a flash destroyed with its LED takes no further step.
+  QTimer::singleShot(ms, Qt::PreciseTimer, this, [this, next] { (this->*next)(); });
+}
+
+// The shade of the state at the end.
+void TLedThread::Finish() {
+  Target()->ApplyColor();
+  FFinished = true;
+  --gRunning;
+  deleteLater();
 }
 
 }  // namespace zelvo

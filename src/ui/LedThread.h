@@ -1,60 +1,51 @@
 #pragma once
-// The flash worker of an LED. It never touches the LED from its own thread: every colour
-// step is posted to the UI thread and applied there, and the worker never waits for the UI
-// thread, so an LED may be destroyed at any moment of a flash: the worker notices it at
-// its next step (or is woken from its pause) and ends.
-#include <QThread>
-#include <condition_variable>
+// The flash of an LED: the opposite shade at once, a hold, a fade back in 50 ms steps, then
+// the shade of the LED's state at that moment. The flash runs on the UI thread, each step
+// started by a single-shot timer, and belongs to its LED: destroying the LED ends its
+// flashes, and nothing of a flash outlives the LED or touches anything after it.
+#include <QObject>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 
 namespace zelvo {
 
 class TZLed;
 
-// What an LED and its running flashes share. `led` turns null when the LED is destroyed.
-struct LedFlashLink {
-  std::mutex m;
-  std::condition_variable cv;
-  TZLed *led = nullptr;
-};
-
-class TLedThread : public QThread {
+class TLedThread : public QObject {
   Q_OBJECT
 
  public:
-  // Created by TZLed::Flash(), which starts it; it deletes itself when it has finished.
-  explicit TLedThread(std::shared_ptr<LedFlashLink> target);
+  // Created and started by TZLed::Flash(); it deletes itself when it has finished.
+  explicit TLedThread(TZLed *target);
   ~TLedThread() override;
 
-  // Replaces the pause between the steps (tests make it deterministic); an empty function
-  // restores the real, interruptible pause.
+  // Replaces the timed pauses between the steps (tests record them instead of waiting): the
+  // function is called with the pause and the next step follows without waiting. It may
+  // destroy the LED. An empty function restores the timed pauses.
   using SleepFunction = std::function<void(int ms)>;
   static void SetSleepFunction(SleepFunction f);
 
-  // Number of flash workers that exist: running, or finished and not yet deleted.
+  // Number of flashes that have not finished.
   static int Running();
-  // Processes events until every flash worker has finished and has been deleted.
-  // Returns false when workers are still running after timeoutMs of real time.
+  // Processes events until every flash has finished. Returns false when flashes are still
+  // running after timeoutMs of real time.
   static bool WaitForAll(int timeoutMs = 5000);
 
- protected:
-  void run() override;  // the flash algorithm
+  // Shows the opposite shade and starts the hold.
+  void Execute();
 
  private:
-  friend class TZLed;
-  void Execute();
-  // Posts one step to the UI thread; false when the LED is gone.
-  bool Step(std::function<void(TZLed *)> step);
-  // Posts the shade of level `level` in the LED's current colour.
-  bool StepLevel(int level);
-  // Pauses between steps; false when the LED is gone.
-  bool Pause(int ms);
+  enum class Fade { Wait, Up, Down };
+  TZLed *Target() const;
+  void StartFade();  // after the hold
+  void NextStep();
+  void Pause(int ms, void (TLedThread::*next)());
+  void Finish();
 
-  std::shared_ptr<LedFlashLink> ITargetControl;
-  std::uint8_t R = 0, G = 0, B = 0;  // colour of the next step
+  Fade FMode = Fade::Wait;
+  std::uint8_t FLevel = 0;  // brightness of the last step (8-bit, wraps as the fade counts)
+  std::uint8_t FSpeed = 0;
+  bool FFinished = false;
 };
 
 }  // namespace zelvo

@@ -19,21 +19,13 @@ QColor LedShade(TLedColor color, int level) {
   return QColor(0, level, 0);
 }
 
-TZLed::TZLed(QWidget *parent) : QFrame(parent), fLink(std::make_shared<LedFlashLink>()) {
-  fLink->led = this;
+TZLed::TZLed(QWidget *parent) : QFrame(parent) {
   setFrameStyle(QFrame::Panel | QFrame::Raised);
   setLineWidth(1);
   resize(28, 11);
   fCaption = QStringLiteral(" ");
   fColor = QColor(0, 128, 0);
   SetLedOn(false);
-}
-
-TZLed::~TZLed() {
-  // Running flashes must not reach this LED any more; wake the ones that pause.
-  std::lock_guard<std::mutex> lock(fLink->m);
-  fLink->led = nullptr;
-  fLink->cv.notify_all();
 }
 
 void TZLed::SetLedOn(bool on) {
@@ -59,11 +51,7 @@ void TZLed::SetCaption(const QString &text) {
   update();
 }
 
-void TZLed::Flash() {
-  auto *worker = new TLedThread(fLink);
-  connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-  worker->start(QThread::NormalPriority);
-}
+void TZLed::Flash() { (new TLedThread(this))->Execute(); }
 
 void TZLed::paintEvent(QPaintEvent *) {
   QPainter p(this);

@@ -1,14 +1,11 @@
 #pragma once
 // The lamp control used for every indicator of the main window: a raised panel with a
 // centred caption whose background is one of three colours in a bright (on) or dark (off)
-// shade. Flash() jumps to the opposite shade and fades back on a short-lived worker
-// (TLedThread); the worker's colour steps run on the UI thread.
+// shade. Flash() jumps to the opposite shade and fades back (TLedThread, on the UI thread).
 #include <QColor>
 #include <QFrame>
 #include <QString>
-#include <atomic>
 #include <cstdint>
-#include <memory>
 
 namespace zelvo {
 
@@ -17,14 +14,11 @@ enum class TLedColor : std::uint8_t { Green = 0, Yellow = 1, Red = 2 };
 // Shade of brightness level L (255 on, 128 off): (0,L,0) green, (L,L,0) yellow, (L,0,0) red.
 QColor LedShade(TLedColor color, int level);
 
-struct LedFlashLink;  // shared between an LED and its flash workers (LedThread.h)
-
 class TZLed : public QFrame {
   Q_OBJECT
 
  public:
   explicit TZLed(QWidget *parent = nullptr);
-  ~TZLed() override;
 
   std::uint8_t LedFadeSpeed() const { return fFadeSpeed; }
   void SetLedFadeSpeed(std::uint8_t v) { fFadeSpeed = v; }
@@ -46,7 +40,7 @@ class TZLed : public QFrame {
   // Sets the background directly (the flash steps use this); the state stays as it is.
   void SetColor(const QColor &c);
 
-  // Starts a flash in the background and returns at once.
+  // Starts a flash and returns at once; the flash ends with the LED at the latest.
   void Flash();
 
  signals:
@@ -63,17 +57,15 @@ class TZLed : public QFrame {
   friend class TLedThread;
   void ApplyColor();
 
-  // Read by the flash worker without a lock; written on the UI thread only.
-  std::atomic<std::uint8_t> fFadeSpeed{20};
-  std::atomic<bool> fSmoothFlash{true};
-  std::atomic<int> fDelayBeforeFade{100};
-  std::atomic<bool> fIsLedOn{false};
-  std::atomic<TLedColor> fLedColor{TLedColor::Green};
+  std::uint8_t fFadeSpeed = 20;
+  bool fSmoothFlash = true;
+  int fDelayBeforeFade = 100;
+  bool fIsLedOn = false;
+  TLedColor fLedColor = TLedColor::Green;
 
   QString fCaption;
   QColor fColor;
   bool fPressed = false;
-  std::shared_ptr<LedFlashLink> fLink;
 };
 
 }  // namespace zelvo

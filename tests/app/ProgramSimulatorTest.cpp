@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "WindowTestSupport.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
@@ -120,7 +121,9 @@ void ExpectPolls(const QStringList &rest, QSet<QString> expected) {
   EXPECT_EQ(seen, expected);
 }
 
-TEST(ProgramWithSimulator, FidStartUpThenPolls) {
+class ProgramWithSimulator : public WithRecordedMessages {};
+
+TEST_F(ProgramWithSimulator, FidStartUpThenPolls) {
   Bench bench({});
   ASSERT_TRUE(bench.ok);
   RunProgram(bench, 2);
@@ -131,7 +134,7 @@ TEST(ProgramWithSimulator, FidStartUpThenPolls) {
   ExpectPolls(p1.mid(22), kPolls);
 }
 
-TEST(ProgramWithSimulator, FpdStartUpSwitchesTheFpdOffFirst) {
+TEST_F(ProgramWithSimulator, FpdStartUpSwitchesTheFpdOffFirst) {
   Bench bench({"FPD"});
   ASSERT_TRUE(bench.ok);
   RunProgram(bench, 2);
@@ -142,7 +145,7 @@ TEST(ProgramWithSimulator, FpdStartUpSwitchesTheFpdOffFirst) {
   ExpectPolls(p1.mid(30), kPolls);  // an FPD alone is not polled for its zones
 }
 
-TEST(ProgramWithSimulator, FidFpdOnTwoPortsAndSwapped) {
+TEST_F(ProgramWithSimulator, FidFpdOnTwoPortsAndSwapped) {
   for (bool swapped : {false, true}) {
     Bench bench({"FIDFPD", true, swapped});
     ASSERT_TRUE(bench.ok);
@@ -159,10 +162,7 @@ TEST(ProgramWithSimulator, FidFpdOnTwoPortsAndSwapped) {
 }
 
 // In the test's own process, so that the displays can be read.
-TEST(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
-  Clock::SetReal();
-  std::vector<DialogMessage> messages;
-  Dialogs::SetSink([&](const DialogMessage &m) { messages.push_back(m); });
+TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
   Bench bench({"FIDFPD", true});
   ASSERT_TRUE(bench.ok);
   TForm1 form;
@@ -184,7 +184,6 @@ TEST(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
       << form.lblHVoltage->text().toStdString();
   EXPECT_NEAR(form.edAir->text().toInt(), 700, 3);
   EXPECT_TRUE(messages.empty());
-  Dialogs::ClearSink();
 }
 
 }  // namespace

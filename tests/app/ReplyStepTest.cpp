@@ -34,15 +34,11 @@ TEST_F(ReplyStep, StatusDisplaysShowTheReportedValues) {
     const char *text;  // UTF-8
   } cases[] = {
       {":SG0113", &TForm1::lblMesskammer, "27.5°C"},  // tenths, text 18 directly after
-      {":SGFFF6", &TForm1::lblMesskammer, "-1.0°C"},
-      {":VG0258", &TForm1::lblVentilblock, "60.0°C"},
+      {":SGFFF6", &TForm1::lblMesskammer, "-1.0°C"}, {":VG0258", &TForm1::lblVentilblock, "60.0°C"},
       {":EG3A98", &TForm1::lblEmmision, "150 °C"},  // hundredths, whole degrees, a space
-      {":EGFF9C", &TForm1::lblEmmision, "-1 °C"},
-      {":TG3A98", &TForm1::lblTransfer, "150 °C"},
-      {":HG02BC", &TForm1::lblHVoltage, "700 V"},
-      {":XG01F4", &TForm1::lblFPDAir, "500 AIR mbar"},
-      {":YG0258", &TForm1::lblFPDH2, "600 H2 mbar"},
-      {":FG0064", &TForm1::lblFlowVal, "100"},
+      {":EGFF9C", &TForm1::lblEmmision, "-1 °C"},    {":TG3A98", &TForm1::lblTransfer, "150 °C"},
+      {":HG02BC", &TForm1::lblHVoltage, "700 V"},    {":XG01F4", &TForm1::lblFPDAir, "500 AIR mbar"},
+      {":YG0258", &TForm1::lblFPDH2, "600 H2 mbar"}, {":FG0064", &TForm1::lblFlowVal, "100"},
   };
   for (const auto &c : cases) {
     Reply(QString::fromLatin1(c.reply));
@@ -131,7 +127,8 @@ TEST_F(ReplyStep, ValveReportsRedrawTheBankLamps) {
 TEST_F(ReplyStep, MalformedAndShortRepliesChangeNothing) {
   form.lblMesskammer->setText("before");
   form.intAD1Status = 5;
-  for (const char *r : {":SG01X3", ":SG01", ":SG", ":12AS1X8", ":12AS1", ":DGZZ", ":PG", ":HG-001", ""}) Reply(r);
+  for (const char *r : {":SG01X3", ":SG01", ":SG", ":12AS1X8", ":12AS1", ":DGZZ", ":PG", ":HG-001", ""})
+    Reply(r);
   EXPECT_EQ(form.lblMesskammer->text(), "before");
   EXPECT_EQ(form.intAD1Status, 5);
   EXPECT_EQ(form.InstrumentStateByte, 0);
@@ -141,7 +138,7 @@ TEST_F(ReplyStep, MalformedAndShortRepliesChangeNothing) {
 }
 
 TEST_F(ReplyStep, RunTimeGoesToTheInstrumentDisplayOnce) {
-  form.lblRuntime->setText("01:02:03");
+  form.sRunTime = "01:02:03";  // what the run sequencer shows in lblRuntime
   form.UpdateTime = true;
   form.RunTimeStep();
   form.RunTimeStep();

@@ -43,7 +43,6 @@ class Startup : public OnTestClock {
     form->ProgramDirOverride = dir.path();
     form->DiagLog.SetEchoToStderr(false);
     form->FormCreate();
-    for (int i = 0; i < 5; ++i) Clock::WaitProcessingEvents(10);  // let the instruments read the rest
   }
 
   QTemporaryDir dir;
@@ -59,11 +58,11 @@ TEST_F(Startup, FidIdentifiesSetsAndQueuesInOrder) {
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
   EXPECT_FALSE(form->TerminateRequested);
   EXPECT_TRUE(fid.Raw.startsWith("\r\n<SN\r\n"));
-  EXPECT_EQ(fid.Lines, QStringList({"<SN", "<Y1", "<X000:00:00", "<FA", "<BC", "<WC", "<CC", "<XS01F4", "<YS0258",
-                                    "<ES3A98", "<TS3A98", "<HS0064"}));
-  EXPECT_EQ(TakeQueued(*form), QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r",
-                                  "<BS02BC\r", "<PSFF\r", "<V1SFF\r", "<V2SFF\r", "<LSEF\r", "<DG\r",
-                                  "<12Z0100\r", "<R0\r"}));
+  EXPECT_EQ(fid.Lines, QStringList({"<SN", "<Y1", "<X000:00:00", "<FA", "<BC", "<WC", "<CC", "<XS01F4",
+                                    "<YS0258", "<ES3A98", "<TS3A98", "<HS0064"}));
+  EXPECT_EQ(TakeQueued(*form),
+            QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r", "<BS02BC\r",
+                         "<PSFF\r", "<V1SFF\r", "<V2SFF\r", "<LSEF\r", "<DG\r", "<12Z0100\r", "<R0\r"}));
   EXPECT_EQ(form->sSerialNumber, "SN4-0001");
   EXPECT_EQ(form->clBoxConnection->ItemText(0), fid.Path() + " SN4-0001");
   EXPECT_TRUE(form->clBoxConnection->Checked(0));
@@ -127,13 +126,15 @@ TEST_F(Startup, FidFpdSwapsPortsWhenTheFidConverterIsOnTheSecond) {
   EXPECT_EQ(form->ComPort2->DeviceName(), fpd.Path());
   EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FIDFPD);
   EXPECT_TRUE(fid.Raw.startsWith("\r<SN\r"));
-  // The FPD converter was asked twice: once as port 1, once as port 2; then its stream stops.
+  // The FPD converter was asked twice: once as port 1, once as port 2; then its stream stops
+  // (written without a wait for an answer).
+  ASSERT_TRUE(PumpUntil([&] { return fpd.Lines.size() >= 3; }));
   EXPECT_EQ(fpd.Lines, QStringList({"<SN", "<SN", "<12Z0100"}));
   // The 20 requests of an FPD start-up went to the FID converter after the swap; with the
   // two identifications of the FPD converter that makes 22.
   EXPECT_EQ(fid.Lines.size(), 20);
-  EXPECT_EQ(fid.Lines.mid(1, 8), QStringList({"<EO0", "<TO0", "<HS0000", "<HO0", "<YS0000", "<YO0",
-                                              "<XS0000", "<XO0"}));
+  EXPECT_EQ(fid.Lines.mid(1, 8),
+            QStringList({"<EO0", "<TO0", "<HS0000", "<HO0", "<YS0000", "<YO0", "<XS0000", "<XO0"}));
   EXPECT_EQ(form->clBoxConnection->ItemText(1), fpd.Path() + " SN2-0002");
   EXPECT_EQ(form->PollList.size(), 14u);
   EXPECT_TRUE(form->btnIgnition->isEnabled());
@@ -183,6 +184,55 @@ TEST_F(Startup, GarbledGasReadBackSendsTheProgramsSetPoint) {
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(TakeQueued(*form).contains("<BS02BC\r"));
   EXPECT_TRUE(form->Timer1->isActive());
+}
+
+// A settings file without the keys: every value is the default of the settings table, which
+// differs from the creation value where the table says so. Every key the program reads goes
+// through the table (a key outside it would end the start-up with an error), and every key
+// the set-point panel writes is one of the table's.
+TEST_F(Startup, MissingKeysTakeTheTableDefaultsAndEveryKeyIsInTheTable) {
+  FakeInstrument fid;
+  QFile::remove(ini.FileName());
+  ini.WriteString("Language", "Code", "US");
+  ini.WriteString("Communication", "ComPortA", fid.Path());
+  Run();
+  EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+  ASSERT_TRUE(form->Timer1->isActive());
+  EXPECT_DOUBLE_EQ(form->FPDCalMenge, 10);  // created as 2
+  EXPECT_DOUBLE_EQ(form->LimitFID, 100);    // created as 1
+  EXPECT_DOUBLE_EQ(form->CalFlow, 100);     // created as 120
+  EXPECT_EQ(form->InjectionTime, 300);      // created as 15
+  EXPECT_EQ(form->Messzeit, 60);
+  EXPECT_EQ(form->Scale, 20000);
+  EXPECT_EQ(form->TempVentilblock, 100);
+  EXPECT_EQ(form->iAirSet, 600);
+  EXPECT_EQ(form->H2FPD, 500);
+  EXPECT_EQ(form->Startdelay, "01:00");
+  EXPECT_EQ(form->sDataDir, "c:\\");
+  EXPECT_EQ(form->rgStandard->ItemIndex(), 0);  // "ASTM"
+  EXPECT_EQ(form->ComPort2->DeviceName(), "COM2");
+
+  for (void (TForm1::*set)() :
+       {&TForm1::btnVentilBlockSetClick, &TForm1::btnMesskammerSetClick, &TForm1::btnEmissionSetClick,
+        &TForm1::btnTransferSetClick, &TForm1::btnHVoltageSetClick, &TForm1::btnFPDAirSetClick,
+        &TForm1::btnFPDH2SetClick, &TForm1::btnH2SetClick, &TForm1::btnAirSetClick,
+        &TForm1::btnCarrierSetClick})
+    (form.get()->*set)();
+  QFile file(ini.FileName());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QString section;
+  int keys = 0;
+  for (const QString &line :
+       QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+    if (line.startsWith('[')) {
+      section = line.mid(1, line.size() - 2);
+      continue;
+    }
+    const QString key = line.section('=', 0, 0);
+    EXPECT_NE(FindSettingKey(section, key), nullptr) << section.toStdString() << "/" << key.toStdString();
+    ++keys;
+  }
+  EXPECT_EQ(keys, 2 + 10);  // the two written here and the ten set points
 }
 
 TEST_F(Startup, NewSettingsFileStartsInGermanOnTheCreationValues) {

@@ -12,11 +12,13 @@
 #include "core/Clock.h"
 #include "ui/Dialogs.h"
 
-// A test on the stopped clock (8:00 on a fixed day) whose message boxes are recorded.
-class OnTestClock : public ::testing::Test {
+// A test on the real clock whose message boxes are recorded. The sink goes in the tear-down,
+// which runs also when an assertion ended the test early, so no later test reports into
+// this test's dead vector.
+class WithRecordedMessages : public ::testing::Test {
  protected:
   void SetUp() override {
-    zelvo::Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
+    zelvo::Clock::SetReal();
     zelvo::Dialogs::SetSink([this](const zelvo::DialogMessage &m) { messages.push_back(m); });
   }
   void TearDown() override {
@@ -24,6 +26,15 @@ class OnTestClock : public ::testing::Test {
     zelvo::Clock::SetReal();
   }
   std::vector<zelvo::DialogMessage> messages;
+};
+
+// The same on the stopped clock (8:00 on a fixed day).
+class OnTestClock : public WithRecordedMessages {
+ protected:
+  void SetUp() override {
+    WithRecordedMessages::SetUp();
+    zelvo::Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 12, 10), QTime(8, 0))));
+  }
 };
 
 // A window of its own on the stopped clock: settings in a temporary folder, English texts,

@@ -89,6 +89,27 @@ TEST(Settings, KeyTableIsConsistent) {
                                    "Calibration", "Preferences", "Info", "Measurement"}));
 }
 
+// The writers take only keys of the table, in any case, and write nothing else.
+TEST(Settings, WritersTakeOnlyKeysOfTheTable) {
+  LocaleGuard english(LocaleGuard::English());
+  QTemporaryDir dir;
+  TIniFile ini(dir.filePath("Zelvo730.ini"));
+  WriteSettingInteger(ini, "Preferences", "FPD_AIR", 450);
+  WriteSettingFloat(ini, "Measurement", "LimitFID", 1.5);
+  WriteSettingText(ini, "Info", "Sampleinfo1", "Handschuh");
+  EXPECT_EQ(ReadSettingInteger(ini, "Preferences", "FPD_Air"), 450);
+  EXPECT_DOUBLE_EQ(ReadSettingFloat(ini, "Measurement", "LimitFID"), 1.5);
+  EXPECT_EQ(ReadSettingText(ini, "Info", "SampleInfo1"), "Handschuh");
+  const QByteArray before = Bytes(ini.FileName());
+  EXPECT_THROW(WriteSettingInteger(ini, "Preferences", "FPD_Luft", 1), std::invalid_argument);
+  EXPECT_THROW(WriteSettingInteger(ini, "Measurement", "LimitFID", 1), std::invalid_argument);  // a float key
+  EXPECT_THROW(WriteSettingText(ini, "Info", "SampleInfo4", "x"), std::invalid_argument);
+  EXPECT_EQ(Bytes(ini.FileName()), before);
+  // A default of the caller's, for a key of the table only.
+  EXPECT_EQ(ReadSettingText(ini, "Communication", "ComPortB", "COM1"), "COM1");
+  EXPECT_THROW(ReadSettingText(ini, "Communication", "ComPortC", "COM1"), std::invalid_argument);
+}
+
 TEST(Settings, CreationFailureLeavesNoFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("missing/Zelvo730.ini");

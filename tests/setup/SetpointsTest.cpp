@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Language.h"
+#include "core/Settings.h"
 #include "setup/Setpoints.h"
 
 using namespace zelvo;
@@ -38,8 +39,21 @@ TEST(Setpoints, ClampAndCommand) {
 
 TEST(Setpoints, RangeMessages) {
   EXPECT_EQ(SetpointRangeMessage(SetpointId::Transfer, 1000), "Bereichsfehler!");
-  EXPECT_EQ(SetpointRangeMessage(SetpointId::HVoltage, 1000), "Attention! Value must be within 0 V and  1000 V.");
+  EXPECT_EQ(SetpointRangeMessage(SetpointId::HVoltage, 1000),
+            "Attention! Value must be within 0 V and  1000 V.");
   EXPECT_EQ(SetpointRangeMessage(SetpointId::H2, 1000), "H2 Value should be between 300 and 2499 mbar");
   EXPECT_EQ(SetpointRangeMessage(SetpointId::Carrier, 0),
             "Carrier Achtung! Wert soll zwischen300 mbar und 2000 mbar liegen");
+}
+
+// Every set point is stored under an integer key of the settings table ("FPD_AIR" is the
+// table's "FPD_Air": names match without regard to case).
+TEST(Setpoints, EveryKeyIsAnIntegerKeyOfTheSettingsTable) {
+  for (int i = 0; i <= static_cast<int>(SetpointId::Carrier); ++i) {
+    const SetpointSpec &s = SetpointOf(static_cast<SetpointId>(i));
+    EXPECT_EQ(static_cast<int>(s.id), i);
+    const TSettingKey *k = FindSettingKey(QStringLiteral("Preferences"), QString::fromLatin1(s.key));
+    ASSERT_NE(k, nullptr) << s.key;
+    EXPECT_EQ(k->Type, TSettingType::Integer) << s.key;
+  }
 }

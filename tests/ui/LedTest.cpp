@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QPointer>
-#include <memory>
-#include <mutex>
 
 #include "ui/LedThread.h"
 #include "ui/TZeLed.h"
@@ -19,37 +17,25 @@ using zelvo::TZLed;
 namespace {
 
 // What a flash did, in order: "rgb(r,g,b)" for every colour applied, "sleep N" for every
-// pause. Each pause first lets the UI thread apply the steps posted before it, so the
-// record shows exactly where the pauses fall between the colour steps.
+// pause (recorded instead of waited for).
 struct FlashRecorder {
-  std::mutex m;
   QStringList events;
   QMetaObject::Connection conn;
 
   explicit FlashRecorder(TZLed *led) {
     conn = QObject::connect(led, &TZLed::ColorApplied, [this](const QColor &c) {
-      std::lock_guard<std::mutex> lock(m);
       events << QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
     });
-    TLedThread::SetSleepFunction([this](int ms) {
-      QMetaObject::invokeMethod(
-          qApp, [] {}, Qt::BlockingQueuedConnection);
-      std::lock_guard<std::mutex> lock(m);
-      events << QStringLiteral("sleep %1").arg(ms);
-    });
+    TLedThread::SetSleepFunction([this](int ms) { events << QStringLiteral("sleep %1").arg(ms); });
   }
   ~FlashRecorder() {
     QObject::disconnect(conn);
     TLedThread::SetSleepFunction(nullptr);
   }
   QStringList Flash(TZLed *led) {
-    {
-      std::lock_guard<std::mutex> lock(m);
-      events.clear();
-    }
+    events.clear();
     led->Flash();
     EXPECT_TRUE(TLedThread::WaitForAll());
-    std::lock_guard<std::mutex> lock(m);
     return events;
   }
 };
@@ -136,7 +122,7 @@ TEST(Led, FlashStepsWithEachFadeSpeed) {
   };
   const QString s100 = QStringLiteral("sleep 100"), s50 = QStringLiteral("sleep 50");
   const Case cases[] = {
-      // The Part's example: an off yellow LED flashes bright, then six steps down, then dark.
+      // An off yellow LED flashes bright, then six steps down, then dark.
       {"yellow off 20",
        TLedColor::Yellow,
        false,
@@ -194,12 +180,10 @@ TEST(Led, FlashStepsWithEachFadeSpeed) {
 
 TEST(Led, FlashEndsInTheShadeOfTheStateAtItsEnd) {
   TZLed led;  // green, off: the flash fades downwards
-  std::atomic<int> pauses{0};
+  int pauses = 0;
   TLedThread::SetSleepFunction([&](int) {
     // Halfway through the fade the program switches the LED on.
-    if (++pauses == 3)
-      QMetaObject::invokeMethod(
-          &led, [&] { led.SetLedOn(true); }, Qt::BlockingQueuedConnection);
+    if (++pauses == 3) led.SetLedOn(true);
   });
   QList<QColor> applied;
   QObject::connect(&led, &TZLed::ColorApplied, [&](const QColor &c) { applied << c; });
@@ -230,27 +214,42 @@ TEST(Led, SeveralFlashesOfOneLedEndInTheSameShade) {
   EXPECT_EQ(led.Color(), QColor(255, 0, 0));
 }
 
-TEST(Led, DestroyedDuringFlashEndsTheWorkerQuietly) {
-  // Real pauses: the worker is holding the bright shade (long delay) when the LED goes.
+TEST(Led, DestroyedDuringFlashEndsTheFlashQuietly) {
+  // Real pauses: the flash is holding the bright shade (long delay) when the LED goes.
   auto *led = new TZLed;
   led->SetLedDelayBeforeFade(60000);
   led->Flash();
   QCoreApplication::processEvents();
-  delete led;  // must neither block on the worker nor let it touch the dead control
+  delete led;  // takes its flash with it: no step may touch the dead control
+  EXPECT_EQ(TLedThread::Running(), 0);
   EXPECT_TRUE(TLedThread::WaitForAll(2000));
 
-  // Paused inside the fade, with steps still queued for the UI thread.
+  // Gone in the middle of the fade, from inside a pause.
   auto *led2 = new TZLed;
-  std::atomic<int> pauses{0};
+  int pauses = 0;
   TLedThread::SetSleepFunction([&](int) {
-    if (++pauses == 3)
-      QMetaObject::invokeMethod(
-          qApp, [&] { delete led2; }, Qt::BlockingQueuedConnection);
+    if (++pauses == 3) delete led2;
   });
   led2->Flash();
   EXPECT_TRUE(TLedThread::WaitForAll());
   TLedThread::SetSleepFunction(nullptr);
-  EXPECT_EQ(pauses.load(), 3);  // nothing after the LED was gone
+  EXPECT_EQ(pauses, 3);  // nothing after the LED was gone
+}
+
+TEST(Led, TimedFlashTakesItsHoldAndSteps) {
+  // The default flash of an off LED: the bright shade held 100 ms, six 50 ms steps down,
+  // then dark; at least 400 ms in all.
+  TZLed led;
+  QList<QColor> applied;
+  QObject::connect(&led, &TZLed::ColorApplied, [&](const QColor &c) { applied << c; });
+  QElapsedTimer t;
+  t.start();
+  led.Flash();
+  ASSERT_TRUE(TLedThread::WaitForAll());
+  EXPECT_GE(t.elapsed(), 400);
+  EXPECT_EQ(applied,
+            QList<QColor>({QColor(0, 255, 0), QColor(0, 235, 0), QColor(0, 215, 0), QColor(0, 195, 0),
+                           QColor(0, 175, 0), QColor(0, 155, 0), QColor(0, 135, 0), QColor(0, 128, 0)}));
 }
 
 TEST(Led, ClickIsAPressAndReleaseInside) {

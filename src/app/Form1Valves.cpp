@@ -3,12 +3,11 @@
 #include "app/Zelvo730_Main.h"
 #include "core/Utils.h"
 #include "link/Protocol.h"
+#include "link/StatusReplies.h"
 #include "ui/TZeLed.h"
-
 #include "ui/Widgets.h"
 
 using namespace zelvo;
-
 
 std::array<TZLed *, 6> TForm1::ValveLamps(int bank) const {
   if (bank == 1) return {ledV1_0, ledV1_1, ledV1_2, ledV1_3, ledV1_4, ledV1_5};
@@ -47,13 +46,13 @@ void TForm1::ValveSet(int x) { SwitchValve(*this, x, true); }
 void TForm1::ValveReset(int x) { SwitchValve(*this, x, false); }
 
 static void SwitchPositionLamp(TForm1 &f, int x, bool on) {
-  static const int kBits[] = {2, 1, 0, 7, 6, 5};  // positions 1..6 -> LampByte bit
   if (x < 11 || x > 16) return;
+  const int bit = kPositionLampBits[static_cast<std::size_t>(x - 11)];
   TZLed *const leds[] = {f.ledZero, f.ledCalgas, f.ledCalcell, f.ledSample1, f.ledSample2, f.ledSample3};
   if (on)
-    ClearBit(f.LampByte, kBits[x - 11]);
+    ClearBit(f.LampByte, bit);
   else
-    SetBit(f.LampByte, kBits[x - 11]);
+    SetBit(f.LampByte, bit);
   f.FifoPutString(proto::Form(proto::Cmd::LS, f.LampByte));
   if (TZLed *led = leds[x - 11]) led->SetLedOn(on);
 }
@@ -88,9 +87,9 @@ void TForm1::ledLoopClick() {
   if (ledLoop) ledLoop->SetLedOn(!on);
   if (LedLoopTab1) LedLoopTab1->SetLedOn(!on);
   if (on)
-    SetBit(LampByte, 3);
+    SetBit(LampByte, kLampLoopBit);
   else
-    ClearBit(LampByte, 3);
+    ClearBit(LampByte, kLampLoopBit);
   FifoPutString(proto::Form(proto::Cmd::LS, LampByte));
 }
 

@@ -1,16 +1,16 @@
 // The set-point panel: Set buttons (range check, store, send), switches and toggles.
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/Zelvo730_Main.h"
 #include "core/IniFile.h"
-#include "core/NumberText.h"
-#include "link/Protocol.h"
-#include "ui/Widgets.h"
 #include "core/Language.h"
+#include "core/NumberText.h"
+#include "core/Settings.h"
+#include "link/Protocol.h"
 #include "setup/Setpoints.h"
 #include "ui/Dialogs.h"
+#include "ui/Widgets.h"
 
 using namespace zelvo;
 
@@ -21,6 +21,7 @@ struct SetpointBinding {
 };
 
 SetpointBinding Binding(SetpointId id) {
+  // clang-format off
   switch (id) {
     case SetpointId::Ventilblock: return {&TForm1::editVentilblock, &TForm1::TempVentilblock};
     case SetpointId::Messkammer: return {&TForm1::editMesskammer, &TForm1::TempMesskammer};
@@ -33,31 +34,33 @@ SetpointBinding Binding(SetpointId id) {
     case SetpointId::Air: return {&TForm1::edAir, &TForm1::iAirSet};
     case SetpointId::Carrier: return {&TForm1::edCarrier, &TForm1::iCarrierSet};
   }
+  // clang-format on
   return {nullptr, nullptr};
 }
 }  // namespace
 
 // Set button: read the field (a text that is no whole number aborts with a conversion
-// error), clamp with a message, write back, store, send on the quantity's path.
+// error), clamp with a message, show the accepted value, store it, send it on the quantity's
+// path.
 void TForm1::SetpointSet(SetpointId id) {
   const SetpointBinding b = Binding(id);
-  QLineEdit *edit = this->*b.edit;
-  const int typed = StrToInt(edit->text());
-  const ClampResult r = ClampSetpoint(id, typed);
+  const ClampResult r = ClampSetpoint(id, StrToInt((this->*b.edit)->text()));
   if (r.outOfRange) Dialogs::Information(this, windowTitle(), SetpointRangeMessage(id, ID));
-  edit->setText(QString::number(r.value));
-  SetpointStore(id);
-  const QString cmd = SetpointCommand(id, this->*b.field);
+  (this->*b.edit)->setText(QString::number(r.value));
+  SetpointKeep(id, r.value);
+  const QString cmd = SetpointCommand(id, r.value);
   if (SetpointOf(id).queued)
     FifoPutString(cmd);
   else
     SendAndWait(ComPort1, cmd);
 }
 
-void TForm1::SetpointStore(SetpointId id) {
-  const SetpointBinding b = Binding(id);
-  this->*b.field = StrToInt((this->*b.edit)->text());
-  Settings().WriteInteger("Preferences", SetpointOf(id).key, this->*b.field);
+void TForm1::SetpointStore(SetpointId id) { SetpointKeep(id, StrToInt((this->*Binding(id).edit)->text())); }
+
+void TForm1::SetpointKeep(SetpointId id, int value) {
+  this->*Binding(id).field = value;
+  TIniFile ini = Settings();
+  WriteSettingInteger(ini, QStringLiteral("Preferences"), QString::fromLatin1(SetpointOf(id).key), value);
 }
 
 void TForm1::btnVentilBlockSetClick() { SetpointSet(SetpointId::Ventilblock); }
@@ -85,7 +88,7 @@ void TForm1::UpdateCarrier() { SetpointStore(SetpointId::Carrier); }
 void TForm1::SetToggle(QPushButton *btn, bool down, bool setState) {
   if (!btn) return;
   if (setState) btn->setChecked(down);
-  btn->setText(GetLangString(ID, down ? 23 : 26));
+  btn->setText(GetLangString(ID, down ? kTextOn : kTextOff));
 }
 
 void TForm1::TransferOnOff(bool on) {
@@ -136,19 +139,24 @@ void TForm1::btnHVoltageAnClick() {
 void TForm1::btnFPDAirANClick() { FPDAirOnOff(btnFPDAirAN->isChecked()); }
 void TForm1::btnFPDH2AnClick() { FPDH2OnOff(btnFPDH2An->isChecked()); }
 
-void TForm1::btnMesskammerAnClick() {
+// The two heatings the instrument's heating report switches (the operator cannot): the toggle
+// takes the state, the set point goes out, then the switch command is queued.
+void TForm1::MesskammerOnOff(bool on) {
+  btnMesskammerAn->setChecked(on);
   btnMesskammerSetClick();
-  const bool down = btnMesskammerAn->isChecked();
-  SetToggle(btnMesskammerAn, down, false);
-  FifoPutString(proto::Form(down ? proto::Cmd::SO1 : proto::Cmd::SO0));
+  SetToggle(btnMesskammerAn, on, false);
+  FifoPutString(proto::Form(on ? proto::Cmd::SO1 : proto::Cmd::SO0));
 }
 
-void TForm1::btnVentilblockAnClick() {
+void TForm1::VentilblockOnOff(bool on) {
+  btnVentilblockAn->setChecked(on);
   btnVentilBlockSetClick();
-  const bool down = btnVentilblockAn->isChecked();
-  SetToggle(btnVentilblockAn, down, false);
-  FifoPutString(proto::Form(down ? proto::Cmd::VO1 : proto::Cmd::VO0));
+  SetToggle(btnVentilblockAn, on, false);
+  FifoPutString(proto::Form(on ? proto::Cmd::VO1 : proto::Cmd::VO0));
 }
+
+void TForm1::btnMesskammerAnClick() { MesskammerOnOff(btnMesskammerAn->isChecked()); }
+void TForm1::btnVentilblockAnClick() { VentilblockOnOff(btnVentilblockAn->isChecked()); }
 
 void TForm1::btnIgnitionClick() { SendAndWait(ComPort1, proto::Form(proto::Cmd::ZZ)); }
 

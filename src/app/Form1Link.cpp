@@ -60,7 +60,7 @@ bool TForm1::OpenPort(TComPort *port) {
   const QString name = port->DeviceName();
   if (!TComPort::PortExists(name)) {
     // Texts 27 and 28 are German whatever the language.
-    Dialogs::Error(this, name, zelvo::GetLangString(0, 27));
+    Dialogs::Error(this, name, zelvo::GetLangString(zelvo::kGermanOffset, zelvo::kTextPortMissing));
     return false;
   }
   try {
@@ -77,7 +77,8 @@ bool TForm1::OpenPort(TComPort *port) {
   } catch (const EComError &e) {
     // The reason goes on a line of its own: "in use", or which group the user must join.
     Dialogs::Error(this, QStringLiteral("Fehler"),
-                   zelvo::GetLangString(0, 28) + name + QLatin1Char('\n') + e.Message());
+                   zelvo::GetLangString(zelvo::kGermanOffset, zelvo::kTextPortNotOpened) + name +
+                       QLatin1Char('\n') + e.Message());
     RequestTerminate();
   }
   if (port->Active()) {
@@ -118,9 +119,7 @@ QString TForm1::TakeReply(bool echo) {
   return line;
 }
 
-void TForm1::EchoReply(const QString &text) {
-  if (LMDMemo1) LMDMemo1->appendPlainText(text);
-}
+void TForm1::EchoReply(const QString &text) { LMDMemo1->appendPlainText(text); }
 
 QString TForm1::SendAndWait(TComPort *Sender, const QString &SendMsg) {
   SendLine(Sender, SendMsg);
@@ -142,16 +141,15 @@ void TForm1::ComPort1RxChar() { ReceiveLines(*this, ComPort1, LineBuffer1); }
 void TForm1::ComPort2RxChar() { ReceiveLines(*this, ComPort2, LineBuffer2); }
 
 void TForm1::ServiceButtonClick() {
-  QString command = LMDEdit1 ? LMDEdit1->text() : QString();
+  QString command = LMDEdit1->text();
   if (command.isEmpty()) command = QStringLiteral("<12AS100");
   FifoPutString(command + QLatin1Char('\r'));
   TakeReply(true);
 }
 
 void TForm1::LMDMemo1Change() {
-  if (!LMDMemo1) return;
   QTextDocument *doc = LMDMemo1->document();
-  while (doc->blockCount() > 9) {
+  while (doc->blockCount() > kServiceMemoLines) {
     QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);

@@ -1,0 +1,103 @@
+// The tick's instrument traffic: one queued command out, one poll examined, one reply
+// applied to the status display, the run time sent to the instrument display.
+#include <QLineEdit>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "link/Protocol.h"
+#include "link/StatusReplies.h"
+#include "ui/TZeLed.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+void TForm1::SendStep() {
+  if (CommandQueue.empty()) return;
+  MaxCmdStack = std::max(MaxCmdStack, static_cast<int>(CommandQueue.size()));
+  const QString line = CommandQueue.front();
+  CommandQueue.pop_front();
+  SendLine(ComPort1, line);
+}
+
+void TForm1::PollListStep() {
+  const QString cmd = PollStep(PollList, PollCursor, Clock::Steady());
+  if (!cmd.isEmpty()) FifoPutString(cmd);
+}
+
+void TForm1::RunTimeStep() {
+  if (!UpdateTime) return;
+  FifoPutString(proto::Form(proto::Cmd::X0, sRunTime));
+  UpdateTime = false;
+}
+
+void TForm1::ReplyStep() {
+  const QString s = TakeReply(true);
+  const proto::ParsedReply reply = proto::ParseReply(s);
+  if (reply.kind == proto::Reply::Unrecognised) return;
+  // Data characters missing or not digits: nothing changes.
+  if (reply.malformed) {
+    if (DebugLevel > 0)
+      DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" malformed reply ignored: ") + s);
+    return;
+  }
+  ApplyReply(reply);
+}
+
+// Acts on one recognised status reply with valid data.
+void TForm1::ApplyReply(const proto::ParsedReply &reply) {
+  using proto::Reply;
+  const QString text = StatusText(reply, ID);
+  // A pressure field the operator is editing keeps the operator's text.
+  auto showPressure = [&](QLineEdit *edit) {
+    if (!edit->hasFocus()) edit->setText(text);
+  };
+  // clang-format off
+  switch (reply.kind) {
+    case Reply::ConverterStatus: intAD1Status = *reply.value; break;
+    case Reply::AirPressure: showPressure(edAir); break;
+    case Reply::CarrierPressure: showPressure(edCarrier); break;
+    case Reply::H2Pressure: showPressure(edH2); break;
+    case Reply::InstrumentState: FollowLoopState(static_cast<std::uint8_t>(*reply.value)); break;
+    case Reply::EmissionTemperature: lblEmmision->setText(text); break;
+    case Reply::TransferTemperature: lblTransfer->setText(text); break;
+    case Reply::Flow:
+      sFlowVal = text;
+      lblFlowVal->setText(sFlowVal);
+      lblFlowValTab1->setText(sFlowVal);
+      break;
+    case Reply::FlowRefresh: lblFlowValTab1->setText(sFlowVal); break;
+    case Reply::HighVoltage: lblHVoltage->setText(text); break;
+    case Reply::LampByte: LampByte = static_cast<std::uint8_t>(*reply.value); break;  // nothing is sent
+    case Reply::HeatingPort: HeatingSequence(static_cast<std::uint8_t>(*reply.value)); break;
+    case Reply::StartRequest: btnStartClick(); break;
+    case Reply::ChamberTemperature: lblMesskammer->setText(text); break;
+    case Reply::ValveBlockTemperature: lblVentilblock->setText(text); break;
+    case Reply::ValveBank1: DispV1State(); break;  // the held byte is drawn, not the reply's
+    case Reply::ValveBank2: DispV2State(); break;
+    case Reply::FpdAir: lblFPDAir->setText(text); break;
+    case Reply::FpdH2: lblFPDH2->setText(text); break;
+    default: break;
+  }
+  // clang-format on
+}
+
+// The loop lamp and its lamp bit follow the loop state the instrument reports.
+void TForm1::FollowLoopState(std::uint8_t b) {
+  const auto update = FollowInstrumentState(InstrumentStateByte, b, LampByte);
+  if (!update) return;
+  InstrumentStateByte = b;
+  LampByte = update->lampByte;
+  ledLoop->SetLedOn(update->loopOn);
+  FifoPutString(update->command);
+}
+
+// The instrument reported a new heating port byte: both heating toggles follow it, then the
+// port is written back.
+void TForm1::HeatingSequence(std::uint8_t b) {
+  const auto update = FollowHeatingPort(HeatingStateByte, b);
+  if (!update) return;
+  HeatingStateByte = b;
+  MesskammerOnOff(update->chamberOn);
+  VentilblockOnOff(update->valveBlockOn);
+  FifoPutString(update->command);
+}
