@@ -15,6 +15,7 @@ void TForm1::Timer1Timer() {
     DelayedStartStep();  // the delayed-start countdown
     RunTimeRefresh();    // once-per-second run-time display
     RunStateStep();      // one step of the run state machine
+    RecordsRetryStep();  // records held after a failed write
   } catch (const std::exception &e) {
     // An error in the run's own steps leaves the run in an unknown state: stop here.
     Dialogs::Error(this, windowTitle(), QString::fromUtf8(e.what()));
@@ -32,9 +33,3 @@ void TForm1::Timer1Timer() {
   }
   Timer1->start();
 }
-
-// Hooks filled by the run and signal subsystems.
-void TForm1::DataDrainStep() {}
-void TForm1::DelayedStartStep() {}
-void TForm1::RunTimeRefresh() {}
-void TForm1::RunStateStep() {}

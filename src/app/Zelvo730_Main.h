@@ -23,7 +23,12 @@
 #include "link/LineReceiver.h"
 #include "link/Protocol.h"
 #include "link/StatusReplies.h"
+#include "results/RecordWriter.h"
+#include "run/CellEvaluation.h"
+#include "run/Sequencer.h"
 #include "setup/Setpoints.h"
+#include "signal/Acquisition.h"
+#include "signal/Peak.h"
 
 class QTimer;
 class QLineEdit;
@@ -205,10 +210,33 @@ class TForm1 : public QMainWindow {
   void DispRunBreak(int f, bool b, const QString &sTime);
 
   // ===================================================================== signal (src/signal)
+  // The detector signals as the program keeps them (the chart only draws them): port 1
+  // (FID, or the only detector), port 2 (the FPD of an FIDFPD instrument).
+  zelvo::TSignalChannel Signal1, Signal2;
+  std::vector<double> Slopes;  // the slope series of the FID signal (Serie3)
+  zelvo::TPeakState Peak;      // peak fields of the last FID evaluation
+  zelvo::TFpdResult Fpd;       // the last FPD search
+  bool FPDBaseDraw = false;
+  // Rebuilds the chart's series from Signal1, Signal2 and Slopes and redraws (after an
+  // import, or whenever the kept signals were replaced as a whole).
+  void ChartReload();
 
   // ===================================================================== results (src/results)
+  zelvo::TRecordWriter Records;  // result file and raw data files, durable, with retry
+  // The measurement line (and the raw data file) of an evaluated position.
+  void WriteRecords(const zelvo::TCellEvaluation &ev, const zelvo::TRunState &run, const QString &runTime,
+                    zelvo::TDateTime wall);
+  // A run starts: the writer picks the run's raw data file names.
+  void RecordsBeginRun();
+  // Once per tick: held records are written again once the files can be written.
+  void RecordsRetryStep();
+  // What a run start should warn about without stopping (no result file, FID not calibrated).
+  QStringList StartWarnings() const;
 
   // ===================================================================== setup (src/setup)
+  // The store sequence of the factor and flow fields; false when a field was refused (the
+  // message has been shown). Runs when the focus leaves the factors page and at a run's start.
+  bool StoreFactorsAndFlows();
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
@@ -372,7 +400,7 @@ class TForm1 : public QMainWindow {
   QLineEdit *editInfo1 = nullptr, *editInfo2 = nullptr, *editInfo3 = nullptr;
   zelvo::TLabeledMemo *memoDescription = nullptr;
 
-  // ---- handlers (empty stubs in Form1Handlers.cpp until their subsystems are bound)
+  // ---- handlers, defined in the file of their subsystem
   void PageControlExit();   // setup: store factors and flows
   void tabFaktorenExit();   // setup: save the substance lists
   void Chart1AfterDraw();   // signal: baselines
