@@ -50,6 +50,13 @@ QFont Font(double points, bool bold = false) {
   return f;
 }
 
+// The language's regional format without group separators, as the program writes numbers.
+QLocale PlainLocale(int offset) {
+  QLocale locale = LanguageFormat(offset).Locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale;
+}
+
 // A placed piece of the page: its height in points and how to draw it at a given top.
 struct TBlock {
   double Height = 0;
@@ -59,11 +66,7 @@ struct TBlock {
 class TPdfLayout {
  public:
   TPdfLayout(const TReport &report, int offset, TDateTime created, QPaintDevice *device)
-      : fReport(report),
-        fOffset(offset),
-        fCreated(created),
-        fDevice(device),
-        fLocale(LanguageFormat(offset).Locale) {}
+      : fReport(report), fOffset(offset), fCreated(created), fDevice(device), fLocale(PlainLocale(offset)) {}
 
   void Render(QCPPainter &painter, QPdfWriter &writer) {
     Build();
@@ -269,10 +272,17 @@ class TPdfLayout {
     plot.setLocale(fLocale);
     plot.legend->setVisible(true);
     plot.legend->setFont(font(7.5));
-    plot.legend->setBorderPen(pen(kRule, 0.5));
     plot.legend->setIconSize(static_cast<int>(18 * s), static_cast<int>(7 * s));
     plot.legend->setIconBorderPen(Qt::NoPen);
-    plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    // The legend goes in a row of its own below the chart, so it never hides a curve.
+    plot.legend->setFillOrder(QCPLegend::foColumnsFirst);
+    plot.legend->setWrap(6);  // every curve in one row
+    plot.axisRect()->insetLayout()->take(plot.legend);
+    plot.plotLayout()->addElement(1, 0, plot.legend);
+    plot.plotLayout()->setRowStretchFactor(1, 0.001);
+    plot.legend->setMargins(QMargins(static_cast<int>(4 * s), static_cast<int>(2 * s),
+                                     static_cast<int>(4 * s), static_cast<int>(2 * s)));
+    plot.legend->setBorderPen(Qt::NoPen);
     for (QCPAxis *axis : {plot.xAxis, plot.yAxis}) {
       axis->setTickLabelFont(font(8));
       axis->setLabelFont(font(9));
@@ -319,8 +329,9 @@ class TPdfLayout {
       auto *text = new QCPItemText(&plot);
       text->setFont(font(7));
       text->setColor(QColor(60, 60, 60));
-      text->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
-      text->position->setCoords(maxTime * 1.03, limit);
+      // At the left end: before a breakthrough the curves lie below both lines.
+      text->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
+      text->position->setCoords(maxTime * 0.01, limit);
       text->setText(S(kLimitLine).arg(Number(limit, 1)));
     }
 

@@ -61,15 +61,20 @@ bool SameFile(const QString &a, const QString &b) {
   return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
 }
 
+// The tool reports its own problems; Qt's remarks about the platform (no display, no runtime
+// folder) are no concern of its user. Critical messages still go to standard error.
+void QuietHandler(QtMsgType type, const QMessageLogContext &, const QString &message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) Err(message);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-  // A tool for the command line: it never opens a window and needs no display.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  qInstallMessageHandler(QuietHandler);
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
   QString resultFile, pdf, csv;
-  const QStringList args = app.arguments().mid(1);
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString &a = args[i];
     if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
@@ -118,7 +123,12 @@ int main(int argc, char **argv) {
   if (pdf.isEmpty() && csv.isEmpty())
     ok = Put(QStringLiteral("-"), ReportTable(report).toUtf8(), QStringLiteral("table"));
   if (!csv.isEmpty()) ok = Put(csv, ReportCsv(report).toUtf8(), QStringLiteral("CSV")) && ok;
-  if (!pdf.isEmpty())
+  if (!pdf.isEmpty()) {
+    // The chart is a widget drawn into the PDF: it needs the application object, though never
+    // a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     ok = Put(pdf, ReportPdf(report, report.Header.ID, Clock::Now()), QStringLiteral("PDF")) && ok;
+  }
   return ok ? 0 : kUsageOrOutput;
 }
