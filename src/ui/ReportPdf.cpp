@@ -35,6 +35,8 @@ constexpr double kGap = 14;                             // between blocks
 constexpr double kChartHeight = 290;
 constexpr double kChartScale = 2;  // chart units per point
 constexpr double kValueColumn = 82;
+constexpr double kLimitMargin = 48;    // right of the chart, for the names of the limit lines
+constexpr size_t kMarkedPoints = 150;  // curves with more evaluations are drawn without markers
 
 const QColor kCellColors[] = {QColor(0, 84, 166), QColor(214, 110, 0), QColor(0, 140, 70)};
 const QColor kRule(160, 160, 160);
@@ -299,7 +301,7 @@ class TPdfLayout {
     plot.xAxis->setLabel(S(kTimeAxis));
     plot.yAxis->setLabel(S(kRateAxis));
 
-    double maxTime = 10, maxRate = 0;
+    double maxTime = 10, maxRate = 0, minRate = 0;
     for (const TCellReport &c : fReport.Cells) {
       QVector<double> x, y;
       for (const TRatePoint &point : c.Curve) {
@@ -307,31 +309,45 @@ class TPdfLayout {
         y << point.Rate;
         maxTime = std::max(maxTime, point.Minutes);
         maxRate = std::max(maxRate, point.Rate);
+        minRate = std::min(minRate, point.Rate);
       }
       QCPGraph *g = plot.addGraph();
       const QColor color = kCellColors[(c.Cell - 1) % 3];
       g->setPen(pen(color, 1.1, c.Detector == TDetector::FID ? Qt::SolidLine : Qt::DashLine));
-      g->setScatterStyle(
-          QCPScatterStyle(c.Detector == TDetector::FID ? QCPScatterStyle::ssDisc : QCPScatterStyle::ssSquare,
-                          pen(color, 0.6), QBrush(color), 2.6 * s));
+      // Markers show each evaluation while there is room for them; a long test is a line.
+      if (c.Curve.size() <= kMarkedPoints)
+        g->setScatterStyle(QCPScatterStyle(
+            c.Detector == TDetector::FID ? QCPScatterStyle::ssDisc : QCPScatterStyle::ssSquare,
+            pen(color, 0.6), QBrush(color), 2.6 * s));
       g->setData(x, y, true);
       g->setName(CurveName(c));
     }
     const double yTop = std::max(kReportLimits.back() * 1.25, maxRate * 1.1);
+    const double yBottom = minRate * 1.1;  // a rate below zero stays in sight
     plot.xAxis->setRange(0, maxTime * 1.04);
-    plot.yAxis->setRange(0, yTop);
+    plot.yAxis->setRange(yBottom, yTop);
 
+    // The limits as dotted lines, named in a margin right of the chart. Lines too close for two
+    // labels side by side get theirs above and below.
+    plot.axisRect()->setAutoMargins(QCP::msLeft | QCP::msTop | QCP::msBottom);
+    plot.axisRect()->setMargins(QMargins(0, static_cast<int>(6 * s), static_cast<int>(kLimitMargin * s), 0));
+    const double apart = (kReportLimits.back() - kReportLimits.front()) / (yTop - yBottom) * rect.height();
     for (double limit : kReportLimits) {
       auto *line = new QCPItemStraightLine(&plot);
       line->setPen(pen(QColor(60, 60, 60), 0.9, Qt::DotLine));
       line->point1->setCoords(0, limit);
       line->point2->setCoords(1, limit);
       auto *text = new QCPItemText(&plot);
+      text->setClipToAxisRect(false);
       text->setFont(font(7));
       text->setColor(QColor(60, 60, 60));
-      // At the left end: before a breakthrough the curves lie below both lines.
-      text->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
-      text->position->setCoords(maxTime * 0.01, limit);
+      const Qt::Alignment vertical = apart > 10                      ? Qt::AlignVCenter
+                                     : limit == kReportLimits.back() ? Qt::AlignBottom
+                                                                     : Qt::AlignTop;
+      text->setPositionAlignment(Qt::AlignLeft | vertical);
+      text->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+      text->position->setCoords(1, limit);
+      text->setPadding(QMargins(static_cast<int>(3 * s), 0, 0, 0));
       text->setText(S(kLimitLine).arg(Number(limit, 1)));
     }
 
