@@ -1,0 +1,37 @@
+#pragma once
+// The permeation test report as a PDF: A4 portrait, the test conditions from the result
+// file's header, a chart of rate against run time for every cell and detector with the 0.1 and
+// 1.0 µg/cm²/min limits as dotted lines, one table of figures per cell, and the notes.
+//
+// The language is the caller's: the window passes its own (the settings' language), the
+// command-line tool the language the result file was written in. Numbers follow that
+// language's regional format. The chart is drawn by QCustomPlot straight into the PDF, so it
+// stays vector graphics; this needs a QApplication.
+#include <QByteArray>
+#include <QString>
+
+#include "core/DateTime.h"
+#include "results/Report.h"
+
+namespace zelvo {
+
+// The PDF document of a report; `created` is the date and time printed as the report's own.
+QByteArray ReportPdf(const TReport &report, int offset, TDateTime created);
+
+// The report's file for a result file: the same path with the extension ".pdf"
+// (probe.csv -> probe.pdf, probe -> probe.pdf).
+QString ReportPdfName(const QString &resultFile);
+
+struct TReportPdfResult {
+  bool Ok = false;
+  QString Error;  // one line in the language `offset`, naming the file (and line) at fault
+  std::vector<TReportWarning> Warnings;
+};
+
+// Reads the result file, and writes its report to `pdfFile` as a whole or not at all (an
+// existing file is replaced only by a complete report). The date printed is Clock::Now().
+// This is what the window's report button calls:
+//   WriteReportPdf(sDateiname, ReportPdfName(sDateiname), ID)
+TReportPdfResult WriteReportPdf(const QString &resultFile, const QString &pdfFile, int offset);
+
+}  // namespace zelvo
