@@ -157,8 +157,9 @@ void ListMouseDown(TValueListEditor *list, Qt::MouseButton button, int x, int y)
   const QModelIndex cell = list->indexAt(list->viewport()->mapFrom(list, QPoint(x, y)));
   if (cell.isValid()) list->setCurrentCell(cell.row(), cell.column());
   if (list->currentColumn() != 1) return;
-  auto *drag = list->findChild<FactorDrag *>(QString(), Qt::FindDirectChildrenOnly);
-  if (!drag) drag = new FactorDrag(list);
+  // Found by name: the class has no meta-object of its own to look it up by.
+  QObject *own = list->findChild<QObject *>(QStringLiteral("FactorDrag"), Qt::FindDirectChildrenOnly);
+  auto *drag = own ? static_cast<FactorDrag *>(own) : new FactorDrag(list);
   drag->Arm(QPoint(x, y));
 }
 
