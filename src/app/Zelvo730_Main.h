@@ -265,7 +265,9 @@ class TForm1 : public QMainWindow {
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
-  void SetpointSet(zelvo::SetpointId id);                      // what every Set button does
+  // What every Set button does; false when the field holds no whole number (the conversion
+  // error has been shown, nothing was stored or sent).
+  bool SetpointSet(zelvo::SetpointId id);
   void SetpointStore(zelvo::SetpointId id);                    // what every Update... store operation does
   void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"

@@ -169,6 +169,14 @@ TEST_F(SetupWindow, PressureFieldShowsTheSetValueWhileEditedAndSendsOnlyOnSet) {
   form.btnSetAir->click();
   EXPECT_EQ(Queued(), QStringList{"<BS028A"});
   EXPECT_EQ(Ini().ReadInteger("Preferences", "AirSet", -1), 650);
+
+  // A text that is no whole number is reported when the field is left; the value stays.
+  Focus(form.edAir);
+  form.edAir->setText("6 5 0");
+  Focus(form.edCarrier);
+  EXPECT_EQ(form.iAirSet, 650);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].kind, DialogMessage::Error);
 }
 
 TEST_F(SetupWindow, RunParameterLimits) {
