@@ -89,8 +89,9 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
   if (!stored) {
     Dialogs::Information(
         &f, title,
-        Pick(f.ID, "%1-Fläche %2 ist nicht als Kalibrierung speicherbar (sie muss über %3 liegen): "
-                   "keine Kalibrierung gespeichert.",
+        Pick(f.ID,
+             "%1-Fläche %2 ist nicht als Kalibrierung speicherbar (sie muss über %3 liegen): "
+             "keine Kalibrierung gespeichert.",
              "%1 area %2 cannot be stored as calibration (it must be above %3): no calibration stored.")
             .arg(detector, FloatToStr(area), QString::number(threshold)));
     return std::nullopt;
@@ -160,10 +161,10 @@ void TForm1::ShowWriterReport(const TWriterReport &report) {
                      "%1 was missing and has been created again with its header.")
                     .arg(QDir::toNativeSeparators(path)));
   if (report.Renamed)
-    Note(*this, Pick(ID,
-                     "Rohdaten dieser Messung heißen %2_n.txt, weil es %1_n.txt im Ordner %3 schon gibt.",
-                     "The raw data files of this run are named %2_n.txt, since %1_n.txt exist already in %3.")
-                    .arg(report.Renamed->From, report.Renamed->To, QDir::toNativeSeparators(Records.DataDir())));
+    Note(*this,
+         Pick(ID, "Rohdaten dieser Messung heißen %2_n.txt, weil es %1_n.txt im Ordner %3 schon gibt.",
+              "The raw data files of this run are named %2_n.txt, since %1_n.txt exist already in %3.")
+             .arg(report.Renamed->From, report.Renamed->To, QDir::toNativeSeparators(Records.DataDir())));
   if (report.Recovered > 0)
     Note(*this, Pick(ID, "%1 zurückgehaltene Einträge nachträglich geschrieben.",
                      "%1 held records have been written after all.")
@@ -206,8 +207,10 @@ QStringList TForm1::StartWarnings() const {
     w << Pick(ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
               "No result file chosen: this run saves no results.");
   if (DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(FIDCalArea))
-    w << Pick(ID, "FID nicht kalibriert: diese Messung berechnet keine Konzentration und erkennt keinen Durchbruch.",
-              "FID not calibrated: this run computes no concentration and decides no breakthrough.");
+    w << Pick(
+        ID,
+        "FID nicht kalibriert: diese Messung berechnet keine Konzentration und erkennt keinen Durchbruch.",
+        "FID not calibrated: this run computes no concentration and decides no breakthrough.");
   return w;
 }
 

@@ -27,14 +27,22 @@ namespace {
 // ------------------------------------------------------------------ run parameters
 QLineEdit *RunParamEdit(const TForm1 &f, TRunParam id) {
   switch (id) {
-    case TRunParam::Startzelle: return f.editStart;
-    case TRunParam::AnzahlZellen: return f.editAnzahl;
-    case TRunParam::Messzeit: return f.editMesszeit;
-    case TRunParam::AnzahlMessreihen: return f.editZyklen;
-    case TRunParam::LimitFID: return f.editLimitFID;
-    case TRunParam::LimitFPD: return f.editLimitFPD;
-    case TRunParam::FIDCALMenge: return f.editIsobutan;
-    case TRunParam::FPDCalMenge: return f.editSulfur;
+    case TRunParam::Startzelle:
+      return f.editStart;
+    case TRunParam::AnzahlZellen:
+      return f.editAnzahl;
+    case TRunParam::Messzeit:
+      return f.editMesszeit;
+    case TRunParam::AnzahlMessreihen:
+      return f.editZyklen;
+    case TRunParam::LimitFID:
+      return f.editLimitFID;
+    case TRunParam::LimitFPD:
+      return f.editLimitFPD;
+    case TRunParam::FIDCALMenge:
+      return f.editIsobutan;
+    case TRunParam::FPDCalMenge:
+      return f.editSulfur;
   }
   return nullptr;
 }
@@ -180,18 +188,30 @@ void ListEndDrag(TValueListEditor *list, int dropList, QObject *target) {
 
 double *FactorMember(TForm1 &f, TFactorField id) {
   switch (id) {
-    case TFactorField::CalFlow: return &f.CalFlow;
-    case TFactorField::SampleFlow1: return &f.SampleFlow1;
-    case TFactorField::SampleFlow2: return &f.SampleFlow2;
-    case TFactorField::SampleFlow3: return &f.SampleFlow3;
-    case TFactorField::FIDCal: return &f.FIDCalFactor;
-    case TFactorField::FIDSample1: return &f.FIDFactor1;
-    case TFactorField::FIDSample2: return &f.FIDFactor2;
-    case TFactorField::FIDSample3: return &f.FIDFactor3;
-    case TFactorField::FPDCal: return &f.FPDCalFactor;
-    case TFactorField::FPDSample1: return &f.FPDFactor1;
-    case TFactorField::FPDSample2: return &f.FPDFactor2;
-    case TFactorField::FPDSample3: return &f.FPDFactor3;
+    case TFactorField::CalFlow:
+      return &f.CalFlow;
+    case TFactorField::SampleFlow1:
+      return &f.SampleFlow1;
+    case TFactorField::SampleFlow2:
+      return &f.SampleFlow2;
+    case TFactorField::SampleFlow3:
+      return &f.SampleFlow3;
+    case TFactorField::FIDCal:
+      return &f.FIDCalFactor;
+    case TFactorField::FIDSample1:
+      return &f.FIDFactor1;
+    case TFactorField::FIDSample2:
+      return &f.FIDFactor2;
+    case TFactorField::FIDSample3:
+      return &f.FIDFactor3;
+    case TFactorField::FPDCal:
+      return &f.FPDCalFactor;
+    case TFactorField::FPDSample1:
+      return &f.FPDFactor1;
+    case TFactorField::FPDSample2:
+      return &f.FPDFactor2;
+    case TFactorField::FPDSample3:
+      return &f.FPDFactor3;
   }
   return nullptr;
 }

@@ -2,7 +2,6 @@
 // kept signals, the FID evaluation and the two calibration captures, and the cases where the
 // import must change nothing (cancel, a broken file, a run in progress).
 #include <gtest/gtest.h>
-
 #include <qcustomplot.h>
 
 #include <QCheckBox>

@@ -88,8 +88,9 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   const QList<QByteArray> lines = Bytes(file).split('\n');
   ASSERT_EQ(lines.size(), 18);  // 16 header lines, the column titles, the final line end
   EXPECT_TRUE(lines[0].startsWith(("File:;" + file + ";Date:;").toUtf8()));
-  EXPECT_EQ(lines[16], "Cell;Break;Breaktime;Chemical;Factor;Gas flow (ml/min);Measuretime;ppm;ppm/rate "
-                       "IsoButan;Area;Sampleinfo;Date;Time\r");
+  EXPECT_EQ(lines[16],
+            "Cell;Break;Breaktime;Chemical;Factor;Gas flow (ml/min);Measuretime;ppm;ppm/rate "
+            "IsoButan;Area;Sampleinfo;Date;Time\r");
 
   // A name without extension gets ".csv"; the file is there, so it is only appended to. The
   // dialog opens where the last file was chosen.
@@ -128,19 +129,20 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
   form.memoDescription->setPlainText("Probe; PVC\nZeile 2\n");
   Choose(data + "/probe.csv");
   const QString file = data + "/probe.csv";
-  EXPECT_EQ(Bytes(file),
-            Joined({"Datei:;" + file + ";Datum:;10.12.2026 08:00:00;Gerät:4-0001",
-                    "Versuchsparameter Sollwerte:;Messkammer:;27 °C;Ventilblock:;60 °C;Emmisionskammer:;150 "
-                    "°C;Transferline;180 °C;PMT Spannung;600 V",
-                    "Versuchsparameter Istwerte:;Messkammer:;26.9° C;Ventilblock:;--- ° C;Emmisionskammer:;149 "
-                    "° C;Transferline;181 ° C;PMT Spannung;599 V",
-                    // No position measured yet: the factors are 0.
-                    "ppm/rate Isobutan:;100,5;Fläche:;45000;Schwelle:;0,10;Faktor:;0,00",
-                    "ppm/rate THT:;10;Fläche:;120000;Schwelle:;1,0;Faktor:;0,0", "Startzelle:4",
-                    "Anzahl Zellen:;3", "Anzahl Messreihen:;10", "Dosierzeit:;45 s", "Injektionzeit:;300 s",
-                    "Messzeit pro Zelle:;60 s", "Versuchsbeschreibung", "Probe, PVC", "Zeile 2", "", "", "",
-                    "Zelle;Bruch;Bruchzeit;Chemikalie;Faktor;(ml/min);Messzeit;ppm;ppm/rate "
-                    "Isobutan;Fläche;ppm/rate THT;Fläche;Probeninfo;Datum;Zeit"}));
+  EXPECT_EQ(
+      Bytes(file),
+      Joined({"Datei:;" + file + ";Datum:;10.12.2026 08:00:00;Gerät:4-0001",
+              "Versuchsparameter Sollwerte:;Messkammer:;27 °C;Ventilblock:;60 °C;Emmisionskammer:;150 "
+              "°C;Transferline;180 °C;PMT Spannung;600 V",
+              "Versuchsparameter Istwerte:;Messkammer:;26.9° C;Ventilblock:;--- ° C;Emmisionskammer:;149 "
+              "° C;Transferline;181 ° C;PMT Spannung;599 V",
+              // No position measured yet: the factors are 0.
+              "ppm/rate Isobutan:;100,5;Fläche:;45000;Schwelle:;0,10;Faktor:;0,00",
+              "ppm/rate THT:;10;Fläche:;120000;Schwelle:;1,0;Faktor:;0,0", "Startzelle:4", "Anzahl Zellen:;3",
+              "Anzahl Messreihen:;10", "Dosierzeit:;45 s", "Injektionzeit:;300 s", "Messzeit pro Zelle:;60 s",
+              "Versuchsbeschreibung", "Probe, PVC", "Zeile 2", "", "", "",
+              "Zelle;Bruch;Bruchzeit;Chemikalie;Faktor;(ml/min);Messzeit;ppm;ppm/rate "
+              "Isobutan;Fläche;ppm/rate THT;Fläche;Probeninfo;Datum;Zeit"}));
 }
 
 TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
@@ -191,8 +193,8 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
                              "4;*;00:12;Aceton;2,05;100,0;00:02:10;12,346;1,500;98766;PVC, 0,5 mm;10.12.2026;"
                              "08:00:00;2",
                              "5;*;00:12;Aceton;3,00;100,0;00:03:15;0,000;0,000;0;;10.12.2026;08:00:00;3"}));
-  const QStringList raw = {"0", "4", "1001", "1002", "1500", "1", " 1.00100000000000E+0003", "3",
-                           " 1.50000000000000E+0003"};
+  const QStringList raw = {
+      "0", "4", "1001", "1002", "1500", "1", " 1.00100000000000E+0003", "3", " 1.50000000000000E+0003"};
   EXPECT_EQ(Bytes(data + "/test_1.txt"), Joined(raw));
   EXPECT_EQ(Bytes(data + "/test_2.txt"), Joined(raw));
   EXPECT_FALSE(QFile::exists(data + "/test_3.txt"));

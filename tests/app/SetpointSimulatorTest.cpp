@@ -88,7 +88,8 @@ TEST_F(SetpointsWithSimulator, SetButtonsReachTheInstrumentAndItsValuesFollow) {
     const int v = text.section(' ', 0, 0).toInt(&ok);
     return ok && std::abs(v - value) <= 3;
   };
-  EXPECT_TRUE(PumpUntil([&] { return near(form.edAir->text(), 800) && near(form.lblHVoltage->text(), 650); }, 15000))
+  EXPECT_TRUE(
+      PumpUntil([&] { return near(form.edAir->text(), 800) && near(form.lblHVoltage->text(), 650); }, 15000))
       << form.edAir->text().toStdString() << " / " << form.lblHVoltage->text().toStdString();
   const QStringList rx = Received();
   EXPECT_TRUE(rx.contains("<BS0320"));

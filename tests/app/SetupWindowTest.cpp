@@ -2,7 +2,6 @@
 // the run parameters, the factor fields with their drag and drop and store sequence, the
 // substance list files, the test standard, and the start-up values that must read back.
 #include <gtest/gtest.h>
-
 #include <qcustomplot.h>
 
 #include <QApplication>
@@ -82,19 +81,28 @@ TEST_F(SetupWindow, SetpointEdgeCases) {
   } cases[] = {
       {&TForm1::editTransfer, &TForm1::btnTransferSet, "250", "Bereichsfehler!", "200", "<TS4E20", false,
        "TempTransferline", 200},
-      {&TForm1::editEmmision, &TForm1::btnEmissionSet, "150", {}, "150", "<ES3A98", false, "TempEmissionCell", 150},
+      {&TForm1::editEmmision,
+       &TForm1::btnEmissionSet,
+       "150",
+       {},
+       "150",
+       "<ES3A98",
+       false,
+       "TempEmissionCell",
+       150},
       {&TForm1::editMesskammer, &TForm1::btnMesskammerSet, "19", "Bereichsfehler!", "20", "<SS00C8", false,
        "TempMeasurementCell", 20},
       {&TForm1::editVentilblock, &TForm1::btnVentilblockSet, "81", "Bereichsfehler!", "80", "<VS0320", false,
        "TempValves", 80},
-      {&TForm1::editHvoltage, &TForm1::btnHVoltageSet, "-5", "Attention! Value must be within 0 V and  1000 V.",
-       "0", "<HS0000", false, "HighVoltage", 0},
+      {&TForm1::editHvoltage, &TForm1::btnHVoltageSet, "-5",
+       "Attention! Value must be within 0 V and  1000 V.", "0", "<HS0000", false, "HighVoltage", 0},
       {&TForm1::edH2, &TForm1::btnSetH2, "2000", "H2 " + pressure, "1999", "<WS07CF", true, "H2Set", 1999},
       {&TForm1::edH2, &TForm1::btnSetH2, "1999", {}, "1999", "<WS07CF", true, "H2Set", 1999},
       {&TForm1::edAir, &TForm1::btnSetAir, "299", "Air " + pressure, "300", "<BS012C", true, "AirSet", 300},
       {&TForm1::edCarrier, &TForm1::btnSetCarrier, "600", {}, "600", "<CS0258", true, "CarrierSet", 600},
       {&TForm1::editFPDAir, &TForm1::btnFPDAirSet, "2000", {}, "2000", "<XS07D0", false, "FPD_Air", 2000},
-      {&TForm1::editFPDAir, &TForm1::btnFPDAirSet, "2001", pressure, "2000", "<XS07D0", false, "FPD_Air", 2000},
+      {&TForm1::editFPDAir, &TForm1::btnFPDAirSet, "2001", pressure, "2000", "<XS07D0", false, "FPD_Air",
+       2000},
       {&TForm1::editFPDH2, &TForm1::btnFPDH2Set, "-1", pressure, "0", "<YS0000", false, "FPD_H2", 0},
   };
   for (const Case &c : cases) {
@@ -185,10 +193,10 @@ TEST_F(SetupWindow, RunParameterLimits) {
     QLineEdit *TForm1::*edit;
     void (TForm1::*exit)();
     const char *typed;
-    const char *field;        // what the field shows afterwards
-    const char *key;          // [Measurement] key
-    const char *stored;       // its value in the settings file ("" for none)
-    DialogMessage::Kind says; // Information: nothing to say
+    const char *field;         // what the field shows afterwards
+    const char *key;           // [Measurement] key
+    const char *stored;        // its value in the settings file ("" for none)
+    DialogMessage::Kind says;  // Information: nothing to say
   } cases[] = {
       {"start 0", &TForm1::editStart, &TForm1::UpdateStartzelle, "0", "1", "StartingCell", "1",
        DialogMessage::Information},
@@ -196,20 +204,20 @@ TEST_F(SetupWindow, RunParameterLimits) {
        DialogMessage::Information},
       {"start 4", &TForm1::editStart, &TForm1::UpdateStartzelle, "4", "4", "StartingCell", "4",
        DialogMessage::Information},
-      {"count 5 after start 4", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "5", "3", "NumberOfCells", "3",
-       DialogMessage::Information},
+      {"count 5 after start 4", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "5", "3", "NumberOfCells",
+       "3", DialogMessage::Information},
       {"count 0", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "0", "1", "NumberOfCells", "1",
        DialogMessage::Information},
       {"start 1", &TForm1::editStart, &TForm1::UpdateStartzelle, "1", "1", "StartingCell", "1",
        DialogMessage::Information},
-      {"count 6 after start 1", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "6", "6", "NumberOfCells", "6",
-       DialogMessage::Information},
-      {"start 4 keeps the count", &TForm1::editStart, &TForm1::UpdateStartzelle, "4", "4", "NumberOfCells", "6",
-       DialogMessage::Information},
+      {"count 6 after start 1", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "6", "6", "NumberOfCells",
+       "6", DialogMessage::Information},
+      {"start 4 keeps the count", &TForm1::editStart, &TForm1::UpdateStartzelle, "4", "4", "NumberOfCells",
+       "6", DialogMessage::Information},
       {"measuring time 300", &TForm1::editMesszeit, &TForm1::UpdateMesszeit, "300", "300",
        "MeasurementTimePerCell/s", "300", DialogMessage::Information},
-      {"measuring time 0", &TForm1::editMesszeit, &TForm1::UpdateMesszeit, "0", "300", "MeasurementTimePerCell/s",
-       "300", DialogMessage::Warning},
+      {"measuring time 0", &TForm1::editMesszeit, &TForm1::UpdateMesszeit, "0", "300",
+       "MeasurementTimePerCell/s", "300", DialogMessage::Warning},
       {"cycles -1", &TForm1::editZyklen, &TForm1::UpdateAnzahlMessreihen, "-1", "10", "NumberOfCycles", "",
        DialogMessage::Warning},
       {"cycles abc", &TForm1::editZyklen, &TForm1::UpdateAnzahlMessreihen, "abc", "abc", "NumberOfCycles", "",
@@ -321,8 +329,10 @@ TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
     QObject *d = list->findChild<QObject *>("FactorDrag");
     return d && d->property("armed").toBool();
   };
-  const QRect name = ch->visualRect(ch->model()->index(0, 0)), factor = ch->visualRect(ch->model()->index(0, 1));
-  const QPoint onName = ch->viewport()->mapTo(ch, name.center()), onFactor = ch->viewport()->mapTo(ch, factor.center());
+  const QRect name = ch->visualRect(ch->model()->index(0, 0)),
+              factor = ch->visualRect(ch->model()->index(0, 1));
+  const QPoint onName = ch->viewport()->mapTo(ch, name.center()),
+               onFactor = ch->viewport()->mapTo(ch, factor.center());
   form.ValueListEditor1MouseDown(Qt::LeftButton, onName.x(), onName.y());
   EXPECT_FALSE(armed(ch));
   form.ValueListEditor1MouseDown(Qt::RightButton, onFactor.x(), onFactor.y());
@@ -387,8 +397,8 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
   // A factor of 0 would divide by zero in the evaluation: refused like a bad text.
   messages.clear();
   form.editSampleFlow2->setText("100");
-  for (QLineEdit *e : {form.lbleditFIDCalFact, form.lblEditFact2, form.lbleditFPDCalFact, form.lbleditFPDFact1,
-                       form.lblEditFPDFact2, form.lblEditFPDFact3})
+  for (QLineEdit *e : {form.lbleditFIDCalFact, form.lblEditFact2, form.lbleditFPDCalFact,
+                       form.lbleditFPDFact1, form.lblEditFPDFact2, form.lblEditFPDFact3})
     e->setText("1");
   form.lblEditFact3->setText("0");
   EXPECT_FALSE(form.StoreFactorsAndFlows());
@@ -403,7 +413,8 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
 TEST_F(SetupWindow, LeavingTheFactorsPageStoresAndSavesTheLists) {
   LocaleGuard german(LocaleGuard::German());
   form.ID = 0;
-  WriteBytes(dir.filePath("CH-Substanzen.txt"), Cp1252Encode(QString::fromUtf8("Äthanol=1,5\r\nMethanol=0,9\r\n")));
+  WriteBytes(dir.filePath("CH-Substanzen.txt"),
+             Cp1252Encode(QString::fromUtf8("Äthanol=1,5\r\nMethanol=0,9\r\n")));
   WriteBytes(dir.filePath("S-Substanzen.txt"), "THT=1,00\r\n");
   form.LoadSubstanceLists();
   EXPECT_EQ(form.ValueListEditor1->Key(0), QString::fromUtf8("Äthanol"));

@@ -114,8 +114,9 @@ TEST_F(EvalTool, FlagsAreTheDetectionSettings) {
   EXPECT_TRUE(r.lines[0]["fpd"].toObject()["noPeak"].toBool());
   EXPECT_EQ(r.lines[0]["fpd"].toObject()["area"].toDouble(), 0);
 
-  for (const QStringList &bad : {QStringList{"--loop-flow", "0", both}, QStringList{"--min-index", "x", both},
-                                 QStringList{"--unknown", "1", both}, QStringList{"--peak-index"}, QStringList{}}) {
+  for (const QStringList &bad :
+       {QStringList{"--loop-flow", "0", both}, QStringList{"--min-index", "x", both},
+        QStringList{"--unknown", "1", both}, QStringList{"--peak-index"}, QStringList{}}) {
     SCOPED_TRACE(bad.join(' ').toStdString());
     r = Eval(bad);
     EXPECT_EQ(r.status, 2);

@@ -121,8 +121,8 @@ std::string JsonString(const QString &text) {
 
 std::string PeakJson(bool noPeak, double start, double end, double startLevel, double endLevel, double area) {
   return std::string("{\"noPeak\":") + (noPeak ? "true" : "false") + ",\"start\":" + Number(start) +
-         ",\"end\":" + Number(end) + ",\"startLevel\":" + Number(startLevel) + ",\"endLevel\":" +
-         Number(endLevel) + ",\"area\":" + Number(area) + "}";
+         ",\"end\":" + Number(end) + ",\"startLevel\":" + Number(startLevel) +
+         ",\"endLevel\":" + Number(endLevel) + ",\"area\":" + Number(area) + "}";
 }
 
 // The FID evaluation of the import, and on a two-channel file the FPD search on its FPD
@@ -137,7 +137,8 @@ std::string Evaluate(const QString &path, const TRawImport &data, const Options 
                      PeakJson(peak.NoPeak, peak.PeakStartIndex, peak.PeakEndIndex, peak.PeakStartLevel,
                               peak.PeakEndLevel, peak.FIDArea);
   if (data.Channels == 2) {
-    const TFpdSettings settings{o.LoopVolume / (o.LoopFlow / 60.0), static_cast<double>(o.PeakIndex), o.LoopFlow};
+    const TFpdSettings settings{o.LoopVolume / (o.LoopFlow / 60.0), static_cast<double>(o.PeakIndex),
+                                o.LoopFlow};
     const TFpdResult fpd = FpdSearch(data.Fpd, settings, peak);
     line += ",\"fpd\":" + PeakJson(!fpd.Found, fpd.FPDStart, fpd.FPDEnd, fpd.FPDStartLevel, fpd.FPDEndLevel,
                                    fpd.Found ? fpd.FPDArea : 0);
