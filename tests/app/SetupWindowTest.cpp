@@ -310,6 +310,31 @@ TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   EXPECT_EQ(Bytes(form.SettingsFile()), before);
 }
 
+// Values from the settings file that would make a run meaningless or divide by zero take
+// their defaults, and the start-up reports them.
+TEST_F(SetupWindow, StartupRefusesSettingsThatWouldDivideByZero) {
+  CreateSettingsFileIfMissing(form.SettingsFile(), dir.path());
+  TIniFile ini = Ini();
+  ini.WriteString("Language", "Code", "US");
+  ini.WriteString("Detection", "Loopflow", "0");
+  ini.WriteString("Detection", "MinIndex", "-3");
+  ini.WriteString("Measurement", "MeasurementTimePerCell/s", "0");
+  ini.WriteString("Measurement", "SampleFlow2", "0");
+  ini.WriteString("Measurement", "FPDCalFactor", "-1");
+  form.ReadStartupSettings();
+  form.ShowStartupSettings();
+  EXPECT_EQ(form.Loopflow, 10000);
+  EXPECT_DOUBLE_EQ(form.MinPeakWith, 1.2);
+  EXPECT_EQ(form.MinPeakStart, 10);
+  EXPECT_EQ(form.Messzeit, 60);
+  EXPECT_EQ(form.editMesszeit->text(), "60");
+  EXPECT_EQ(form.SampleFlow2, 100);
+  EXPECT_EQ(form.FPDCalFactor, 1);
+  const QString problems = form.SettingsProblems.join('\n');
+  for (const char *key : {"Loopflow", "MinIndex", "MeasurementTimePerCell/s", "SampleFlow2", "FPDCalFactor"})
+    EXPECT_TRUE(problems.contains(key)) << key << "\n" << problems.toStdString();
+}
+
 TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
   LocaleGuard german(LocaleGuard::German());
   form.ID = 0;
