@@ -1,14 +1,361 @@
 // Result file, raw data files, import of a raw data file, sample information.
-#include "app/Zelvo730_Main.h"
+#include <qcustomplot.h>
 
-void TForm1::WriteRecords(const zelvo::TCellEvaluation &, const zelvo::TRunState &, const QString &,
-                          zelvo::TDateTime) {}
-void TForm1::RecordsBeginRun() {}
-void TForm1::RecordsRetryStep() {}
-QStringList TForm1::StartWarnings() const { return {}; }
-void TForm1::btnSpeichernClick() {}
-void TForm1::btnLadenClick() {}
-void TForm1::editInfo1Exit() {}
-void TForm1::editInfo2Exit() {}
-void TForm1::editInfo3Exit() {}
-void TForm1::memoDescriptionKeyPress(QChar &) {}
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/Errors.h"
+#include "core/IniFile.h"
+#include "core/Language.h"
+#include "core/NumberText.h"
+#include "core/Settings.h"
+#include "core/Utils.h"
+#include "results/Description.h"
+#include "results/RawData.h"
+#include "results/ResultFile.h"
+#include "run/CellEvaluation.h"
+#include "ui/Dialogs.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+QString Pick(int id, const char *german, const char *english) {
+  return QString::fromUtf8(id == kGermanOffset ? german : english);
+}
+
+// The header as the window has it when the file is chosen.
+TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
+  TResultHeader h;
+  h.ID = f.ID;
+  h.DeviceTyp = f.DeviceTyp;
+  h.sDateiname = f.lblDateiname->text();
+  h.Now = now;
+  h.sSerialNumber = f.sSerialNumber;
+  h.TempMesskammer = f.TempMesskammer;
+  h.TempVentilblock = f.TempVentilblock;
+  h.TempEmissionskammer = f.TempEmissionskammer;
+  h.TempTransferline = f.TempTransferline;
+  h.Hochspannung = f.Hochspannung;
+  h.lblMesskammer = f.lblMesskammer->text();
+  h.lblVentilblock = f.lblVentilblock->text();
+  h.lblEmmision = f.lblEmmision->text();
+  h.lblTransfer = f.lblTransfer->text();
+  h.lblHVoltage = f.lblHVoltage->text();
+  h.FIDCALMenge = f.FIDCALMenge;
+  h.FIDCalArea = f.FIDCalArea;
+  h.LimitFID = f.LimitFID;
+  h.FIDSampleFactor = f.LastFIDSampleFactor;
+  h.FPDCalMenge = f.FPDCalMenge;
+  h.FPDCalArea = f.FPDCalArea;
+  h.LimitFPD = f.LimitFPD;
+  h.FPDFactor = f.LastFPDFactor;
+  h.Startzelle = f.Startzelle;
+  h.AnzahlZellen = f.AnzahlZellen;
+  h.AnzahlMessreihen = f.AnzahlMessreihen;
+  h.SampleTime = f.SampleTime;
+  h.InjectionTime = f.InjectionTime;
+  h.Messzeit = f.Messzeit;
+  h.Description = f.memoDescription->toPlainText().split(u'\n');
+  return h;
+}
+
+void Note(TForm1 &f, const QString &text) {
+  f.statusbarRun->SetText(text);
+  f.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+}
+
+// A calibration capture of an imported peak: stored when the whole number is above the
+// threshold and fits, otherwise the operator learns why not. Returns the stored area.
+std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, const char *key,
+                           const QString &detector) {
+  const QString title = f.windowTitle();
+  if (!found) {
+    Dialogs::Information(&f, title,
+                         Pick(f.ID, "Kein %1-Peak gefunden: keine Kalibrierung gespeichert.",
+                              "No %1 peak found: no calibration stored.")
+                             .arg(detector));
+    return std::nullopt;
+  }
+  const std::optional<int> stored = CalibrationArea(area, threshold);
+  if (!stored) {
+    Dialogs::Information(
+        &f, title,
+        Pick(f.ID,
+             "%1-Fläche %2 ist nicht als Kalibrierung speicherbar (sie muss über %3 liegen): "
+             "keine Kalibrierung gespeichert.",
+             "%1 area %2 cannot be stored as calibration (it must be above %3): no calibration stored.")
+            .arg(detector, FloatToStr(area), QString::number(threshold)));
+    return std::nullopt;
+  }
+  try {
+    TIniFile ini = f.Settings();
+    WriteSettingInteger(ini, QStringLiteral("Calibration"), QString::fromLatin1(key), *stored);
+  } catch (const EFileError &e) {
+    // Kept for this session all the same: the area is valid, only the settings file is not.
+    Dialogs::Error(&f, title, e.Message());
+  }
+  return stored;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ records of a run
+bool TForm1::RunActive() const { return runTag != 0; }
+
+void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const QString &runTime,
+                          TDateTime wall) {
+  LastFIDSampleFactor = run.FIDSampleFactor;
+  LastFPDFactor = run.FPDFactor;
+  if (Records.ResultFile().isEmpty()) return;
+
+  TMeasurementRecord r;
+  r.runZelle = run.runZelle;
+  r.Mark = ev.Mark;
+  r.BreakTime = ev.BreakTime;
+  r.sChemikalie = run.sChemikalie;
+  r.FIDSampleFactor = run.FIDSampleFactor;
+  r.Flow = ev.Flow;
+  r.RunTime = runTime;
+  r.FIDppm = ev.FIDppm;
+  r.FIDMessMenge = ev.FIDMessMenge;
+  r.FIDArea = ev.FIDArea;
+  r.FPDMessMenge = ev.FPDMessMenge;
+  r.FPDArea = ev.FPDArea;
+  // A sample cell's text is the field's as it stands now, stored or not.
+  QLineEdit *const info[] = {editInfo1, editInfo2, editInfo3};
+  r.SampleText = run.runZelle >= 4 && run.runZelle <= 6 ? info[run.runZelle - 4]->text() : ev.PositionLabel;
+  r.Now = wall;
+  r.runAktiv = run.runAktiv;
+
+  TMeasurementFiles files;
+  files.Line = MeasurementLine(r, DeviceTyp);
+  files.runAktiv = run.runAktiv;
+  files.RawData = RawDataSave && ev.RawDataFile;
+  if (files.RawData) files.RawLines = RawDataLines(DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);
+  ShowWriterReport(Records.WriteMeasurement(files, Clock::Steady()));
+}
+
+void TForm1::RecordsBeginRun() { Records.BeginRun(); }
+
+void TForm1::RecordsRetryStep() {
+  if (Records.HasPending()) ShowWriterReport(Records.Retry(Clock::Steady()));
+}
+
+void TForm1::ShowWriterReport(const TWriterReport &report) {
+  const QString file = QDir::toNativeSeparators(Records.ResultFile());
+  if (report.FileExisted)
+    Note(*this, Pick(ID, "%1 besteht schon: die Messzeilen werden angehängt.",
+                     "%1 exists already: the measurement lines are appended to it.")
+                    .arg(file));
+  for (const QString &path : report.Recreated)
+    Note(*this, Pick(ID, "%1 fehlte und wurde mit Kopf neu angelegt.",
+                     "%1 was missing and has been created again with its header.")
+                    .arg(QDir::toNativeSeparators(path)));
+  if (report.Renamed)
+    Note(*this,
+         Pick(ID, "Rohdaten dieser Messung heißen %2_n.txt, weil es %1_n.txt im Ordner %3 schon gibt.",
+              "The raw data files of this run are named %2_n.txt, since %1_n.txt exist already in %3.")
+             .arg(report.Renamed->From, report.Renamed->To, QDir::toNativeSeparators(Records.DataDir())));
+  if (report.Recovered > 0)
+    Note(*this, Pick(ID, "%1 zurückgehaltene Einträge nachträglich geschrieben.",
+                     "%1 held records have been written after all.")
+                    .arg(report.Recovered));
+
+  const int pending = report.PendingLines + report.PendingRawFiles;
+  if (!report.Ok()) {
+    QStringList reasons;
+    for (const TWriteFailure &f : report.Failures) reasons << f.Message;
+    const QString reason = reasons.join(QStringLiteral("; "));
+    const QString held =
+        Pick(ID, "%1 Messzeilen und %2 Rohdatendateien werden zurückgehalten und erneut versucht.",
+             "%1 measurement lines and %2 raw data files are held and tried again.")
+            .arg(report.PendingLines)
+            .arg(report.PendingRawFiles);
+    const QString text = Pick(ID, "Nicht geschrieben: ", "Not written: ") + reason + u' ' + held;
+    statusbarRun->SetText(text);
+    // A retry that fails for the same reason is not logged again.
+    if (report.Warn || reason != RecordsFailureLogged) DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+    RecordsFailureLogged = reason;
+    if (report.Warn)
+      Dialogs::Notice(this, windowTitle(),
+                      Pick(ID,
+                           "Ergebnisse können nicht geschrieben werden:\n%1\n\nDie Messung läuft weiter. Was "
+                           "nicht geschrieben wurde, bleibt im Speicher und wird der Reihe nach geschrieben, "
+                           "sobald die Datei wieder beschreibbar ist. Das Programm nicht beenden, bevor die "
+                           "Statuszeile das meldet.",
+                           "Results cannot be written:\n%1\n\nThe run goes on. What was not written is kept "
+                           "in memory and written, in order, as soon as the file can be written again. Do "
+                           "not end the program before the status bar says so.")
+                          .arg(reasons.join(u'\n')));
+  } else if (pending == 0) {
+    RecordsFailureLogged.clear();
+  }
+}
+
+QStringList TForm1::StartWarnings() const {
+  QStringList w;
+  if (Records.ResultFile().isEmpty())
+    w << Pick(ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
+              "No result file chosen: this run saves no results.");
+  if (DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(FIDCalArea))
+    w << Pick(
+        ID,
+        "FID nicht kalibriert: diese Messung berechnet keine Konzentration und erkennt keinen Durchbruch.",
+        "FID not calibrated: this run computes no concentration and decides no breakthrough.");
+  return w;
+}
+
+// ------------------------------------------------------------------ the result file
+QString TForm1::ExecFileDialog(const TFileDialogRequest &request) {
+  if (FileDialogHook) return FileDialogHook(request);
+  QFileDialog dialog(this);
+  dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!request.StartDir.isEmpty()) dialog.setDirectory(request.StartDir);
+  if (!request.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.DefaultSuffix);
+  if (!request.Filter.isEmpty()) dialog.setNameFilter(request.Filter);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void TForm1::btnSpeichernClick() {
+  TFileDialogRequest request;
+  request.Save = true;
+  request.StartDir = sDateiname.isEmpty() ? sDataDir : SaveDialogDir;
+  request.DefaultSuffix = QStringLiteral("csv");
+  request.Filter = QStringLiteral("*.csv (*.csv *.CSV)");
+  const QString chosen = ExecFileDialog(request);
+  if (chosen.isEmpty()) return;
+
+  sDateiname = ResultFileName(chosen);
+  lblDateiname->setText(sDateiname);
+  // The folder is the data folder of the next start; this start keeps its sDataDir.
+  SaveDialogDir = QFileInfo(sDateiname).absolutePath();
+  try {
+    TIniFile ini = Settings();
+    WriteSettingText(ini, QStringLiteral("Measurement"), QStringLiteral("DataDir"), SaveDialogDir);
+  } catch (const EFileError &e) {
+    Dialogs::Error(this, windowTitle(), e.Message());
+  }
+  ShowWriterReport(Records.ChooseResultFile(sDateiname, ResultHeaderLines(HeaderOf(*this, Clock::Now())),
+                                            Clock::Steady()));
+}
+
+// ------------------------------------------------------------------ import of a raw data file
+void TForm1::btnLadenClick() {
+  const QString refused = Pick(ID, "Während einer Messung kann keine Rohdatendatei geladen werden.",
+                               "A raw data file cannot be loaded while a run is in progress.");
+  if (RunActive()) {
+    Dialogs::Information(this, windowTitle(), refused);
+    return;
+  }
+  TFileDialogRequest request;
+  request.StartDir = sDataDir;
+  const QString path = ExecFileDialog(request);
+  if (path.isEmpty()) return;
+  // The dialog keeps the tick going: the countdown may have started a run meanwhile.
+  if (RunActive()) {
+    Dialogs::Information(this, windowTitle(), refused);
+    return;
+  }
+  TImportResult imported = ReadRawDataFile(path);
+  if (!imported.Ok) {
+    Dialogs::Error(this, windowTitle(), imported.Message());
+    return;
+  }
+
+  TRawImport &file = imported.Data;
+  lblRawDataName->setText(path);
+  FIDBaseDraw = FPDBaseDraw = false;
+  Peak.FIDBaseDraw = false;
+  auto place = [](TSignalChannel &channel, std::vector<double> &&values) {
+    channel.X.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) channel.X[i] = static_cast<double>(i) * 0.1;
+    channel.Y = std::move(values);
+  };
+  place(Signal1, std::move(file.Fid));
+  place(Signal2, std::move(file.Fpd));
+  Slopes.clear();
+  AppendSlopes(Signal1.Y, file.SlopeBegin, file.SlopeEnd, Slopes);
+  Serie3->setVisible(true);
+
+  const bool fid = DeviceTyp == TDeviceTyp::FID || DeviceTyp == TDeviceTyp::FIDFPD;
+  const bool fpd = (DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD) && file.Channels == 2;
+  if (fid) {
+    PeakAndArea(Signal1.Y, Slopes, TPeakSettings{MinPeakStart, static_cast<double>(PeakTime)}, Peak);
+    FIDBaseDraw = Peak.FIDBaseDraw;
+  }
+  const bool fidFound = fid && !Peak.NoPeak;
+  if (fpd) {
+    Fpd = FpdSearch(Signal2.Y, TFpdSettings{MinPeakWith, static_cast<double>(PeakTime), Loopflow}, Peak);
+    FPDBaseDraw = Fpd.FPDBaseDraw;
+  }
+  ChartReload();
+
+  if (fid && chkboxIsobutanCalib->isChecked()) {
+    if (const auto area = Capture(*this, fidFound, Peak.FIDArea, kFidCalThreshold, "FIDCalArea", "FID")) {
+      FIDCalArea = *area;
+      chkboxIsobutanCalib->setChecked(false);
+    }
+  }
+  // A one-channel file holds no FPD signal, so it gives no FPD calibration.
+  if (fpd && chkboxSulfurCalib->isChecked()) {
+    if (const auto area = Capture(*this, Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
+      FPDCalArea = *area;
+      chkboxSulfurCalib->setChecked(false);
+    }
+  }
+  ShowCalibrationState();
+}
+
+// ------------------------------------------------------------------ sample information
+namespace {
+void StoreSampleInfo(TForm1 &f, QLineEdit *edit, QString &field, const char *key) {
+  field = edit->text();
+  try {
+    TIniFile ini = f.Settings();
+    WriteSettingText(ini, QStringLiteral("Info"), QString::fromLatin1(key), field);
+  } catch (const EFileError &e) {
+    Dialogs::Error(&f, f.windowTitle(), e.Message());
+  }
+}
+}  // namespace
+
+void TForm1::editInfo1Exit() { StoreSampleInfo(*this, editInfo1, sInfo1, "Sampleinfo1"); }
+void TForm1::editInfo2Exit() { StoreSampleInfo(*this, editInfo2, sInfo2, "Sampleinfo2"); }
+void TForm1::editInfo3Exit() { StoreSampleInfo(*this, editInfo3, sInfo3, "Sampleinfo3"); }
+
+// Printable characters follow the line rule of the description; everything else (Backspace,
+// Delete, shortcuts) is the editor's.
+void TForm1::memoDescriptionKeyPress(QChar &Key) {
+  QTextCursor cursor = memoDescription->textCursor();
+  const int start = cursor.selectionStart();
+  const QTextBlock block = memoDescription->document()->findBlock(start);
+  const TKeyResult r = DescriptionKey(memoDescription->toPlainText().split(u'\n'), block.blockNumber(),
+                                      start - block.position(), Key);
+  switch (r.Action) {
+    case TKeyAction::Pass:
+    case TKeyAction::Insert:
+      return;
+    case TKeyAction::LineBreak:
+      Key = QLatin1Char('\r');
+      return;
+    case TKeyAction::Swallow: {
+      Key = QChar();
+      const QTextBlock row = memoDescription->document()->findBlockByNumber(r.Row);
+      if (!row.isValid()) return;
+      cursor.setPosition(row.position() + std::min(r.Col, row.length() - 1));
+      memoDescription->setTextCursor(cursor);
+      return;
+    }
+  }
+}

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "app/Zelvo730_Main.h"
+#include "core/Errors.h"
 #include "core/IniFile.h"
 #include "core/Language.h"
 #include "core/NumberText.h"
@@ -39,12 +40,21 @@ SetpointBinding Binding(SetpointId id) {
 }
 }  // namespace
 
-// Set button: read the field (a text that is no whole number aborts with a conversion
-// error), clamp with a message, show the accepted value, store it, send it on the quantity's
-// path.
-void TForm1::SetpointSet(SetpointId id) {
+// Set button: read the field, clamp with a message, show the accepted value, store it, send it
+// on the quantity's path. A text that is no whole number stops here with the conversion error:
+// nothing is stored or sent, and a switch that runs the Set first sends nothing either. The
+// error is shown here rather than thrown, since these run from button signals and from the
+// tick's heating report, where an exception must not pass through Qt.
+bool TForm1::SetpointSet(SetpointId id) {
   const SetpointBinding b = Binding(id);
-  const ClampResult r = ClampSetpoint(id, StrToInt((this->*b.edit)->text()));
+  int typed = 0;
+  try {
+    typed = StrToInt((this->*b.edit)->text());
+  } catch (const EConvertError &e) {
+    Dialogs::Error(this, windowTitle(), e.Message());
+    return false;
+  }
+  const ClampResult r = ClampSetpoint(id, typed);
   if (r.outOfRange) Dialogs::Information(this, windowTitle(), SetpointRangeMessage(id, ID));
   (this->*b.edit)->setText(QString::number(r.value));
   SetpointKeep(id, r.value);
@@ -53,6 +63,7 @@ void TForm1::SetpointSet(SetpointId id) {
     FifoPutString(cmd);
   else
     SendAndWait(ComPort1, cmd);
+  return true;
 }
 
 void TForm1::SetpointStore(SetpointId id) { SetpointKeep(id, StrToInt((this->*Binding(id).edit)->text())); }
@@ -108,31 +119,31 @@ void TForm1::PMTOnOff(bool on) {
 }
 
 void TForm1::FPDAirOnOff(bool on) {
-  if (on) btnFPDAirSetClick();
+  if (on && !SetpointSet(SetpointId::FPDAir)) return;
   SetToggle(btnFPDAirAN, on, false);
   if (!on) SendAndWait(ComPort1, proto::Form(proto::Cmd::XS, 0));
   SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::XO1 : proto::Cmd::XO0));
 }
 
 void TForm1::FPDH2OnOff(bool on) {
-  if (on) btnFPDH2SetClick();
+  if (on && !SetpointSet(SetpointId::FPDH2)) return;
   SetToggle(btnFPDH2An, on, false);
   if (!on) SendAndWait(ComPort1, proto::Form(proto::Cmd::YS, 0));
   SendAndWait(ComPort1, proto::Form(on ? proto::Cmd::YO1 : proto::Cmd::YO0));
 }
 
 void TForm1::btnTransferAnClick() {
-  btnTransferSetClick();
+  if (!SetpointSet(SetpointId::Transfer)) return;
   TransferOnOff(btnTransferAn->isChecked());
 }
 
 void TForm1::btnEmissionAnClick() {
-  btnEmissionSetClick();
+  if (!SetpointSet(SetpointId::Emmision)) return;
   EmissionOnOff(btnEmissionAn->isChecked());
 }
 
 void TForm1::btnHVoltageAnClick() {
-  btnHVoltageSetClick();
+  if (!SetpointSet(SetpointId::HVoltage)) return;
   PMTOnOff(btnHVoltageAn->isChecked());
 }
 
@@ -143,14 +154,14 @@ void TForm1::btnFPDH2AnClick() { FPDH2OnOff(btnFPDH2An->isChecked()); }
 // takes the state, the set point goes out, then the switch command is queued.
 void TForm1::MesskammerOnOff(bool on) {
   btnMesskammerAn->setChecked(on);
-  btnMesskammerSetClick();
+  if (!SetpointSet(SetpointId::Messkammer)) return;
   SetToggle(btnMesskammerAn, on, false);
   FifoPutString(proto::Form(on ? proto::Cmd::SO1 : proto::Cmd::SO0));
 }
 
 void TForm1::VentilblockOnOff(bool on) {
   btnVentilblockAn->setChecked(on);
-  btnVentilBlockSetClick();
+  if (!SetpointSet(SetpointId::Ventilblock)) return;
   SetToggle(btnVentilblockAn, on, false);
   FifoPutString(proto::Form(on ? proto::Cmd::VO1 : proto::Cmd::VO0));
 }
@@ -163,6 +174,18 @@ void TForm1::btnIgnitionClick() { SendAndWait(ComPort1, proto::Form(proto::Cmd::
 void TForm1::edH2Enter() { edH2->setText(QString::number(iH2Set)); }
 void TForm1::edAirEnter() { edAir->setText(QString::number(iAirSet)); }
 void TForm1::edCarrierEnter() { edCarrier->setText(QString::number(iCarrierSet)); }
-void TForm1::edH2Exit() { iH2Set = StrToInt(edH2->text()); }
-void TForm1::edAirExit() { iAirSet = StrToInt(edAir->text()); }
-void TForm1::edCarrierExit() { iCarrierSet = StrToInt(edCarrier->text()); }
+// Leaving a pressure field takes its text as the set value, without range check, settings
+// write or command; a text that is no whole number is reported and the value stays.
+namespace {
+void TakePressure(TForm1 &f, QLineEdit *edit, int &field) {
+  try {
+    field = StrToInt(edit->text());
+  } catch (const EConvertError &e) {
+    Dialogs::Error(&f, f.windowTitle(), e.Message());
+  }
+}
+}  // namespace
+
+void TForm1::edH2Exit() { TakePressure(*this, edH2, iH2Set); }
+void TForm1::edAirExit() { TakePressure(*this, edAir, iAirSet); }
+void TForm1::edCarrierExit() { TakePressure(*this, edCarrier, iCarrierSet); }

@@ -1,20 +1,322 @@
 // Run parameters, factor and flow fields, substance lists, test standard.
-#include "app/Zelvo730_Main.h"
+#include <qcustomplot.h>
 
-bool TForm1::StoreFactorsAndFlows() { return true; }
-void TForm1::PageControlExit() {}
-void TForm1::tabFaktorenExit() {}
-void TForm1::UpdateStartzelle() {}
-void TForm1::UpdateAnzahlZellen() {}
-void TForm1::UpdateMesszeit() {}
-void TForm1::UpdateAnzahlMessreihen() {}
-void TForm1::UpdateDurchbruchschwelle() {}
-void TForm1::editLimitFPDExit() {}
-void TForm1::UpdateMengeIsobuthan() {}
-void TForm1::UpdateMengeSulfur() {}
-void TForm1::rgStandardClick() {}
-void TForm1::ValueListEditor1MouseDown(Qt::MouseButton, int, int) {}
-void TForm1::ValueListEditor2MouseDown(Qt::MouseButton, int, int) {}
-void TForm1::ValueListEditor1EndDrag(QObject *) {}
-void TForm1::ValueListEditor2EndDrag(QObject *) {}
-void TForm1::FactDragOver(QObject *, QObject *, bool &) {}
+#include <QApplication>
+#include <QDrag>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPointer>
+
+#include "app/Form1SetupFields.h"
+#include "app/Zelvo730_Main.h"
+#include "core/Errors.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "setup/FactorFields.h"
+#include "setup/RunParameters.h"
+#include "setup/SubstanceLists.h"
+#include "setup/TestStandard.h"
+#include "ui/Dialogs.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+// ------------------------------------------------------------------ run parameters
+QLineEdit *RunParamEdit(const TForm1 &f, TRunParam id) {
+  switch (id) {
+    case TRunParam::Startzelle:
+      return f.editStart;
+    case TRunParam::AnzahlZellen:
+      return f.editAnzahl;
+    case TRunParam::Messzeit:
+      return f.editMesszeit;
+    case TRunParam::AnzahlMessreihen:
+      return f.editZyklen;
+    case TRunParam::LimitFID:
+      return f.editLimitFID;
+    case TRunParam::LimitFPD:
+      return f.editLimitFPD;
+    case TRunParam::FIDCALMenge:
+      return f.editIsobutan;
+    case TRunParam::FPDCalMenge:
+      return f.editSulfur;
+  }
+  return nullptr;
+}
+
+TRunParams RunParamsOf(const TForm1 &f) {
+  TRunParams p;
+  p.Startzelle = f.Startzelle;
+  p.AnzahlZellen = f.AnzahlZellen;
+  p.Messzeit = f.Messzeit;
+  p.AnzahlMessreihen = f.AnzahlMessreihen;
+  p.LimitFID = f.LimitFID;
+  p.LimitFPD = f.LimitFPD;
+  p.FIDCALMenge = f.FIDCALMenge;
+  p.FPDCalMenge = f.FPDCalMenge;
+  return p;
+}
+
+void SetRunParams(TForm1 &f, const TRunParams &p) {
+  f.Startzelle = p.Startzelle;
+  f.AnzahlZellen = p.AnzahlZellen;
+  f.Messzeit = p.Messzeit;
+  f.AnzahlMessreihen = p.AnzahlMessreihen;
+  f.LimitFID = p.LimitFID;
+  f.LimitFPD = p.LimitFPD;
+  f.FIDCALMenge = p.FIDCALMenge;
+  f.FPDCalMenge = p.FPDCalMenge;
+}
+
+// Takes the field's text into its parameter and the settings file. A refused text is
+// reported and changes nothing. Whether the value was stored.
+bool TakeRunParamField(TForm1 &f, TRunParam id) {
+  QLineEdit *edit = RunParamEdit(f, id);
+  TRunParams params = RunParamsOf(f);
+  const TRunParamInput in = TakeRunParam(id, edit->text(), params.Get(id), f.Startzelle, f.ID);
+  if (in.FieldText) edit->setText(*in.FieldText);
+  if (!in.Message.isEmpty()) {
+    if (in.Status == TInputStatus::NotANumber)
+      Dialogs::Error(&f, f.windowTitle(), in.Message);
+    else
+      Dialogs::Warning(&f, f.windowTitle(), in.Message);
+  }
+  if (!in.Stored()) return false;
+  params.Set(id, in.Value);
+  SetRunParams(f, params);
+  try {
+    TIniFile ini = f.Settings();
+    StoreRunParam(ini, id, in.Value);
+  } catch (const EFileError &e) {
+    Dialogs::Error(&f, f.windowTitle(), e.Message());
+  }
+  return true;
+}
+
+// ------------------------------------------------------------------ factor fields
+QLineEdit *FactorEdit(const TForm1 &f, const TFactorFieldSpec &spec) {
+  return f.findChild<QLineEdit *>(QString::fromLatin1(spec.Field));
+}
+
+void ShowDisplays(TForm1 &f, const QList<TDisplayText> &displays) {
+  for (const TDisplayText &d : displays)
+    if (auto *label = f.findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
+}
+
+// ------------------------------------------------------------------ dragging a factor
+// Watches a list's viewport after a press on a factor cell: once the mouse has moved beyond
+// the system's drag distance with the button still down, the factor is dragged; a plain
+// click stays a click. When the drag ends the list reports where it was dropped.
+class FactorDrag : public QObject {
+ public:
+  explicit FactorDrag(TValueListEditor *list) : QObject(list), fList(list) {
+    setObjectName(QStringLiteral("FactorDrag"));
+    list->viewport()->installEventFilter(this);
+  }
+  void Arm(QPoint at) {
+    fAt = at;
+    setProperty("armed", true);
+  }
+  bool Armed() const { return property("armed").toBool(); }
+
+ protected:
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (!Armed()) return false;
+    if (e->type() == QEvent::MouseButtonRelease) {
+      setProperty("armed", false);
+      return false;
+    }
+    if (e->type() != QEvent::MouseMove) return false;
+    auto *me = static_cast<QMouseEvent *>(e);
+    if (!(me->buttons() & Qt::LeftButton)) {
+      setProperty("armed", false);
+      return false;
+    }
+    const QPoint at = fList->viewport()->mapTo(fList, me->position().toPoint());
+    if ((at - fAt).manhattanLength() < QApplication::startDragDistance()) return false;
+    setProperty("armed", false);
+    Start();
+    return true;
+  }
+
+ private:
+  void Start() {
+    const int row = fList->currentRow();
+    if (row < 0) return;
+    QPointer<QDrag> drag = new QDrag(fList);
+    auto *mime = new QMimeData;
+    mime->setText(fList->Value(row));
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
+    QObject *target = drag ? drag->target() : nullptr;
+    emit fList->EndDrag(target);
+  }
+
+  TValueListEditor *fList;
+  QPoint fAt;
+};
+
+void ListMouseDown(TValueListEditor *list, Qt::MouseButton button, int x, int y) {
+  if (button != Qt::LeftButton) return;
+  // The press makes the cell under the mouse the current one.
+  const QModelIndex cell = list->indexAt(list->viewport()->mapFrom(list, QPoint(x, y)));
+  if (cell.isValid()) list->setCurrentCell(cell.row(), cell.column());
+  if (list->currentColumn() != 1) return;
+  // Found by name: the class has no meta-object of its own to look it up by.
+  QObject *own = list->findChild<QObject *>(QStringLiteral("FactorDrag"), Qt::FindDirectChildrenOnly);
+  auto *drag = own ? static_cast<FactorDrag *>(own) : new FactorDrag(list);
+  drag->Arm(QPoint(x, y));
+}
+
+// The factor of the list's current row onto a field of the list's detector: the field takes
+// the factor, its label the substance name. A field of the other detector stays as it is.
+void ListEndDrag(TValueListEditor *list, int dropList, QObject *target) {
+  auto *edit = qobject_cast<TLabeledEdit *>(target);
+  if (!edit) return;
+  const TFactorFieldSpec *spec = FindFactorField(edit->objectName());
+  if (!spec || spec->DropList != dropList) return;
+  const int row = list->currentRow();
+  if (row < 0) return;
+  edit->setText(list->Value(row));
+  edit->EditLabel()->setText(list->Key(row));
+}
+
+}  // namespace
+
+double *FactorMember(TForm1 &f, TFactorField id) {
+  switch (id) {
+    case TFactorField::CalFlow:
+      return &f.CalFlow;
+    case TFactorField::SampleFlow1:
+      return &f.SampleFlow1;
+    case TFactorField::SampleFlow2:
+      return &f.SampleFlow2;
+    case TFactorField::SampleFlow3:
+      return &f.SampleFlow3;
+    case TFactorField::FIDCal:
+      return &f.FIDCalFactor;
+    case TFactorField::FIDSample1:
+      return &f.FIDFactor1;
+    case TFactorField::FIDSample2:
+      return &f.FIDFactor2;
+    case TFactorField::FIDSample3:
+      return &f.FIDFactor3;
+    case TFactorField::FPDCal:
+      return &f.FPDCalFactor;
+    case TFactorField::FPDSample1:
+      return &f.FPDFactor1;
+    case TFactorField::FPDSample2:
+      return &f.FPDFactor2;
+    case TFactorField::FPDSample3:
+      return &f.FPDFactor3;
+  }
+  return nullptr;
+}
+
+// ------------------------------------------------------------------ run parameter handlers
+void TForm1::UpdateStartzelle() { TakeRunParamField(*this, TRunParam::Startzelle); }
+void TForm1::UpdateAnzahlZellen() { TakeRunParamField(*this, TRunParam::AnzahlZellen); }
+void TForm1::UpdateMesszeit() {
+  if (!TakeRunParamField(*this, TRunParam::Messzeit)) return;
+  Chart1->xAxis->setRange(0, Messzeit);
+  Chart1->replot();
+}
+void TForm1::UpdateAnzahlMessreihen() { TakeRunParamField(*this, TRunParam::AnzahlMessreihen); }
+void TForm1::UpdateDurchbruchschwelle() { TakeRunParamField(*this, TRunParam::LimitFID); }
+void TForm1::editLimitFPDExit() { TakeRunParamField(*this, TRunParam::LimitFPD); }
+void TForm1::UpdateMengeIsobuthan() { TakeRunParamField(*this, TRunParam::FIDCALMenge); }
+void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMenge); }
+
+// ------------------------------------------------------------------ factors and flows
+// The store sequence, in table order; it stops at the first field that does not convert or is
+// not above 0, whose message names the field.
+bool TForm1::StoreFactorsAndFlows() {
+  std::array<TFactorFieldInput, kFactorFieldCount> inputs;
+  for (const TFactorFieldSpec &spec : FactorFieldSpecs()) {
+    QLineEdit *edit = FactorEdit(*this, spec);
+    TFactorFieldInput &in = inputs[static_cast<int>(spec.Id)];
+    in.Text = edit->text();
+    if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) in.Name = labeled->EditLabel()->text();
+  }
+  const TFactorStore store = StoreFactorFields(inputs, ID);
+  for (const TFactorFieldValue &v : store.Stored) *FactorMember(*this, v.Id) = v.Value;
+  ShowDisplays(*this, store.Displays);
+  if (!store.Writes.isEmpty()) {
+    try {
+      Settings().WriteStrings(store.Writes);
+    } catch (const EFileError &e) {
+      Dialogs::Error(this, windowTitle(), e.Message());
+    }
+  }
+  if (store.Message.isEmpty()) return true;
+  Dialogs::Error(this, windowTitle(), store.Message);
+  return false;
+}
+
+void TForm1::PageControlExit() { StoreFactorsAndFlows(); }
+
+// The chart takes no focus, so the focus hardly ever leaves the tab area: the factors page
+// stores its fields itself when the focus moves on to another page. (When it leaves the tab
+// area as well, PageControlExit has stored them.)
+void TForm1::tabFaktorenExit() {
+  QWidget *now = QApplication::focusWidget();
+  if (now && (now == PageControl || PageControl->isAncestorOf(now))) StoreFactorsAndFlows();
+  SaveSubstanceLists();
+}
+
+// Each list over its file, when the file was read at start-up or there was none.
+void TForm1::SaveSubstanceLists() {
+  struct ListOf {
+    TValueListEditor *control;
+    TSubstanceList list;
+    TListFileState &state;
+  };
+  for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1},
+                   ListOf{ValueListEditor2, TSubstanceList::S, ListState2}}) {
+    QList<TSubstance> entries;
+    for (const QString &line : l.control->Strings()) {
+      const TSubstance s = SplitSubstance(line);
+      if (!s.Name.isEmpty() || !s.Factor.isEmpty()) entries << s;  // a row added and left empty
+    }
+    try {
+      const TSubstanceListSave saved = SaveSubstanceList(ProgramDir(), l.list, l.state, entries, ID);
+      if (saved.Written) l.state = saved.State;
+      if (!saved.Problems.isEmpty()) Dialogs::Warning(this, windowTitle(), saved.Problems.join(u'\n'));
+    } catch (const EFileError &e) {
+      Dialogs::Error(this, windowTitle(), e.Message());
+    }
+  }
+}
+
+void TForm1::ValueListEditor1MouseDown(Qt::MouseButton Button, int X, int Y) {
+  ListMouseDown(ValueListEditor1, Button, X, Y);
+}
+void TForm1::ValueListEditor2MouseDown(Qt::MouseButton Button, int X, int Y) {
+  ListMouseDown(ValueListEditor2, Button, X, Y);
+}
+void TForm1::ValueListEditor1EndDrag(QObject *Target) { ListEndDrag(ValueListEditor1, 1, Target); }
+void TForm1::ValueListEditor2EndDrag(QObject *Target) { ListEndDrag(ValueListEditor2, 2, Target); }
+
+void TForm1::FactDragOver(QObject *, QObject *Source, bool &Accept) {
+  Accept = Source && (Source == ValueListEditor1 || Source == ValueListEditor2);
+}
+
+// ------------------------------------------------------------------ test standard
+void TForm1::rgStandardClick() {
+  const std::optional<TStandardChoice> choice = ChooseStandard(rgStandard->ItemIndex());
+  if (!choice) return;
+  editMesskammer->setText(choice->ChamberText);
+  btnMesskammerSetClick();
+  LimitFID = choice->LimitFID;
+  editLimitFID->setText(choice->LimitFIDText);
+  try {
+    TIniFile ini = Settings();
+    WriteSettingText(ini, QStringLiteral("Preferences"), QStringLiteral("Standard"), choice->SettingsValue);
+    StoreRunParam(ini, TRunParam::LimitFID, LimitFID);
+  } catch (const EFileError &e) {
+    Dialogs::Error(this, windowTitle(), e.Message());
+  }
+}

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "app/Form1SetupFields.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "core/Errors.h"
@@ -23,6 +24,12 @@
 #include "link/ComPort.h"
 #include "link/Protocol.h"
 #include "link/StatusReplies.h"
+#include "run/CellEvaluation.h"
+#include "setup/FactorFields.h"
+#include "setup/FieldNumbers.h"
+#include "setup/RunParameters.h"
+#include "setup/SubstanceLists.h"
+#include "setup/TestStandard.h"
 #include "ui/Dialogs.h"
 #include "ui/TZeLed.h"
 #include "ui/Widgets.h"
@@ -152,14 +159,16 @@ void TForm1::ReadStartupSettings() {
   DebugLevel = Int("Debug", "SetDebug");
   DiagLog.SetFile(TDiagLog::FileBeside(SettingsFile()));
   RawDataSave = Int("Measurement", "RawDataSave") != 0;
-  LoopVolume = Int("Detection", "Loopvolume");
-  Loopflow = Int("Detection", "Loopflow");
-  MinPeakWith = LoopVolume / (Loopflow / 60.0);
-  PeakTime = Int("Detection", "PeakIndex");
-  MinPeakStart = Int("Detection", "MinIndex");
+  // A loop volume, loop flow or index of 0 or below takes its default (a loop flow of 0 would
+  // make the peak width infinite).
+  const TDetectionCheck detection = ReadDetection(ini, ID);
+  LoopVolume = detection.Values.LoopVolume;
+  Loopflow = detection.Values.Loopflow;
+  MinPeakWith = detection.Values.MinPeakWith;
+  PeakTime = detection.Values.PeakTime;
+  MinPeakStart = detection.Values.MinPeakStart;
+  SettingsProblems << detection.Problems;
 
-  FIDCALMenge = Float("Calibration", "FID/ppm");
-  FPDCalMenge = Float("Calibration", "FPD/ppm");
   FIDCalArea = Int("Calibration", "FIDCalArea");
   FPDCalArea = Int("Calibration", "FPDCalArea");
 
@@ -175,14 +184,28 @@ void TForm1::ReadStartupSettings() {
   H2FPD = Int("Preferences", "FPD_H2");
   Startdelay = Text("Preferences", "Startdelay");
 
-  Startzelle = Int("Measurement", "StartingCell");
-  AnzahlZellen = Int("Measurement", "NumberOfCells");
-  Messzeit = Int("Measurement", "MeasurementTimePerCell/s");
-  AnzahlMessreihen = Int("Measurement", "NumberOfCycles");
-  LimitFID = Float("Measurement", "LimitFID");
-  LimitFPD = Float("Measurement", "LimitFPD");
-  SampleArea = Float("Measurement", QStringLiteral("SampleArea(cm\u00B2)"));
-  CalFlow = Float("Calibration", "CalFlow");
+  // The run parameters; a value their fields would refuse takes its default.
+  const TRunParamsLoad run = LoadRunParams(ini, ID);
+  Startzelle = run.Values.Startzelle;
+  AnzahlZellen = run.Values.AnzahlZellen;
+  Messzeit = run.Values.Messzeit;
+  AnzahlMessreihen = run.Values.AnzahlMessreihen;
+  LimitFID = run.Values.LimitFID;
+  LimitFPD = run.Values.LimitFPD;
+  FIDCALMenge = run.Values.FIDCALMenge;
+  FPDCalMenge = run.Values.FPDCalMenge;
+  SettingsProblems << run.Problems;
+  const QString areaKey = QStringLiteral("SampleArea(cm\u00B2)");
+  SampleArea = Float("Measurement", areaKey);
+  if (!(SampleArea > 0)) {
+    const double def = FindSettingKey("Measurement", areaKey)->DefaultFloat();
+    SettingsProblems << QStringLiteral("[Measurement] %1 = %2: %3 (%4)")
+                            .arg(areaKey, FloatToStr(SampleArea),
+                                 ID == kGermanOffset ? QStringLiteral("der Wert muss größer als 0 sein")
+                                                     : QStringLiteral("the value must be greater than 0"),
+                                 FloatToStr(def));
+    SampleArea = def;
+  }
   SampleTime = Int("Measurement", "MeasurementSampleTime/s");
   InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
   Scale = Int("Measurement", "Scale");
@@ -190,6 +213,10 @@ void TForm1::ReadStartupSettings() {
   sInitialDir = Text("Measurement", "InitialDir");
   sDataDir = Text("Measurement", "DataDir");
   sDateiname.clear();
+  Records.SetDataDir(sDataDir);
+  sInfo1 = Text("Info", "Sampleinfo1");
+  sInfo2 = Text("Info", "Sampleinfo2");
+  sInfo3 = Text("Info", "Sampleinfo3");
 }
 
 // The captions in the chosen language and the values read at start-up in their fields, with
@@ -200,13 +227,13 @@ void TForm1::ShowStartupSettings() {
   lblLocalChar->setText(LocalCharCaption(ChDeciSep));
   SetLangCaptions(ID);
 
-  editIsobutan->setText(FloatToStr(FIDCALMenge));
-  editSulfur->setText(FloatToStr(FPDCalMenge));
+  editIsobutan->setText(CalPpmText(FIDCALMenge));
+  editSulfur->setText(CalPpmText(FPDCalMenge));
   ShowCalibrationState();
 
-  const QString standard = ReadSettingText(ini, "Preferences", "Standard");
-  if (standard == "ASTM") rgStandard->SetItemIndex(0);
-  if (standard == "EN374") rgStandard->SetItemIndex(1);
+  // Selected without running the change handler; an unknown text leaves the group alone.
+  const int standard = StandardItemForSetting(ReadSettingText(ini, "Preferences", "Standard"));
+  if (standard >= 0) rgStandard->SetItemIndex(standard);
 
   edH2->setText(QString::number(iH2Set));
   edAir->setText(QString::number(iAirSet));
@@ -221,17 +248,16 @@ void TForm1::ShowStartupSettings() {
   editFPDAir->setText(QString::number(AirFPD));
   editFPDH2->setText(QString::number(H2FPD));
 
-  editInfo1->setText(ReadSettingText(ini, "Info", "Sampleinfo1"));
-  editInfo2->setText(ReadSettingText(ini, "Info", "Sampleinfo2"));
-  editInfo3->setText(ReadSettingText(ini, "Info", "Sampleinfo3"));
+  editInfo1->setText(sInfo1);
+  editInfo2->setText(sInfo2);
+  editInfo3->setText(sInfo3);
 
-  editCalFlow->setText(FlowText(CalFlow));
   editStart->setText(QString::number(Startzelle));
   editAnzahl->setText(QString::number(AnzahlZellen));
   editMesszeit->setText(QString::number(Messzeit));
   editZyklen->setText(QString::number(AnzahlMessreihen));
-  editLimitFID->setText(QLocale().toString(LimitFID, 'f', 1));
-  editLimitFPD->setText(QLocale().toString(LimitFPD, 'f', 1));
+  editLimitFID->setText(LimitText(LimitFID));
+  editLimitFPD->setText(LimitText(LimitFPD));
   editScale->setText(QString::number(Scale));
   editScaleMin->setText(QString::number(ScaleMin));
 
@@ -404,57 +430,33 @@ void TForm1::SwapPorts() {
       ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
 }
 
-QString TForm1::FlowText(double v) const { return FloatToStrF(v, 5, 1); }
-QString TForm1::FactorText(double v) const { return FloatToStrF(v, 6, 2); }
+QString TForm1::FlowText(double v) const { return zelvo::FlowText(v); }
+QString TForm1::FactorText(double v) const { return zelvo::FactorText(v); }
 
-// Factors with their substance names, and the flows (start-up step of the factors tab).
+// Factors with their substance names, and the flows, from the settings file; a value that
+// does not convert, or one of 0 or below, takes its default and is reported.
 void TForm1::LoadFactorsAndFlows() {
-  TIniFile ini = Settings();
-  FIDCalFactor = ReadSettingFloat("Measurement", "FIDCalFactor", 1);
-  lbleditFIDCalFact->setText(FactorText(FIDCalFactor));
-  lblFIDCalFactor->setText('[' + lbleditFIDCalFact->text() + ']');
-  lbleditFIDCalFact->EditLabel()->setText(ini.ReadString("Measurement", "FIDCalFactorName", "Isobutan"));
-  lblFIDCalInfo->setText(lbleditFIDCalFact->EditLabel()->text() + " (ppm)");
-
-  double *const sampleFlows[] = {&SampleFlow1, &SampleFlow2, &SampleFlow3};
-  QLineEdit *const flowEdits[] = {editSampleFlow1, editSampleFlow2, editSampleFlow3};
-  double *const fidFactors[] = {&FIDFactor1, &FIDFactor2, &FIDFactor3};
-  TLabeledEdit *const fidEdits[] = {lblEditFact1, lblEditFact2, lblEditFact3};
-  TLabel *const infos[] = {lblInfoSample1, lblInfoSample2, lblInfoSample3};
-  for (int i = 0; i < 3; ++i) {
-    const QString n = QString::number(i + 1);
-    *sampleFlows[i] = ReadSettingFloat("Measurement", "SampleFlow" + n, 100);
-    flowEdits[i]->setText(FlowText(*sampleFlows[i]));
-    *fidFactors[i] = ReadSettingFloat("Measurement", "FIDSampleFactor" + n, 1);
-    fidEdits[i]->setText(FactorText(*fidFactors[i]));
-    fidEdits[i]->EditLabel()->setText(ini.ReadString("Measurement", "FIDSampleFactorName" + n, "Isobutan"));
-    infos[i]->setText(fidEdits[i]->EditLabel()->text() + '[' + fidEdits[i]->text() + ']');
+  const TFactorFieldsLoad load = LoadFactorFields(Settings(), ID);
+  for (const TFactorFieldValue &f : load.Fields) {
+    const TFactorFieldSpec &spec = FactorFieldOf(f.Id);
+    auto *edit = findChild<QLineEdit *>(QString::fromLatin1(spec.Field));
+    edit->setText(f.Text);
+    if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) labeled->EditLabel()->setText(f.Name);
+    *FactorMember(*this, f.Id) = f.Value;
   }
-
-  FPDCalFactor = ReadSettingFloat("Measurement", "FPDCalFactor", 1);
-  lbleditFPDCalFact->setText(FactorText(FPDCalFactor));
-  lblFPDCalFactor->setText('[' + lbleditFPDCalFact->text() + ']');
-  lbleditFPDCalFact->EditLabel()->setText(ini.ReadString("Measurement", "FPDCalFactorName", "THT"));
-  lblFPDCALInfo->setText(lbleditFPDCalFact->EditLabel()->text() + " (ppm)");
-
-  double *const fpdFactors[] = {&FPDFactor1, &FPDFactor2, &FPDFactor3};
-  TLabeledEdit *const fpdEdits[] = {lbleditFPDFact1, lblEditFPDFact2, lblEditFPDFact3};
-  for (int i = 0; i < 3; ++i) {
-    const QString n = QString::number(i + 1);
-    *fpdFactors[i] = ReadSettingFloat("Measurement", "FPDSampleFactor" + n, 1);
-    fpdEdits[i]->setText(FactorText(*fpdFactors[i]));
-    fpdEdits[i]->EditLabel()->setText(ini.ReadString("Measurement", "FPDSampleFactorName" + n, "THT"));
-  }
+  for (const TDisplayText &d : load.Displays)
+    if (auto *label = findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
+  SettingsProblems << load.Problems;
 }
 
-// Green when a calibration area has been captured, salmon while it is missing.
+// Green when a calibration area counts as one (the evaluation's thresholds), salmon otherwise.
 void TForm1::ShowCalibrationState() {
-  auto paint = [](QLineEdit *e, int area) {
-    const QColor c = area >= 1000 ? QColor(125, 198, 117) : QColor(254, 169, 148);
+  auto paint = [](QLineEdit *e, bool calibrated) {
+    const QColor c = calibrated ? QColor(125, 198, 117) : QColor(254, 169, 148);
     e->setStyleSheet(QStringLiteral("QLineEdit { background-color: %1; }").arg(c.name()));
   };
-  paint(editIsobutan, FIDCalArea);
-  paint(editSulfur, FPDCalArea);
+  paint(editIsobutan, FidCalibrated(FIDCalArea));
+  paint(editSulfur, FpdCalibrated(FPDCalArea));
 }
 
 // One line of the port list: the port's name and what answered on it.
@@ -477,19 +479,19 @@ void TForm1::SetupChartAxes() {
 
 // The two substance lists from their files beside the program. A missing or unreadable
 // list keeps the control's start content; the operator is told, and the start-up goes on
-// (the ports and the tick must not depend on a list of factors).
+// (the ports and the tick must not depend on a list of factors). Only a list that was read,
+// or whose file was absent, is ever saved over its file.
 void TForm1::LoadSubstanceLists() {
-  struct ListFile {
-    TValueListEditor *list;
-    const char *name;
+  struct ListOf {
+    TValueListEditor *control;
+    TSubstanceList list;
+    TListFileState &state;
   };
-  for (const ListFile &f :
-       {ListFile{ValueListEditor1, "CH-Substanzen.txt"}, ListFile{ValueListEditor2, "S-Substanzen.txt"}}) {
-    const QString path = ProgramDir() + '/' + QLatin1String(f.name);
-    try {
-      f.list->SetStrings(ReadTextLines(path));
-    } catch (const EFileError &e) {
-      SettingsProblems << e.Message();
-    }
+  for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1},
+                   ListOf{ValueListEditor2, TSubstanceList::S, ListState2}}) {
+    const TSubstanceListLoad load = LoadSubstanceList(ProgramDir(), l.list, ID);
+    l.state = load.State;
+    l.control->SetStrings(SubstanceLines(load.Entries));
+    SettingsProblems << load.Problems;
   }
 }

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/DateTime.h"
@@ -27,6 +28,7 @@
 #include "run/CellEvaluation.h"
 #include "run/Sequencer.h"
 #include "setup/Setpoints.h"
+#include "setup/SubstanceLists.h"
 #include "signal/Acquisition.h"
 #include "signal/Peak.h"
 
@@ -232,15 +234,40 @@ class TForm1 : public QMainWindow {
   void RecordsRetryStep();
   // What a run start should warn about without stopping (no result file, FID not calibrated).
   QStringList StartWarnings() const;
+  // A run is in progress: the import of a raw data file is refused.
+  bool RunActive() const;
+  // The save and open dialogs. When FileDialogHook is set it answers instead of a dialog
+  // (tests): the chosen path, or the empty text for a cancel.
+  struct TFileDialogRequest {
+    bool Save = false;
+    QString StartDir;       // empty: where the dialog was last
+    QString DefaultSuffix;  // without the dot; empty: none
+    QString Filter;         // empty: every file
+  };
+  std::function<QString(const TFileDialogRequest &)> FileDialogHook;
+  QString ExecFileDialog(const TFileDialogRequest &request);
+  QString SaveDialogDir;  // folder of the result file chosen last
+  // The writer's report for the operator: status bar, log, and a warning once per failure.
+  void ShowWriterReport(const zelvo::TWriterReport &report);
+  QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
+  // The factors of the position evaluated last (the result file's header; 0 before the first).
+  double LastFIDSampleFactor = 0, LastFPDFactor = 0;
+  QString sInfo1, sInfo2, sInfo3;  // the sample texts last stored
 
   // ===================================================================== setup (src/setup)
   // The store sequence of the factor and flow fields; false when a field was refused (the
   // message has been shown). Runs when the focus leaves the factors page and at a run's start.
   bool StoreFactorsAndFlows();
+  // Whether each substance list may be saved over its file (read at start-up, or absent).
+  zelvo::TListFileState ListState1 = zelvo::TListFileState::NotLoaded;
+  zelvo::TListFileState ListState2 = zelvo::TListFileState::NotLoaded;
+  void SaveSubstanceLists();
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
-  void SetpointSet(zelvo::SetpointId id);                      // what every Set button does
+  // What every Set button does; false when the field holds no whole number (the conversion
+  // error has been shown, nothing was stored or sent).
+  bool SetpointSet(zelvo::SetpointId id);
   void SetpointStore(zelvo::SetpointId id);                    // what every Update... store operation does
   void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"

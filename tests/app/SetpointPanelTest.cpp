@@ -63,9 +63,15 @@ TEST_F(Panel, SetButtonsClampStoreAndSend) {
   EXPECT_EQ(ini.ReadInteger("Preferences", "FPD_Air", 0), 2000);
   EXPECT_EQ(Sent(), QStringList({"<XS07D0"}));
 
-  // Text that is no whole number aborts: nothing stored, nothing sent.
+  // Text that is no whole number aborts with the conversion error: nothing stored, nothing
+  // sent, and a switch that sets first sends nothing either.
+  messages.clear();
   form.editHvoltage->setText("abc");
-  EXPECT_THROW(form.btnHVoltageSetClick(), std::exception);
+  form.btnHVoltageSetClick();
+  form.btnHVoltageAn->click();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].kind, DialogMessage::Error);
+  EXPECT_TRUE(messages[0].text.contains("abc"));
   EXPECT_TRUE(Sent().isEmpty());
 }
 
