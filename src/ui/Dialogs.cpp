@@ -22,6 +22,13 @@ void Show(QWidget *parent, DialogMessage::Kind kind, const QString &title, const
     case DialogMessage::Information: QMessageBox::information(parent, title, text); break;
     case DialogMessage::Error: QMessageBox::critical(parent, title, text); break;
     case DialogMessage::Warning: QMessageBox::warning(parent, title, text); break;
+    case DialogMessage::Notice: {
+      auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->setWindowModality(Qt::NonModal);
+      box->show();
+      break;
+    }
   }
 }
 }  // namespace
@@ -34,6 +41,9 @@ void Dialogs::Error(QWidget *parent, const QString &title, const QString &text) 
 }
 void Dialogs::Warning(QWidget *parent, const QString &title, const QString &text) {
   Show(parent, DialogMessage::Warning, title, text);
+}
+void Dialogs::Notice(QWidget *parent, const QString &title, const QString &text) {
+  Show(parent, DialogMessage::Notice, title, text);
 }
 void Dialogs::SetSink(std::function<void(const DialogMessage &)> sink) { g_sink = std::move(sink); }
 void Dialogs::ClearSink() { g_sink = nullptr; }

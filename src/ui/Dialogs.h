@@ -10,7 +10,7 @@ class QWidget;
 namespace zelvo {
 
 struct DialogMessage {
-  enum Kind { Information, Error, Warning } kind;
+  enum Kind { Information, Error, Warning, Notice } kind;
   QString title;
   QString text;
 };
@@ -20,6 +20,9 @@ class Dialogs {
   static void Information(QWidget *parent, const QString &title, const QString &text);
   static void Error(QWidget *parent, const QString &title, const QString &text);
   static void Warning(QWidget *parent, const QString &title, const QString &text);
+  // A warning that does not wait for the operator: the box stays open beside the window
+  // while the program (and its tick) goes on, and closes itself when dismissed.
+  static void Notice(QWidget *parent, const QString &title, const QString &text);
 
   // When a sink is set, messages go to it and no dialog is shown. Also the default when
   // the environment variable ZELVO_NO_DIALOGS is set (messages then go to stderr).
