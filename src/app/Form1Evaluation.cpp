@@ -62,10 +62,11 @@ void TForm1::EvaluateSignals(const TPositionEvaluation &position) {
     Fpd = FpdSearch(Signal2.Y, TFpdSettings{MinPeakWith, static_cast<double>(PeakTime), Loopflow}, Peak);
     FPDBaseDraw = Fpd.FPDBaseDraw;
     if (!Fpd.Searched)
-      EvaluationNote(kNoteFpdNotSearched,
-                     ID == kGermanOffset
-                         ? QStringLiteral("FPD: zu wenige Messpunkte (%1), keine Peaksuche").arg(Signal2.Size())
-                         : QStringLiteral("FPD: too few readings (%1), no peak search").arg(Signal2.Size()));
+      EvaluationNote(
+          kNoteFpdNotSearched,
+          ID == kGermanOffset
+              ? QStringLiteral("FPD: zu wenige Messpunkte (%1), keine Peaksuche").arg(Signal2.Size())
+              : QStringLiteral("FPD: too few readings (%1), no peak search").arg(Signal2.Size()));
   }
   // The slope series' graph (shown once an import has shown it); point j belongs to the
   // window centred on sample j + 2.

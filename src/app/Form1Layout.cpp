@@ -126,7 +126,8 @@ void TForm1::CreateControls() {
   setCentralWidget(client);
   // The designed size is the least; a larger window gives its extra room to the chart.
   client->setMinimumSize(kClientSize);
-  client->installEventFilter(new TResizeFollower(client, [this, client] { FollowClientSize(client->size()); }));
+  client->installEventFilter(
+      new TResizeFollower(client, [this, client] { FollowClientSize(client->size()); }));
   move(0, 0);
 
   // ---------------------------------------------------------------- chart

@@ -230,7 +230,8 @@ void TForm1::DelayedStartStep() {
   if (!Sequencer.DelayArmed()) return;
   const TNow now = NowReading();
   const TRunState &s = Sequencer.State();
-  if (now.Steady >= s.delayStart && !StoreFactorsAndFlows()) {
+  const bool due = WholeSeconds(now.Steady - s.runStartzeit) >= WholeSeconds(s.delayStart - s.runStartzeit);
+  if (due && !StoreFactorsAndFlows()) {
     // The fields were refused (the message has been shown): no run, and no new attempt
     // every second.
     Sequencer.Stop(RunInputs());

@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kTagMonitorOff = 55;  // btnMonitor's tag and caption text while monitoring is off
 constexpr int kTagMonitorOn = 57;
-constexpr int kTextTime = 82;     // "Zeit"
+constexpr int kTextTime = 82;      // "Zeit"
 constexpr int kTextSeconds = 108;  // "sek"
 
 // Draws on the chart's top layer after everything else of a replot, clipped to the plot
@@ -146,7 +146,8 @@ void TForm1::ChartReload() {
 // The baselines of the last evaluation as dotted straight lines; sample indices are tenths
 // of a second on the time axis.
 void TForm1::Chart1AfterDraw(QPainter *canvas) {
-  const auto baseline = [&](double start, double startLevel, double end, double endLevel, const QColor &color) {
+  const auto baseline = [&](double start, double startLevel, double end, double endLevel,
+                            const QColor &color) {
     StartX = std::trunc(Chart1->xAxis->coordToPixel(start / 10));
     StartY = std::trunc(Chart1->yAxis->coordToPixel(startLevel));
     EndX = std::trunc(Chart1->xAxis->coordToPixel(end / 10));
@@ -154,7 +155,8 @@ void TForm1::Chart1AfterDraw(QPainter *canvas) {
     canvas->setPen(QPen(color, 2, Qt::DotLine));
     canvas->drawLine(QPointF(StartX, StartY), QPointF(EndX, EndY));
   };
-  if (FIDBaseDraw) baseline(Peak.FIDStart, Peak.FIDStartLevel, Peak.FIDEnd, Peak.FIDEndLevel, QColor(90, 0, 0));
+  if (FIDBaseDraw)
+    baseline(Peak.FIDStart, Peak.FIDStartLevel, Peak.FIDEnd, Peak.FIDEndLevel, QColor(90, 0, 0));
   if (FPDBaseDraw) baseline(Fpd.FPDStart, Fpd.FPDStartLevel, Fpd.FPDEnd, Fpd.FPDEndLevel, QColor(0, 90, 0));
 }
 
@@ -178,9 +180,11 @@ std::optional<int> ScaleValue(TForm1 &form, const QLineEdit *edit) {
 bool ScalePairAccepted(TForm1 &form, int minimum, int maximum, QLineEdit *edit, int previous) {
   if (maximum > minimum) return true;
   const bool english = form.ID != kGermanOffset;
-  const QString text = english ? QStringLiteral("The scale maximum (%1 µV) must be above the minimum (%2 µV).")
-                               : QStringLiteral("Der Skalierungs-Höchstwert (%1 µV) muss größer als der "
-                                                "Mindestwert (%2 µV) sein.");
+  const QString text = english
+                           ? QStringLiteral("The scale maximum (%1 µV) must be above the minimum (%2 µV).")
+                           : QStringLiteral(
+                                 "Der Skalierungs-Höchstwert (%1 µV) muss größer als der "
+                                 "Mindestwert (%2 µV) sein.");
   Dialogs::Error(&form, form.windowTitle(), text.arg(maximum).arg(minimum));
   edit->setText(QString::number(previous));
   return false;

@@ -259,7 +259,8 @@ class TForm1 : public QMainWindow {
   void EvaluateSignals(const zelvo::TPositionEvaluation &position);  // slopes, FID peak, FPD search
   bool FidNoPeak = true;  // the FID search's result (the FPD search shares the peak fields)
   double FidArea = 0;
-  zelvo::TEvalInput EvaluationInput(const zelvo::TRunState &run, const zelvo::TPositionEvaluation &position) const;
+  zelvo::TEvalInput EvaluationInput(const zelvo::TRunState &run,
+                                    const zelvo::TPositionEvaluation &position) const;
   void CarryOut(zelvo::TRunState &run, const zelvo::TCellEvaluation &ev);
   void EvaluationNote(int cause, const QString &text);  // once per run and cause
 
@@ -477,10 +478,10 @@ class TForm1 : public QMainWindow {
   zelvo::TLabeledMemo *memoDescription = nullptr;
 
   // ---- handlers, defined in the file of their subsystem
-  void PageControlExit();   // setup: store factors and flows
-  void tabFaktorenExit();   // setup: save the substance lists
+  void PageControlExit();                  // setup: store factors and flows
+  void tabFaktorenExit();                  // setup: save the substance lists
   void Chart1AfterDraw(QPainter *canvas);  // signal: baselines, after every paint
-  void UpdateStartzelle();  // setup: run parameters
+  void UpdateStartzelle();                 // setup: run parameters
   void UpdateAnzahlZellen();
   void UpdateMesszeit();
   void UpdateAnzahlMessreihen();
