@@ -89,7 +89,9 @@ void TForm1::TRunBinding::ClearSeries() {
   F.Signal1.ClearSeries();
   F.Signal2.ClearSeries();
   F.Slopes.clear();
-  for (QCPGraph *g : {F.Series1, F.Series2, F.Serie3, F.Serie4}) g->data()->clear();
+  F.ClearSignalGraph(1);
+  F.ClearSignalGraph(2);
+  for (QCPGraph *g : {F.Serie3, F.Serie4}) g->data()->clear();
   F.FIDBaseDraw = false;
   F.FPDBaseDraw = false;
   F.ChartDirty = true;

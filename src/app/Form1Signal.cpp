@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -42,19 +43,104 @@ class TAfterDrawLayer final : public QCPLayerable {
   std::function<void(QPainter *)> FDraw;
 };
 
-// The points a drain appended to the kept signal, appended to its graph too.
-void AppendToGraph(const TSignalChannel &channel, std::size_t from, QCPGraph *graph) {
-  QCPGraphDataContainer &data = *graph->data();
+// The points a drain appended to the kept signal, appended to its series too.
+void AppendToGraph(const TSignalChannel &channel, std::size_t from, QCPGraphDataContainer &data) {
   for (std::size_t i = from; i < channel.Size(); ++i) data.add(QCPGraphData(channel.X[i], channel.Y[i]));
 }
 
-void FillGraph(QCPGraph *graph, const std::vector<double> &x, const std::vector<double> &y) {
+void FillGraph(QCPGraphDataContainer &data, const std::vector<double> &x, const std::vector<double> &y) {
   QVector<QCPGraphData> points(static_cast<qsizetype>(std::min(x.size(), y.size())));
   for (qsizetype i = 0; i < points.size(); ++i) points[i] = QCPGraphData(x[i], y[i]);
-  graph->data()->set(points, true);
+  data.set(points, true);
 }
 
+// Samples per block of the coarse copy, and the samples per pixel column from which on the
+// coarse copy is drawn (every column then spans several whole blocks).
+constexpr int kBlock = 32;
+constexpr int kCoarseFromSamplesPerPixel = 4 * kBlock;
+
 }  // namespace
+
+// One signal series in two resolutions: every point (the series' own data), and per block of
+// kBlock samples its lowest and its highest reading in the order they came, built up as the
+// signal grows. QCustomPlot's sampling draws each pixel column from the lowest and highest
+// value in it, so a column spanning whole blocks looks the same from either copy.
+struct TForm1::TChartDetail {
+  struct Series {
+    QSharedPointer<QCPGraphDataContainer> Full, Coarse;
+    std::size_t Done = 0;  // samples of the kept signal in Coarse
+    bool InOrder = true;   // times never went back (else only the full copy is drawn)
+    int InBlock = 0;       // samples of the last block so far
+    QCPGraphData Low, High;
+
+    void Reset() {
+      Coarse->clear();
+      Done = 0;
+      InOrder = true;
+      InBlock = 0;
+    }
+    // Brings the coarse copy up to the kept signal.
+    void Follow(const TSignalChannel &signal) {
+      if (signal.Size() < Done) Reset();
+      for (std::size_t k = Done; k < signal.Size() && InOrder; ++k) {
+        const QCPGraphData p(signal.X[k], signal.Y[k]);
+        if (k > 0 && signal.X[k] < signal.X[k - 1]) {
+          InOrder = false;
+          break;
+        }
+        if (InBlock == 0) {
+          Low = High = p;
+          Coarse->add(p);
+          Coarse->add(p);
+        } else {
+          if (p.value < Low.value) Low = p;
+          if (p.value > High.value) High = p;
+          auto last = Coarse->end();
+          const bool lowFirst = Low.key <= High.key;
+          *(last - 2) = lowFirst ? Low : High;
+          *(last - 1) = lowFirst ? High : Low;
+        }
+        if (++InBlock == kBlock) InBlock = 0;
+        Done = k + 1;
+      }
+    }
+  };
+  std::array<Series, 2> S;
+};
+
+QCPGraphDataContainer &TForm1::SignalGraphData(int port) { return *ChartDetail->S[port == 2 ? 1 : 0].Full; }
+
+void TForm1::ClearSignalGraph(int port) {
+  TChartDetail::Series &s = ChartDetail->S[port == 2 ? 1 : 0];
+  s.Full->clear();
+  s.Reset();
+}
+
+// Before every replot (the tick's, and those of zoom and pan): each signal series shows the
+// copy that suits the view.
+void TForm1::ChooseChartDetail() {
+  const QCPRange view = Chart1->xAxis->range();
+  const double pixels = std::max(1, Chart1->axisRect()->width());
+  for (int port : {1, 2}) {
+    TChartDetail::Series &s = ChartDetail->S[port - 1];
+    const TSignalChannel &signal = port == 1 ? Signal1 : Signal2;
+    QCPGraph *graph = port == 1 ? Series1 : Series2;
+    bool coarse = false;
+    if (s.InOrder && signal.Size() > kCoarseFromSamplesPerPixel * pixels) {
+      const auto first = std::lower_bound(signal.X.begin(), signal.X.end(), view.lower);
+      const auto last = std::upper_bound(first, signal.X.end(), view.upper);
+      if (last - first > kCoarseFromSamplesPerPixel * pixels) {
+        s.Follow(signal);
+        coarse = s.InOrder;
+      }
+    }
+    const QSharedPointer<QCPGraphDataContainer> &want = coarse ? s.Coarse : s.Full;
+    if (graph->data() != want) graph->setData(want);
+    // A wide view is a dense band of vertical strokes: smoothing their edges costs much and
+    // shows nothing.
+    graph->setAntialiased(!coarse);
+  }
+}
 
 // ---------------------------------------------------------------------------------------
 // Detector data
@@ -63,19 +149,18 @@ void TForm1::DataDrainStep() {
   struct Port {
     TLineQueue &queue;
     TSignalChannel &signal;
-    QCPGraph *graph;
     QLineEdit *level;
     int number;
   };
   const bool second = DeviceTyp == TDeviceTyp::FIDFPD;  // port 2 carries data only then
-  for (const Port &p : {Port{DataQueue1, Signal1, Series1, editFIDLevel, 1},
-                        Port{DataQueue2, Signal2, Series2, editFPDLevel, 2}}) {
+  for (const Port &p :
+       {Port{DataQueue1, Signal1, editFIDLevel, 1}, Port{DataQueue2, Signal2, editFPDLevel, 2}}) {
     if (p.number == 2 && !second) break;
     if (p.queue.empty()) continue;
     const TDrainResult r = DrainDataQueue(p.queue, p.signal);
     if (r.Skipped > 0) CountMalformed(r.Skipped);
     if (r.Appended == 0) continue;
-    AppendToGraph(p.signal, r.FirstNew, p.graph);
+    AppendToGraph(p.signal, r.FirstNew, SignalGraphData(p.number));
     if (p.signal.Level) p.level->setText(QString::number(*p.signal.Level));
     ChartDirty = true;
   }
@@ -108,12 +193,19 @@ void TForm1::SetupChartView() {
   Chart1->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   Chart1->axisRect()->setRangeDrag(Qt::Horizontal);
   Chart1->axisRect()->setRangeZoom(Qt::Horizontal);
+  Chart1->setNoAntialiasingOnDrag(true);
   connect(Chart1, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent *) {
     RestoreChartAxes();
     Chart1->replot();
   });
   // However long the series grow, only what a pixel column can show is drawn.
   for (QCPGraph *g : {Series1, Series2, Serie3, Serie4}) g->setAdaptiveSampling(true);
+  ChartDetail = std::make_shared<TChartDetail>();
+  for (int i = 0; i < 2; ++i) {
+    ChartDetail->S[i].Full = (i == 0 ? Series1 : Series2)->data();
+    ChartDetail->S[i].Coarse = QSharedPointer<QCPGraphDataContainer>::create();
+  }
+  connect(Chart1, &QCustomPlot::beforeReplot, this, [this] { ChooseChartDetail(); });
   new TAfterDrawLayer(Chart1, [this](QPainter *canvas) { Chart1AfterDraw(canvas); });
 }
 
@@ -134,11 +226,14 @@ void TForm1::ChartRedrawStep() {
 }
 
 void TForm1::ChartReload() {
-  FillGraph(Series1, Signal1.X, Signal1.Y);
-  FillGraph(Series2, Signal2.X, Signal2.Y);
+  for (int port : {1, 2}) {
+    ClearSignalGraph(port);
+    const TSignalChannel &signal = port == 1 ? Signal1 : Signal2;
+    FillGraph(SignalGraphData(port), signal.X, signal.Y);
+  }
   std::vector<double> slopeTimes(Slopes.size());
   for (std::size_t j = 0; j < Slopes.size(); ++j) slopeTimes[j] = (j + 2) / 10.0;  // centre of its window
-  FillGraph(Serie3, slopeTimes, Slopes);
+  FillGraph(*Serie3->data(), slopeTimes, Slopes);
   ChartDirty = false;
   Chart1->replot();
 }
@@ -230,13 +325,13 @@ void TForm1::MonitorOn() {
   Signal2.Counter = 0;
   Chart1->xAxis->setRange(0, kMonitorAxisSeconds);
   Signal1.ClearSeries();
-  Series1->data()->clear();
+  ClearSignalGraph(1);
   DataQueue1.clear();
   for (proto::Cmd cmd : {proto::Cmd::StreamPrepareB, proto::Cmd::StreamPrepareW, proto::Cmd::StreamOn})
     FifoPutString(proto::Form(cmd));
   if (DeviceTyp == TDeviceTyp::FIDFPD) {
     Signal2.ClearSeries();
-    Series2->data()->clear();
+    ClearSignalGraph(2);
     DataQueue2.clear();
     for (proto::Cmd cmd : {proto::Cmd::StreamPrepareB, proto::Cmd::StreamPrepareW, proto::Cmd::StreamOn})
       SendLine(ComPort2, proto::Form(cmd));
@@ -251,12 +346,12 @@ void TForm1::MonitorOff() {
   Chart1->xAxis->setRange(0, Messzeit);
   FifoPutString(proto::Form(proto::Cmd::StreamOff));
   Signal1.ClearSeries();
-  Series1->data()->clear();
+  ClearSignalGraph(1);
   DataQueue1.clear();
   if (DeviceTyp == TDeviceTyp::FIDFPD) {
     SendLine(ComPort2, proto::Form(proto::Cmd::StreamOff));
     Signal2.ClearSeries();
-    Series2->data()->clear();
+    ClearSignalGraph(2);
     DataQueue2.clear();
   }
   ChartDirty = true;

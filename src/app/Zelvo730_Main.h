@@ -38,6 +38,10 @@ class QPushButton;
 class TComPort;
 class QCustomPlot;
 class QCPGraph;
+class QCPGraphData;
+template <class DataType>
+class QCPDataContainer;
+using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 class QCPTextElement;
 class QTabWidget;
 class QGroupBox;
@@ -278,6 +282,14 @@ class TForm1 : public QMainWindow {
   // Rebuilds the chart's series from Signal1, Signal2 and Slopes and redraws (after an
   // import, or whenever the kept signals were replaced as a whole).
   void ChartReload();
+  // A long signal is drawn from a coarser copy when the view puts many of its samples into
+  // one pixel column: the same picture from far fewer points. The kept signals and the
+  // series' own data always hold every point.
+  struct TChartDetail;
+  std::shared_ptr<TChartDetail> ChartDetail;
+  QCPGraphDataContainer &SignalGraphData(int port);  // every point of Series1 (1) or Series2 (2)
+  void ClearSignalGraph(int port);
+  void ChooseChartDetail();  // before every replot
   // The chart is drawn at most once per tick: steps mark it, the tick's last step draws it.
   bool ChartDirty = false;
   void ChartRedrawStep();

@@ -283,3 +283,54 @@ TEST_F(Monitor, BaselinesAreDrawnAfterThePaintAsTheirFlagsSay) {
 }
 
 }  // namespace
+
+namespace {
+
+// A long signal in a zoomed-out view is drawn from the lowest and highest reading of each
+// block of samples, in their order, and follows the signal as it grows; zoomed in, every
+// point is drawn again.
+TEST_F(Monitor, LongSignalInAWideViewIsDrawnFromItsBlocksLowsAndHighs) {
+  form.show();
+  ASSERT_TRUE(PumpUntil([&] { return form.Chart1->axisRect()->width() > 500; }));
+  const int n = 300000;
+  for (int k = 0; k < n; ++k) {
+    form.Signal1.X.push_back(k / 10.0);
+    form.Signal1.Y.push_back(static_cast<double>(k * 7919LL % 1000) +
+                             (k == 123457 ? 50000 : 0));  // a spike in block 3858
+  }
+  form.Signal1.Counter = n;
+  form.ChartReload();
+  EXPECT_EQ(form.Series1->dataCount(), n);  // the fixed axis shows a few thousand points
+
+  auto checkBlocks = [&](std::size_t size) {
+    const auto data = form.Series1->data();
+    const int blocks = static_cast<int>((size + 31) / 32);
+    ASSERT_EQ(data->size(), 2 * blocks);
+    for (int b = 0; b < blocks; ++b) {
+      const auto first = form.Signal1.Y.begin() + 32 * b;
+      const auto end = form.Signal1.Y.begin() + std::min<std::size_t>(size, 32 * (b + 1));
+      const auto lo = std::min_element(first, end), hi = std::max_element(first, end);
+      const QCPGraphData p = *data->at(2 * b), q = *data->at(2 * b + 1);
+      EXPECT_LE(p.key, q.key) << b;
+      EXPECT_EQ(std::min(p.value, q.value), *lo) << b;
+      EXPECT_EQ(std::max(p.value, q.value), *hi) << b;
+      const double loKey = (lo - form.Signal1.Y.begin()) / 10.0, hiKey = (hi - form.Signal1.Y.begin()) / 10.0;
+      EXPECT_EQ(std::min(p.key, q.key), std::min(loKey, hiKey)) << b;
+    }
+  };
+  form.Chart1->xAxis->setRange(0, n / 10.0);
+  form.Chart1->replot();
+  checkBlocks(n);
+  // New readings extend the last block and open new ones.
+  for (int k = 0; k < 50; ++k) form.DataQueue1.push_back(k == 20 ? "/X1186A0" : "/X100001");  // 100000 µV
+  Drain();
+  form.Chart1->replot();
+  checkBlocks(n + 50);
+  EXPECT_EQ(form.Series1->data()->constEnd()[-1].value, 1);
+  // Zoomed in: every point.
+  form.Chart1->xAxis->setRange(0, 60);
+  form.Chart1->replot();
+  EXPECT_EQ(form.Series1->dataCount(), n + 50);
+}
+
+}  // namespace
