@@ -69,7 +69,7 @@ void TForm1::ApplyReply(const proto::ParsedReply &reply) {
     case Reply::HighVoltage: lblHVoltage->setText(text); break;
     case Reply::LampByte: LampByte = static_cast<std::uint8_t>(*reply.value); break;  // nothing is sent
     case Reply::HeatingPort: HeatingSequence(static_cast<std::uint8_t>(*reply.value)); break;
-    case Reply::StartRequest: btnStartClick(); break;
+    case Reply::StartRequest: InstrumentStartRequest(); break;  // ignored during a run
     case Reply::ChamberTemperature: lblMesskammer->setText(text); break;
     case Reply::ValveBlockTemperature: lblVentilblock->setText(text); break;
     case Reply::ValveBank1: DispV1State(); break;  // the held byte is drawn, not the reply's

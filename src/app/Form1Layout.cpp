@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <functional>
 
 #include "app/Zelvo730_Main.h"
 #include "ui/TZeLed.h"
@@ -76,6 +77,25 @@ QLineEdit *Edit(QWidget *p, const char *name, int l, int t, int w, int h) {
   return Make<QLineEdit>(p, name, l, t, w, h);
 }
 
+// Calls back whenever the watched widget has been resized.
+class TResizeFollower final : public QObject {
+ public:
+  TResizeFollower(QObject *parent, std::function<void()> onResize)
+      : QObject(parent), FOnResize(std::move(onResize)) {}
+  bool eventFilter(QObject *, QEvent *event) override {
+    if (event->type() == QEvent::Resize) FOnResize();
+    return false;
+  }
+
+ private:
+  std::function<void()> FOnResize;
+};
+
+// The client area as designed, and the places of the chart and the tab area in it.
+constexpr QSize kClientSize(984, 650);
+constexpr QRect kChartPlace(8, 8, 977, 457);
+constexpr QRect kPagesPlace(0, 445, 977, 204);
+
 TTabSheet *Page(QTabWidget *tabs, const char *name, int tag) {
   auto *page = new TTabSheet;
   page->setObjectName(QLatin1String(name));
@@ -87,6 +107,16 @@ TTabSheet *Page(QTabWidget *tabs, const char *name, int tag) {
 
 }  // namespace
 
+// The chart takes every pixel the client area has beyond its designed size; the tab area
+// keeps its own size below it, overlapping the chart's lowest pixels as designed.
+void TForm1::FollowClientSize(const QSize &size) {
+  if (!Chart1 || !PageControl) return;
+  const int extraW = std::max(0, size.width() - kClientSize.width());
+  const int extraH = std::max(0, size.height() - kClientSize.height());
+  Chart1->setGeometry(kChartPlace.adjusted(0, 0, extraW, extraH));
+  PageControl->setGeometry(kPagesPlace.translated(0, extraH));
+}
+
 void TForm1::CreateControls() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Zelvo730_Flow_Epc"));
@@ -94,11 +124,15 @@ void TForm1::CreateControls() {
   auto *client = new QWidget(this);
   client->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(client);
-  client->setFixedSize(984, 650);
+  // The designed size is the least; a larger window gives its extra room to the chart.
+  client->setMinimumSize(kClientSize);
+  client->installEventFilter(
+      new TResizeFollower(client, [this, client] { FollowClientSize(client->size()); }));
   move(0, 0);
 
   // ---------------------------------------------------------------- chart
-  Chart1 = Make<QCustomPlot>(client, "Chart1", 8, 8, 977, 457);
+  Chart1 = Make<QCustomPlot>(client, "Chart1", kChartPlace.x(), kChartPlace.y(), kChartPlace.width(),
+                             kChartPlace.height());
   Chart1->plotLayout()->insertRow(0);
   Chart1Title = new QCPTextElement(Chart1, QStringLiteral("Messkurve"), UiFont(13, true));
   Chart1->plotLayout()->addElement(0, 0, Chart1Title);
@@ -130,10 +164,11 @@ void TForm1::CreateControls() {
   Serie4 = series("Serie4", Qt::darkYellow, false);
   Serie3->removeFromLegend();
   Serie4->removeFromLegend();
-  connect(Chart1, &QCustomPlot::afterReplot, this, [this] { Chart1AfterDraw(); });
+  SetupChartView();
 
   // ---------------------------------------------------------------- tab area
-  PageControl = Make<QTabWidget>(client, "PageControl", 0, 445, 977, 204);
+  PageControl = Make<QTabWidget>(client, "PageControl", kPagesPlace.x(), kPagesPlace.y(), kPagesPlace.width(),
+                                 kPagesPlace.height());
   tabStatus = Page(PageControl, "tabStatus", 6);
   tabSettings = Page(PageControl, "tabSettings", 12);
   tabFaktoren = Page(PageControl, "tabFaktoren", 95);

@@ -1,10 +1,264 @@
-// The measurement run: start, stop, delayed start, the countdown and the sequencer's step.
-#include "app/Zelvo730_Main.h"
+// The measurement run: start, stop, delayed start, the countdown and the sequencer's step,
+// with the window's side of the sequencer (TRunBinding).
+#include <qcustomplot.h>
 
-void TForm1::DelayedStartStep() {}
-void TForm1::RunTimeRefresh() {}
-void TForm1::RunStateStep() {}
-void TForm1::btnStartClick() {}
-void TForm1::btnStopClick() {}
-void TForm1::btnDelayClick() {}
-void TForm1::editStartdelayExit() {}
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "core/Language.h"
+#include "link/ComPort.h"
+#include "ui/Dialogs.h"
+#include "ui/TZeLed.h"
+#include "ui/Tag.h"
+#include "ui/Widgets.h"
+
+using namespace zelvo;
+
+namespace {
+
+TNow NowReading() { return {Clock::Steady(), Clock::Now()}; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The window's side of the sequencer
+
+void TForm1::TRunBinding::QueueCommand(const QString &command) { F.FifoPutString(command); }
+
+void TForm1::TRunBinding::SendPort2(const QString &command) { F.SendLine(F.ComPort2, command); }
+
+void TForm1::TRunBinding::ShowLamp(const TLampChange &lamp) { F.ShowLamp(lamp); }
+
+void TForm1::TRunBinding::ShowStatus(const QString &text) { F.statusbarRun->SetText(text); }
+
+void TForm1::TRunBinding::ShowLabel(TRunLabel label, const QString &text) {
+  switch (label) {
+    case TRunLabel::Startrun:
+      F.lblStartrun->setText(text);
+      break;
+    case TRunLabel::Runtime:
+      F.sRunTime = text;
+      F.lblRuntime->setText(text);
+      break;
+    case TRunLabel::Delay:
+      F.lblDelay->setText(text);
+      break;
+    case TRunLabel::FIDInfo:
+      F.lblFIDInfo->setText(text);
+      break;
+  }
+}
+
+void TForm1::TRunBinding::ShowButtons(const TRunButtons &buttons) {
+  F.btnStart->setEnabled(buttons.Start);
+  F.btnDelay->setEnabled(buttons.Delay);
+  F.btnStop->setEnabled(buttons.Stop);
+}
+
+void TForm1::TRunBinding::DispRunBreak(int cell, bool breakthrough, const QString &time) {
+  F.DispRunBreak(cell, breakthrough, time);
+}
+
+void TForm1::TRunBinding::ShowSampleFlow(int cell, const QString &text) {
+  QLineEdit *const fields[] = {F.editSampleFlow1, F.editSampleFlow2, F.editSampleFlow3};
+  if (cell >= 1 && cell <= 3) fields[cell - 1]->setText(text);
+}
+
+// A run begins: no baselines, monitoring off (which also stops a monitoring stream), both
+// sampling flags cleared.
+void TForm1::TRunBinding::PrepareChartForRun() {
+  F.FIDBaseDraw = false;
+  F.FPDBaseDraw = false;
+  F.ChartDirty = true;
+  F.MonitorOff();
+  F.Signal1.Sampling = false;
+  F.Signal2.Sampling = false;
+  F.RunNotesShown.clear();
+}
+
+void TForm1::TRunBinding::ResetSampleCounters() {
+  F.Signal1.Counter = 0;
+  F.Signal2.Counter = 0;
+}
+
+void TForm1::TRunBinding::ClearSeries() {
+  F.Signal1.ClearSeries();
+  F.Signal2.ClearSeries();
+  F.Slopes.clear();
+  F.ClearSignalGraph(1);
+  F.ClearSignalGraph(2);
+  for (QCPGraph *g : {F.Serie3, F.Serie4}) g->data()->clear();
+  F.FIDBaseDraw = false;
+  F.FPDBaseDraw = false;
+  F.ChartDirty = true;
+}
+
+void TForm1::TRunBinding::DiscardDataQueue(int port) {
+  if (port == 1) F.DataQueue1.clear();
+  if (port == 2) F.DataQueue2.clear();
+}
+
+void TForm1::TRunBinding::Log(const QString &text) { F.RunLog(text); }
+
+void TForm1::TRunBinding::EvaluatePosition(TRunState &run, const TPositionEvaluation &position) {
+  F.EvaluatePosition(run, position);
+}
+
+// ---------------------------------------------------------------------------------------
+// Inputs, buttons, notes
+
+TRunInputs TForm1::RunInputs() const {
+  TRunInputs in;
+  in.ID = ID;
+  in.DeviceTyp = DeviceTyp;
+  in.StartText = editStart->text();
+  in.CountText = editAnzahl->text();
+  in.CyclesText = editZyklen->text();
+  in.SampleTime = SampleTime;
+  in.InjectionTime = InjectionTime;
+  in.Messzeit = Messzeit;
+  in.FIDSampling = Signal1.Sampling;
+  in.FPDSampling = Signal2.Sampling;
+  in.intAD1Status = intAD1Status;
+  in.InstrumentStateByte = InstrumentStateByte;
+  in.HasFlowSensor = HasFlowSensor;
+  in.FlowText = lblFlowVal->text();
+  in.AutoFlow = {cbAutoflow1->isChecked(), cbAutoflow2->isChecked(), cbAutoflow3->isChecked()};
+  in.Chemical = {lblEditFact1->EditLabel()->text(), lblEditFact2->EditLabel()->text(),
+                 lblEditFact3->EditLabel()->text()};
+  in.FIDCalFactor = FIDCalFactor;
+  in.FPDCalFactor = FPDCalFactor;
+  in.FIDFactor = {FIDFactor1, FIDFactor2, FIDFactor3};
+  in.FPDFactor = {FPDFactor1, FPDFactor2, FPDFactor3};
+  in.SampleFlow = {SampleFlow1, SampleFlow2, SampleFlow3};
+  return in;
+}
+
+void TForm1::ShowRunButtons() {
+  RunHost.ShowButtons(Sequencer.Buttons());
+  // Switching the stream during a run would cut the measurement in progress.
+  btnMonitor->setEnabled(!Sequencer.RunGoing());
+}
+
+void TForm1::RunLog(const QString &text) { DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text); }
+
+void TForm1::RunNotice(const QString &text, bool box) {
+  statusbarRun->SetText(text);
+  RunLog(text);
+  if (box) Dialogs::Notice(this, windowTitle(), text);
+}
+
+// ---------------------------------------------------------------------------------------
+// Start, stop, delayed start
+
+void TForm1::StartRun(TStartSource source) {
+  if (Sequencer.RunGoing()) {
+    if (source == TStartSource::Instrument)
+      RunLog(QStringLiteral("Start request from the instrument ignored: a run is going on"));
+    return;
+  }
+  // The run reads the factors and flows as the fields show them.
+  if (!StoreFactorsAndFlows()) {
+    ShowRunButtons();
+    return;
+  }
+  const TRunInputs in = RunInputs();
+  const TNow now = NowReading();
+  if (source == TStartSource::Instrument)
+    AfterStart(Sequencer.RequestStartFromInstrument(in, now), false);
+  else
+    AfterStart(Sequencer.Start(in, now), true);
+}
+
+// What follows every start request: a refusal shown as the conversion error it is, an
+// ignored request logged, a started run's records begun and its warnings shown. A start
+// that comes from the tick (the instrument, the countdown) must not wait for the operator.
+void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
+  ShowRunButtons();
+  switch (result.outcome) {
+    case TStartResult::Outcome::Refused:
+      if (byOperator)
+        Dialogs::Error(this, windowTitle(), result.Message);
+      else
+        RunNotice(result.Message, true);
+      return;
+    case TStartResult::Outcome::Ignored:
+      RunLog(result.Message);
+      return;
+    case TStartResult::Outcome::Armed:
+      return;
+    case TStartResult::Outcome::Started:
+      break;
+  }
+  RecordsBeginRun();
+  const QStringList warnings = StartWarnings();
+  if (!warnings.isEmpty()) RunNotice(warnings.join(QLatin1Char('\n')), true);
+}
+
+void TForm1::btnStartClick() { StartRun(TStartSource::Operator); }
+
+void TForm1::InstrumentStartRequest() { StartRun(TStartSource::Instrument); }
+
+void TForm1::btnStopClick() {
+  Sequencer.Stop(RunInputs());
+  ShowRunButtons();
+}
+
+void TForm1::btnDelayClick() {
+  if (Sequencer.RunGoing() || Sequencer.DelayArmed()) return;
+  // A field the run would refuse is better said now than when the delay runs out.
+  if (!StoreFactorsAndFlows()) {
+    ShowRunButtons();
+    return;
+  }
+  AfterStart(Sequencer.DelayedStart(editStartdelay->text(), RunInputs(), NowReading()), true);
+}
+
+void TForm1::editStartdelayExit() {
+  Startdelay = editStartdelay->text();
+  Settings().WriteString(QStringLiteral("Preferences"), QStringLiteral("Startdelay"), Startdelay);
+  if (!Sequencer.DelayArmed()) lblDelay->setText(Startdelay);
+}
+
+// ---------------------------------------------------------------------------------------
+// Steps of the tick
+
+// The countdown of an armed delay; when it runs out the run starts as from the Start button.
+void TForm1::DelayedStartStep() {
+  if (!Sequencer.DelayArmed()) return;
+  const TNow now = NowReading();
+  const TRunState &s = Sequencer.State();
+  const bool due = WholeSeconds(now.Steady - s.runStartzeit) >= WholeSeconds(s.delayStart - s.runStartzeit);
+  if (due && !StoreFactorsAndFlows()) {
+    // The fields were refused (the message has been shown): no run, and no new attempt
+    // every second.
+    Sequencer.Stop(RunInputs());
+    ShowRunButtons();
+    return;
+  }
+  const std::optional<TStartResult> started = Sequencer.CountdownStep(RunInputs(), now);
+  if (Sequencer.State().UpdateTime) {
+    UpdateTime = true;
+    Sequencer.State().UpdateTime = false;
+  }
+  if (started) AfterStart(*started, false);
+}
+
+void TForm1::RunTimeRefresh() {
+  if (!Sequencer.RunGoing()) return;
+  Sequencer.RunTimeRefresh(NowReading());
+  if (Sequencer.State().UpdateTime) {
+    UpdateTime = true;
+    Sequencer.State().UpdateTime = false;
+  }
+}
+
+void TForm1::RunStateStep() {
+  if (!Sequencer.RunGoing()) return;
+  Sequencer.StateStep(RunInputs(), NowReading());
+  if (!Sequencer.RunGoing()) ShowRunButtons();  // the run ended in this step
+}

@@ -16,6 +16,7 @@ void TForm1::Timer1Timer() {
     RunTimeRefresh();    // once-per-second run-time display
     RunStateStep();      // one step of the run state machine
     RecordsRetryStep();  // records held after a failed write
+    ChartRedrawStep();   // the chart, once, if anything changed it
   } catch (const std::exception &e) {
     // An error in the run's own steps leaves the run in an unknown state: stop here.
     Dialogs::Error(this, windowTitle(), QString::fromUtf8(e.what()));

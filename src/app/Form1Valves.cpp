@@ -1,9 +1,7 @@
 // Valve banks, front-panel lamps and the loop: the held bytes, one bit changed at a time and
 // always sent whole.
 #include "app/Zelvo730_Main.h"
-#include "core/Utils.h"
 #include "link/Protocol.h"
-#include "link/StatusReplies.h"
 #include "ui/TZeLed.h"
 #include "ui/Widgets.h"
 
@@ -15,63 +13,58 @@ std::array<TZLed *, 6> TForm1::ValveLamps(int bank) const {
 }
 
 TZLed *TForm1::ValveLamp(int x) const {
-  if (x >= 11 && x <= 16) return ValveLamps(1)[x - 11];
-  if (x == 17) return ValveLamps(2)[0];
-  if (x >= 2 && x <= 6) return ValveLamps(2)[x - 1];
-  return nullptr;
+  const std::optional<TValveBit> where = ValveBit(x);
+  return where ? ValveLamps(where->Bank)[where->Bit] : nullptr;
 }
 
-static void SwitchValve(TForm1 &f, int x, bool open) {
-  std::uint8_t *byte = nullptr;
-  int bit = 0;
-  proto::Cmd command = proto::Cmd::V1S;
-  if (x >= 11 && x <= 16) {
-    byte = &f.ValveByte1, bit = x - 11, command = proto::Cmd::V1S;
-  } else if (x == 17) {
-    byte = &f.ValveByte2, bit = 0, command = proto::Cmd::V2S;
-  } else if (x >= 2 && x <= 6) {
-    byte = &f.ValveByte2, bit = x - 1, command = proto::Cmd::V2S;
-  } else {
-    return;
+void TForm1::ShowLamp(const TLampChange &lamp) {
+  TZLed *const positions[] = {ledZero, ledCalgas, ledCalcell, ledSample1, ledSample2, ledSample3};
+  TZLed *const offLamps[] = {ledSmpOff1, ledSmpOff2, ledSmpOff3};
+  switch (lamp.Kind) {
+    case TLampKind::Valve:
+      if (TZLed *led = ValveLamp(lamp.Number)) led->SetLedOn(lamp.On);
+      break;
+    case TLampKind::Position:
+      if (lamp.Number >= 1 && lamp.Number <= 6) positions[lamp.Number - 1]->SetLedOn(lamp.On);
+      break;
+    case TLampKind::Loop:
+      ledLoop->SetLedOn(lamp.On);
+      LedLoopTab1->SetLedOn(lamp.On);
+      break;
+    case TLampKind::CellOff:
+      if (lamp.Number >= 1 && lamp.Number <= 3) offLamps[lamp.Number - 1]->SetLedOn(lamp.On);
+      break;
+    case TLampKind::None:
+      break;
   }
-  if (open)
-    ClearBit(*byte, bit);
-  else
-    SetBit(*byte, bit);
-  f.FifoPutString(proto::Form(command, *byte));
-  if (TZLed *led = f.ValveLamp(x)) led->SetLedOn(open);
 }
 
-void TForm1::ValveSet(int x) { SwitchValve(*this, x, true); }
-void TForm1::ValveReset(int x) { SwitchValve(*this, x, false); }
-
-static void SwitchPositionLamp(TForm1 &f, int x, bool on) {
-  if (x < 11 || x > 16) return;
-  const int bit = kPositionLampBits[static_cast<std::size_t>(x - 11)];
-  TZLed *const leds[] = {f.ledZero, f.ledCalgas, f.ledCalcell, f.ledSample1, f.ledSample2, f.ledSample3};
-  if (on)
-    ClearBit(f.LampByte, bit);
-  else
-    SetBit(f.LampByte, bit);
-  f.FifoPutString(proto::Form(proto::Cmd::LS, f.LampByte));
-  if (TZLed *led = leds[x - 11]) led->SetLedOn(on);
+// The byte has changed already; its command leaves before the lamp follows.
+void TForm1::ApplyByteChange(const TByteChange &change) {
+  if (!change.Changed()) return;
+  FifoPutString(change.Command);
+  ShowLamp(change.Lamp);
 }
 
-void TForm1::DispSet(int x) { SwitchPositionLamp(*this, x, true); }
-void TForm1::DispReset(int x) { SwitchPositionLamp(*this, x, false); }
+void TForm1::ValveSet(int x) { ApplyByteChange(Valves.ValveSet(x)); }
+void TForm1::ValveReset(int x) { ApplyByteChange(Valves.ValveReset(x)); }
+void TForm1::DispSet(int x) { ApplyByteChange(Valves.DispSet(x)); }
+void TForm1::DispReset(int x) { ApplyByteChange(Valves.DispReset(x)); }
 
-static void ShowBank(const std::array<TZLed *, 6> &lamps, std::uint8_t byte) {
-  for (int i = 0; i < 6; ++i)
-    if (lamps[i]) lamps[i]->SetLedOn(!TestBit(byte, i));
+void TForm1::DispV1State() {
+  const auto lamps = ValveLamps(1);
+  for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Valves.ValveOpen(1, i));
 }
 
-void TForm1::DispV1State() { ShowBank(ValveLamps(1), ValveByte1); }
-void TForm1::DispV2State() { ShowBank(ValveLamps(2), ValveByte2); }
+void TForm1::DispV2State() {
+  const auto lamps = ValveLamps(2);
+  for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Valves.ValveOpen(2, i));
+}
 
 void TForm1::ValveLampClick(int bank, int index) {
-  TZLed *led = ValveLamps(bank)[index];
-  const int x = bank == 1 ? 11 + index : (index == 0 ? 17 : index + 1);
-  if (led && led->LedOn())
+  const TZLed *led = ValveLamps(bank)[index];
+  const int x = ValveNumber(bank, index);
+  if (led->LedOn())
     ValveReset(x);
   else
     ValveSet(x);
@@ -81,16 +74,13 @@ void TForm1::ValveLampClick(int bank, int index) {
     DispV2State();
 }
 
+// Both loop lamps switch the sample loop; the loop lamp bit follows it.
 void TForm1::ledLoopClick() {
-  const bool on = ledLoop && ledLoop->LedOn();
-  FifoPutString(proto::Form(on ? proto::Cmd::D0 : proto::Cmd::D1));
-  if (ledLoop) ledLoop->SetLedOn(!on);
-  if (LedLoopTab1) LedLoopTab1->SetLedOn(!on);
-  if (on)
-    SetBit(LampByte, kLampLoopBit);
-  else
-    ClearBit(LampByte, kLampLoopBit);
-  FifoPutString(proto::Form(proto::Cmd::LS, LampByte));
+  const bool on = !ledLoop->LedOn();
+  FifoPutString(proto::Form(on ? proto::Cmd::D1 : proto::Cmd::D0));
+  const TByteChange change = Valves.SetLoopLamp(on);
+  ShowLamp(change.Lamp);
+  FifoPutString(change.Command);
 }
 
 void TForm1::DispRunBreak(int f, bool b, const QString &sTime) {

@@ -33,12 +33,17 @@
 #include "signal/Peak.h"
 
 class QTimer;
+class QPainter;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class TComPort;
 class QCustomPlot;
 class QCPGraph;
+class QCPGraphData;
+template <class DataType>
+class QCPDataContainer;
+using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 class QCPTextElement;
 class QTabWidget;
 class QGroupBox;
@@ -103,7 +108,7 @@ class TForm1 : public QMainWindow {
   double ReadSettingFloat(const QString &section, const QString &key);
   double ReadSettingFloat(const QString &section, const QString &key, double def);
   void ReportSettingsProblems();
-  // Tick steps owned by the run and signal subsystems (hooks until they are written).
+  // Tick steps of the run and signal subsystems.
   void DataDrainStep();
   void DelayedStartStep();
   void RunTimeRefresh();
@@ -194,10 +199,55 @@ class TForm1 : public QMainWindow {
   void HeatingSequence(std::uint8_t b);                     // "P": the two heatings
 
   // ===================================================================== run (src/run)
-  int runTag = 0;  // state of the run sequencer; 0 = no run
-  // Held command bytes (active-low images of the instrument's registers).
-  std::uint8_t ValveByte1 = zelvo::kValveBankClosed, ValveByte2 = zelvo::kValveBankClosed;
-  std::uint8_t LampByte = zelvo::kLampByteAtStart;
+  // The window's side of the run: the sequencer acts on the window and the instrument only
+  // through this binding (definitions in Form1Run.cpp).
+  class TRunBinding final : public zelvo::TRunHost {
+   public:
+    explicit TRunBinding(TForm1 &form) : F(form) {}
+    void QueueCommand(const QString &command) override;
+    void SendPort2(const QString &command) override;
+    void ShowLamp(const zelvo::TLampChange &lamp) override;
+    void ShowStatus(const QString &text) override;
+    void ShowLabel(zelvo::TRunLabel label, const QString &text) override;
+    void ShowButtons(const zelvo::TRunButtons &buttons) override;
+    void DispRunBreak(int cell, bool breakthrough, const QString &time) override;
+    void ShowSampleFlow(int cell, const QString &text) override;
+    void PrepareChartForRun() override;
+    void ResetSampleCounters() override;
+    void ClearSeries() override;
+    void DiscardDataQueue(int port) override;
+    void Log(const QString &text) override;
+    void EvaluatePosition(zelvo::TRunState &run, const zelvo::TPositionEvaluation &position) override;
+
+   private:
+    TForm1 &F;
+  };
+  TRunBinding RunHost{*this};
+  // The one image of the two valve banks and the lamp row; every valve, lamp and loop
+  // command (run, clicks, replies, start-up) changes these bytes.
+  zelvo::TValveBytes Valves;
+  std::uint8_t &ValveByte1 = Valves.ValveByte1, &ValveByte2 = Valves.ValveByte2, &LampByte = Valves.LampByte;
+  // The run: start, stop, delayed start, countdown and the position states. Its state
+  // (Sequencer.State(): runTag, delayTag, runZelle, runCount, offCount, ...) is the run's.
+  zelvo::TRunSequencer Sequencer{RunHost, Valves};
+  int &runTag = Sequencer.State().runTag;  // 0 = no run
+  // The window's values the run reads, as they stand now.
+  zelvo::TRunInputs RunInputs() const;
+  // A start by the operator, the instrument (":QS") or the countdown: the factor and flow
+  // fields are stored first (a refused field refuses the start), then the run starts, the
+  // records begin and the start warnings are shown without stopping anything.
+  enum class TStartSource { Operator, Instrument };
+  void StartRun(TStartSource source);
+  void InstrumentStartRequest();  // ":QS": ignored (and logged) while a run is going on
+  void AfterStart(const zelvo::TStartResult &result, bool byOperator);
+  void ShowRunButtons();  // btnStart/btnDelay/btnStop as the run allows; btnMonitor off during a run
+  // Something the operator should learn without being stopped: status bar and log; with
+  // a box beside the window when `box`.
+  void RunNotice(const QString &text, bool box = false);
+  void RunLog(const QString &text);  // the diagnostic log, with the time of day
+  QSet<int> RunNotesShown;           // evaluation notes already shown in this run (by cause)
+  void ShowLamp(const zelvo::TLampChange &lamp);
+  void ApplyByteChange(const zelvo::TByteChange &change);  // queue the command, then switch the lamp
   std::array<zelvo::TZLed *, 6> ValveLamps(int bank) const;
   zelvo::TZLed *ValveLamp(int x) const;  // lamp of valve number x, or null
   void ValveSet(int x);
@@ -210,18 +260,56 @@ class TForm1 : public QMainWindow {
   void ValveLampClick(int bank, int index);  // the twelve ledV*_*Click handlers
   // Shows a cell's time (label and instrument display); "*" marks a breakthrough.
   void DispRunBreak(int f, bool b, const QString &sTime);
+  // State 7: the evaluation of the position in `run` (Form1Evaluation.cpp). Never throws.
+  void EvaluatePosition(zelvo::TRunState &run, const zelvo::TPositionEvaluation &position);
+  void EvaluateSignals(const zelvo::TPositionEvaluation &position);  // slopes, FID peak, FPD search
+  bool FidNoPeak = true;  // the FID search's result (the FPD search shares the peak fields)
+  double FidArea = 0;
+  zelvo::TEvalInput EvaluationInput(const zelvo::TRunState &run,
+                                    const zelvo::TPositionEvaluation &position) const;
+  void CarryOut(zelvo::TRunState &run, const zelvo::TCellEvaluation &ev);
+  void EvaluationNote(int cause, const QString &text);  // once per run and cause
 
   // ===================================================================== signal (src/signal)
   // The detector signals as the program keeps them (the chart only draws them): port 1
-  // (FID, or the only detector), port 2 (the FPD of an FIDFPD instrument).
+  // (FID, or the only detector), port 2 (the FPD of an FIDFPD instrument). Their counters
+  // are runZeit/runZeit2, their flags FIDSampling/FPDSampling.
   zelvo::TSignalChannel Signal1, Signal2;
   std::vector<double> Slopes;  // the slope series of the FID signal (Serie3)
   zelvo::TPeakState Peak;      // peak fields of the last FID evaluation
   zelvo::TFpdResult Fpd;       // the last FPD search
   bool FPDBaseDraw = false;
+  // Pixel coordinates of the baseline drawn last.
+  double StartX = 0, StartY = 0, EndX = 0, EndY = 0;
   // Rebuilds the chart's series from Signal1, Signal2 and Slopes and redraws (after an
   // import, or whenever the kept signals were replaced as a whole).
   void ChartReload();
+  // A long signal is drawn from a coarser copy when the view puts many of its samples into
+  // one pixel column: the same picture from far fewer points. The kept signals and the
+  // series' own data always hold every point.
+  struct TChartDetail;
+  std::shared_ptr<TChartDetail> ChartDetail;
+  QCPGraphDataContainer &SignalGraphData(int port);  // every point of Series1 (1) or Series2 (2)
+  void ClearSignalGraph(int port);
+  void ChooseChartDetail();  // before every replot
+  // The chart is drawn at most once per tick: steps mark it, the tick's last step draws it.
+  bool ChartDirty = false;
+  void ChartRedrawStep();
+  // Chart behaviour set once at construction: margins clear of the tab area, zoom and pan of
+  // the time axis, the baseline overlay, the double-click back to the fixed axes.
+  void SetupChartView();
+  void ShowChartCaptions(int offset);  // the time axis title in the chosen language
+  void RestoreChartAxes();             // time 0..Messzeit (0..300 while monitoring), ScaleMin..Scale
+  static constexpr int kMonitorAxisSeconds = 300;
+  static constexpr int kTabOverlap = 20;  // the tab area covers the chart's lowest pixels
+  bool MonitoringOn() const;              // btnMonitor's tag is 57
+  void MonitorOn();
+  void MonitorOff();
+  // Malformed data lines are counted in the log at most every kMalformedLogSeconds.
+  static constexpr double kMalformedLogSeconds = 10;
+  long long MalformedUnlogged = 0;
+  double MalformedLoggedAt = -1e9;
+  void CountMalformed(int skipped);
 
   // ===================================================================== results (src/results)
   zelvo::TRecordWriter Records;  // result file and raw data files, durable, with retry
@@ -323,6 +411,7 @@ class TForm1 : public QMainWindow {
   // one of them exists for the window's whole life; objectName = member name.
   // Every control carries its "Tag" (zelvo::TagOf): the text number of its caption, or 0.
   void CreateControls();
+  void FollowClientSize(const QSize &size);  // the chart grows with the window
   // The captioning walk: every control with a Tag gets its caption from the string table.
   void SetLangCaptions(int offset);
   TComPort *ComPort1 = nullptr;
@@ -428,10 +517,10 @@ class TForm1 : public QMainWindow {
   zelvo::TLabeledMemo *memoDescription = nullptr;
 
   // ---- handlers, defined in the file of their subsystem
-  void PageControlExit();   // setup: store factors and flows
-  void tabFaktorenExit();   // setup: save the substance lists
-  void Chart1AfterDraw();   // signal: baselines
-  void UpdateStartzelle();  // setup: run parameters
+  void PageControlExit();                  // setup: store factors and flows
+  void tabFaktorenExit();                  // setup: save the substance lists
+  void Chart1AfterDraw(QPainter *canvas);  // signal: baselines, after every paint
+  void UpdateStartzelle();                 // setup: run parameters
   void UpdateAnzahlZellen();
   void UpdateMesszeit();
   void UpdateAnzahlMessreihen();

@@ -1,0 +1,296 @@
+// The run through the window on the test clock: the commands and valve bytes of a whole run,
+// the buttons, the delayed start's labels, refused starts, the instrument's start request,
+// and the evaluation of streamed signals with its labels, cell times and breakthrough.
+#include "RunWindowTest.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "core/NumberText.h"
+#include "run/Sequencer.h"
+#include "ui/TZeLed.h"
+
+using namespace zelvo;
+
+namespace {
+
+QStringList CommandsOf(std::initializer_list<const char *> commands) {
+  QStringList l;
+  for (const char *c : commands) l << QString::fromLatin1(c);
+  return l;
+}
+
+// Positions 1 to 4 over two cycles, nothing calibrated: every command the window queues, in
+// order, with the valve and lamp bytes they carry (active-low: V1 bits 0-5 = V11..V16,
+// V2 bit 0 = V17 and bits 1-5 = V2..V6, lamp bits 2,1,0,7 = positions 1..4, bit 3 = loop).
+TEST_F(RunWindow, RunOfFourPositionsOverTwoCyclesSendsEveryCommandThroughTheWindow) {
+  form.btnStartClick();
+  Collect();
+  EXPECT_EQ(Sent(), CommandsOf({"<12Z0100",  // monitoring off
+                                "<V2SFE",    // V17
+                                "<V2SF6",    // V4, the only sample cell of the range
+                                "<X1 --:--", "<X2 --:--", "<X3 --:--", "<R1"}));
+  EXPECT_FALSE(form.btnStart->isEnabled());
+  EXPECT_FALSE(form.btnDelay->isEnabled());
+  EXPECT_TRUE(form.btnStop->isEnabled());
+  EXPECT_FALSE(form.btnMonitor->isEnabled());  // a run owns the streams
+  const qsizetype started = sent.size();
+
+  // Position 1 is lit while it is measured; the valve lamps follow the bytes.
+  ASSERT_TRUE(TickUntil([&] { return streaming; }));
+  EXPECT_TRUE(form.ledZero->LedOn());
+  EXPECT_TRUE(form.ledV2_0->LedOn());   // V17
+  EXPECT_TRUE(form.ledV2_3->LedOn());   // V4
+  EXPECT_FALSE(form.ledV1_0->LedOn());  // V11 closed after the loop filling
+  EXPECT_EQ(form.ValveByte2, 0xF6);
+  EXPECT_EQ(form.Valves.ValveByte2, 0xF6);  // one image of the register
+
+  ASSERT_TRUE(RunToEnd());
+  // clang-format off
+  const QStringList cycle = CommandsOf({
+      "<12B1100", "<V1SFE", "<LSEB", "<12W1100", "<D1", "<LSE3", "<V1SFF",
+      "<D0", "<LSEB", "<12Z1100", "<V1SFD", "<V2SF4", "<12Z0100", "<LSEF",
+      "<12B1100", "<V1SFD", "<V2SF4", "<LSED", "<12W1100", "<D1", "<LSE5", "<V1SFF", "<V2SF6",
+      "<D0", "<LSED", "<12Z1100", "<V1SFB", "<V2SF2", "<12Z0100", "<LSEF",
+      "<12B1100", "<V1SFB", "<V2SF2", "<LSEE", "<12W1100", "<D1", "<LSE6", "<V1SFF", "<V2SF6",
+      "<D0", "<LSEE", "<12Z1100", "<V1SF7", "<V2SF6", "<12Z0100", "<LSEF",
+      // cell 1: its time goes to the instrument display after each evaluation
+      "<12B1100", "<V1SF7", "<V2SF6", "<LS6F", "<12W1100", "<D1", "<LS67", "<V1SFF",
+      "<D0", "<LS6F", "<12Z1100", "<V1SFE", "<12Z0100", "<X1 t", "<LSEF",
+  });
+  // clang-format on
+  QStringList lastCycle = cycle;
+  lastCycle.removeAt(cycle.lastIndexOf("<V1SFE"));  // nothing is prepared after the last measurement
+  EXPECT_EQ(Sent(started), cycle + lastCycle + CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
+
+  // The run time went to the instrument display once a second.
+  EXPECT_TRUE(sent.contains("<X0" + form.lblRuntime->text()));
+  EXPECT_EQ(form.lblRuntime->text(), form.sRunTime);
+  EXPECT_TRUE(form.btnStart->isEnabled());
+  EXPECT_TRUE(form.btnDelay->isEnabled());
+  EXPECT_FALSE(form.btnStop->isEnabled());
+  EXPECT_TRUE(form.btnMonitor->isEnabled());
+  EXPECT_EQ(form.ValveByte1, 0xFF);
+  EXPECT_EQ(form.ValveByte2, 0xFF);
+}
+
+TEST_F(RunWindow, StopDuringLoopFillingMeasuresThePositionThenEndsTheRun) {
+  form.btnStartClick();
+  ASSERT_TRUE(TickUntil([&] { return form.runTag == 13; }));
+  form.btnStopClick();
+  // Nothing can be pressed while the position in progress finishes.
+  EXPECT_FALSE(form.btnStart->isEnabled());
+  EXPECT_FALSE(form.btnDelay->isEnabled());
+  EXPECT_FALSE(form.btnStop->isEnabled());
+  const qsizetype stopped = sent.size();
+  ASSERT_TRUE(RunToEnd());
+  const QStringList after = Sent(stopped);
+  EXPECT_TRUE(after.contains("<12Z1100"));  // still measured
+  EXPECT_EQ(after.mid(after.size() - 3), CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
+  EXPECT_EQ(after.count("<12B1100"), 0);  // no further position
+  EXPECT_TRUE(form.btnStart->isEnabled());
+  EXPECT_FALSE(form.btnStop->isEnabled());
+}
+
+// The countdown shows the remaining and the elapsed time, and the run clock keeps counting
+// from the moment the delay was armed.
+TEST_F(RunWindow, DelayedStartCountsDownAndTheRunClockStartsAtTheArming) {
+  form.editStartdelay->setText("00:01");
+  form.btnDelayClick();
+  EXPECT_FALSE(form.btnStart->isEnabled());
+  EXPECT_FALSE(form.btnDelay->isEnabled());
+  EXPECT_TRUE(form.btnStop->isEnabled());
+  for (int i = 0; i < 300; ++i) Tick();  // 30 s
+  EXPECT_EQ(form.lblDelay->text(), "00:00:30");
+  EXPECT_EQ(form.lblRuntime->text(), "00:00:30");
+  EXPECT_TRUE(sent.contains("<X000:00:30"));
+  EXPECT_EQ(form.runTag, 0);
+  ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 31));
+  EXPECT_EQ(form.lblStartrun->text(), "Start at08:00:00");  // text 94 glued to the arming time
+  for (int i = 0; i < 50; ++i) Tick();
+  EXPECT_EQ(form.lblRuntime->text(), "00:01:05");
+  EXPECT_FALSE(form.btnMonitor->isEnabled());
+}
+
+TEST_F(RunWindow, StartDelayFieldIsStored) {
+  form.editStartdelay->setText("00:30");
+  form.editStartdelayExit();
+  EXPECT_EQ(form.Startdelay, "00:30");
+  EXPECT_EQ(form.Settings().ReadString("Preferences", "Startdelay", ""), "00:30");
+}
+
+// A refused start changes nothing: the conversion message, the buttons as they were, nothing
+// queued, no run.
+TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
+  const struct {
+    const char *first, *count, *cycles, *message;
+  } cases[] = {
+      {"x", "4", "2", "'x' is not a valid integer value"},
+      {"7", "1", "1", "'7' is not a valid integer value"},  // no position 7
+      {"0", "1", "1", "'0' is not a valid integer value"},
+      {"1", "4", "", "'' is not a valid integer value"},
+  };
+  for (const auto &c : cases) {
+    messages.clear();
+    Range(c.first, c.count, c.cycles);
+    form.btnStartClick();
+    Collect();
+    ASSERT_EQ(messages.size(), 1u) << c.first;
+    EXPECT_EQ(messages[0].kind, DialogMessage::Error);
+    EXPECT_EQ(messages[0].text, c.message);
+    EXPECT_EQ(form.runTag, 0);
+    EXPECT_TRUE(sent.isEmpty()) << sent.join(' ').toStdString();
+    EXPECT_TRUE(form.btnStart->isEnabled());
+    EXPECT_TRUE(form.btnDelay->isEnabled());
+    EXPECT_FALSE(form.btnStop->isEnabled());
+  }
+  // The same for the delayed start with a text that is no time.
+  messages.clear();
+  form.editStartdelay->setText("1h");
+  form.btnDelayClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(form.Sequencer.State().delayTag, 0);
+  EXPECT_TRUE(form.btnStart->isEnabled());
+  EXPECT_FALSE(form.btnStop->isEnabled());
+}
+
+// ":QS" starts a run when none is going on; during a run it is only logged, so the run's
+// valves, lamps and counters stay as they are.
+TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
+  form.ReplyQueue.push_back(":QS01");
+  form.ReplyStep();
+  Collect();
+  ASSERT_EQ(form.runTag, 1);
+  EXPECT_TRUE(sent.contains("<R1"));
+  ASSERT_TRUE(TickUntil([&] { return form.runTag == 4; }));
+  const TRunState before = form.Sequencer.State();
+  const qsizetype at = sent.size();
+  form.ReplyQueue.push_back(":QS01");
+  form.ReplyStep();
+  Collect();
+  EXPECT_EQ(sent.size(), at);
+  EXPECT_EQ(form.runTag, before.runTag);
+  EXPECT_EQ(form.Sequencer.State().runAktiv, before.runAktiv);
+  EXPECT_EQ(form.Sequencer.State().runStartzeit, before.runStartzeit);
+  EXPECT_TRUE(Log().contains("Start request from the instrument ignored")) << Log().toStdString();
+}
+
+// Cells 1 and 2 over two cycles. Cell 1's injection is the worked triangle (area 4000), cell
+// 2's is flat. With a calibration area of 2000 for 100 ppm, cell 1 reads 200 ppm and
+// 0.00241 x 200 ppm x 100 ml/min / 19.6 cm² = 2.459 ug/cm²/min, above the limit 1: it breaks
+// through, is closed, and is skipped in the second cycle.
+TEST_F(RunWindow, StreamedPeakIsEvaluatedAndABrokenCellIsSkippedAfterwards) {
+  form.FIDCalArea = 2000;
+  form.Messzeit = 15;
+  Range("4", "2", "2");
+  signal = [this](int k) { return measured == 4 ? Triangle(k) : 0.0; };
+  form.btnStartClick();
+  ASSERT_TRUE(TickUntil([&] { return form.Sequencer.State().runZelle == 5; }));
+
+  EXPECT_EQ(form.lblFIDMenge->text(), FloatToStrF(2.46, 7, 2) + QString::fromUtf8(" ug/cm²/min"));
+  EXPECT_EQ(form.Peak.FIDStart, 100);
+  EXPECT_EQ(form.Peak.FIDEnd, 118);
+  EXPECT_EQ(form.Peak.FIDArea, 4000);
+  EXPECT_TRUE(form.FIDBaseDraw);
+  EXPECT_EQ(form.Slopes.size(), form.Signal1.Size() - 4);  // slope series from sample 4
+  // The breakthrough: the time on the label and the display with "*", the cell's flow valve
+  // V4 closed through the valve bytes, its off lamp lit, one position fewer.
+  const QString breakTime = form.lblRunToBreak1->text();
+  EXPECT_TRUE(sent.contains("<X1*" + breakTime)) << breakTime.toStdString();
+  EXPECT_EQ(form.ValveByte2 & 0x08, 0x08);
+  EXPECT_FALSE(form.ledV2_3->LedOn());
+  EXPECT_TRUE(form.ledSmpOff1->LedOn());
+  EXPECT_EQ(form.Sequencer.State().offCount, 1);
+  EXPECT_TRUE(form.Sequencer.State().CellOff[0]);
+
+  const qsizetype cycle1 = sent.size();
+  ASSERT_TRUE(RunToEnd());
+  // Cell 2 was measured without a peak: rate 0, no breakthrough, its time shown.
+  EXPECT_EQ(form.lblFIDMenge->text(), FloatToStrF(0, 7, 2) + QString::fromUtf8(" ug/cm²/min"));
+  EXPECT_FALSE(form.ledSmpOff2->LedOn());
+  // Second cycle: cell 1 gets its position start but no valve, no stream, no time.
+  const QStringList rest = Sent(cycle1);
+  // rest begins with cell 2's position start of the first cycle
+  const qsizetype skipped = rest.indexOf("<12B1100", rest.indexOf("<12B1100") + 1);
+  const qsizetype next = rest.indexOf("<12B1100", skipped + 1);
+  ASSERT_GE(skipped, 0);
+  ASSERT_GT(next, skipped);
+  const QStringList atCell1 = rest.mid(skipped + 1, next - skipped - 1);
+  for (const QString &c : atCell1) {
+    EXPECT_FALSE(c.startsWith("<V1S") || c.startsWith("<12Z") || c.startsWith("<X1")) << c.toStdString();
+  }
+  EXPECT_EQ(form.lblRunToBreak1->text(), breakTime);
+  EXPECT_EQ(rest.mid(rest.size() - 3), CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
+  EXPECT_TRUE(form.ledSmpOff1->LedOn());  // until the next run starts
+}
+
+// A sample area of 0 would divide by zero: the rate is 0, the operator is told once per
+// run, and the run goes on to its end.
+TEST_F(RunWindow, UnusableSampleAreaGivesRateZeroToldOnceAndTheRunGoesOn) {
+  form.FIDCalArea = 2000;
+  form.SampleArea = 0;
+  form.Messzeit = 15;
+  Range("4", "1", "2");
+  signal = [](int k) { return Triangle(k); };
+  form.btnStartClick();
+  ASSERT_TRUE(RunToEnd());
+  int told = 0;
+  for (const DialogMessage &m : messages) told += m.text.contains("sample area");
+  EXPECT_EQ(told, 1);
+  EXPECT_TRUE(Log().contains("sample area"));
+  EXPECT_EQ(form.lblFIDMenge->text(), FloatToStrF(0, 7, 2) + QString::fromUtf8(" ug/cm²/min"));
+  EXPECT_FALSE(form.ledSmpOff1->LedOn());
+  EXPECT_EQ(Sent().count("<12Z1100"), 2);
+}
+
+// The valve and lamp operations through the window: the byte changes, its whole value is
+// queued, the lamp follows; the reply step's loop follow-up and the lamp report use the same
+// byte.
+TEST_F(RunWindow, ValveAndLampOperationsQueueTheWholeByteAndSwitchTheLamp) {
+  const struct {
+    std::function<void()> act;
+    const char *command;
+    TZLed *TForm1::*lamp;
+    bool on;
+  } cases[] = {
+      {[&] { form.ValveSet(11); }, "<V1SFE", &TForm1::ledV1_0, true},
+      {[&] { form.ValveReset(11); }, "<V1SFF", &TForm1::ledV1_0, false},
+      {[&] { form.ValveSet(4); }, "<V2SF7", &TForm1::ledV2_3, true},
+      {[&] { form.ValveSet(17); }, "<V2SF6", &TForm1::ledV2_0, true},
+      {[&] { form.DispSet(14); }, "<LS6F", &TForm1::ledSample1, true},
+      {[&] { form.DispReset(14); }, "<LSEF", &TForm1::ledSample1, false},
+      {[&] { form.ledV2_3Click(); }, "<V2SFE", &TForm1::ledV2_3, false},  // a lit lamp closes its valve
+      {[&] { form.ledV2_3Click(); }, "<V2SF6", &TForm1::ledV2_3, true},
+  };
+  for (const auto &c : cases) {
+    c.act();
+    EXPECT_EQ(TakeQueued(form), QStringList{QString::fromLatin1(c.command) + '\r'}) << c.command;
+    EXPECT_EQ((form.*c.lamp)->LedOn(), c.on) << c.command;
+  }
+  for (int x : {1, 7, 10, 18}) {
+    form.ValveSet(x);
+    EXPECT_TRUE(TakeQueued(form).isEmpty()) << x;
+  }
+
+  form.ledLoopClick();  // on
+  EXPECT_EQ(TakeQueued(form), QStringList({"<D1\r", "<LSE7\r"}));
+  EXPECT_TRUE(form.ledLoop->LedOn());
+  EXPECT_TRUE(form.LedLoopTab1->LedOn());
+  form.ledLoopClick();  // off
+  EXPECT_EQ(TakeQueued(form), QStringList({"<D0\r", "<LSEF\r"}));
+  // The instrument reports the loop on: the same lamp byte loses its loop bit.
+  form.ReplyQueue.push_back(":DG01");
+  form.ReplyStep();
+  EXPECT_EQ(TakeQueued(form), QStringList{"<LSE7\r"});
+  EXPECT_EQ(form.Valves.LampByte, 0xE7);
+  // A lamp report replaces the byte; the next position lamp starts from it.
+  form.ReplyQueue.push_back(":LGEF");
+  form.ReplyStep();
+  form.DispSet(11);
+  EXPECT_EQ(TakeQueued(form), QStringList{"<LSEB\r"});
+}
+
+}  // namespace
