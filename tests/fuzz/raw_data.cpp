@@ -1,10 +1,13 @@
 // The raw data file import. The input is a file's bytes. A failed import names a line and
 // holds no points; a good one holds the points its count promises, finite, with slope bounds
 // inside them, and goes through the re-evaluation (slope series, FID peak search, FPD search)
-// as the evaluation tool does. Written again by the program's writer, in an English and in a
+// as the evaluation tool does (with the search settings at their defaults or at extremes a
+// damaged settings file could give). Written again by the program's writer, in an English and in a
 // German locale, the points read back the same to the 15 digits the writer keeps.
 #include <QByteArrayView>
 #include <QLocale>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -80,10 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
   std::vector<double> slopes;
   AppendSlopes(d.Fid, d.SlopeBegin, d.SlopeEnd, slopes);
+  // The search settings come from the settings file, which may hold anything finite.
+  const TPeakSettings peakSettings[] = {{}, {-5, 0}, {INT_MAX, 1e300}, {3, -1e300}};
+  const TFpdSettings fpdSettings[] = {{}, {0, 1e300, 0}, {-1, -5, INT_MIN}, {1e300, 25, 1}};
+  const std::size_t variant = size % 4;
   TPeakState peak;
-  PeakAndArea(d.Fid, slopes, {}, peak);
+  PeakAndArea(d.Fid, slopes, peakSettings[variant], peak);
   FUZZ_CHECK(!(peak.FIDArea < 0));
-  if (d.Channels == 2) (void)FpdSearch(d.Fpd, {}, peak);
+  if (!peak.NoPeak)
+    FUZZ_CHECK(peak.PeakStartIndex >= 0 && peak.PeakEndIndex < std::max<int>(1, d.Fid.size()));
+  if (d.Channels == 2) (void)FpdSearch(d.Fpd, fpdSettings[variant], peak);
 
   if (Writable(d.Fid) && Writable(d.Fpd)) {
     CheckRewrite(d, QLocale::c());
