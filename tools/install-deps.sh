@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the program, its tests and its demo need, when missing.
+# Installs the Debian 12 packages the program, its tests and its demo need, when missing
+# (clang and its runtime libraries build the fuzz targets, see tools/run-fuzz.sh).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build g++ qt6-base-dev libqcustomplot-dev libgtest-dev
-      xvfb xauth fonts-dejavu-core fonts-liberation)
+      xvfb xauth fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (normal, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test in both builds. Exits non-zero on any failure.
+# UndefinedBehaviorSanitizer) and runs every test in both builds, then runs each fuzz target
+# for ZELVO_FUZZ_SECONDS (default 60; 0 skips them). Exits non-zero on any failure.
 # Under sudo only the package installation runs as root; the builds and the tests run as the
 # user who called sudo, so build/ and build-asan/ stay the user's.
 set -euo pipefail
@@ -8,7 +9,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 bash tools/install-deps.sh
 source tools/as-user.sh
-reexec_as_calling_user "$root" build build-asan -- bash "$root/tools/run-tests.sh" "$@"
+reexec_as_calling_user "$root" build build-asan build-fuzz -- bash "$root/tools/run-tests.sh" "$@"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -27,4 +28,9 @@ run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON
+fuzz_seconds=${ZELVO_FUZZ_SECONDS:-60}
+if [ "$fuzz_seconds" != 0 ]; then
+  echo "== Fuzz targets, $fuzz_seconds s each"
+  bash tools/run-fuzz.sh "$fuzz_seconds"
+fi
 echo "All tests passed in both builds."
