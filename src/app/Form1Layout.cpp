@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/Zelvo730_Main.h"
+#include "results/ReportTexts.h"
 #include "ui/TZeLed.h"
 #include "ui/Tag.h"
 #include "ui/Widgets.h"
@@ -492,7 +493,9 @@ void TForm1::CreateControls() {
   memoDescription->setPlainText(QStringLiteral("Zeile 1\nZeile 2\nZeile 3\nZeile 4\nZeile 5\n"));
   memoDescription->OnKeyPress = [this](QChar &key) { memoDescriptionKeyPress(key); };
   btnLaden = Button(p, "btnLaden", 5, 135, 75, 25, 0, QStringLiteral("btnLaden"));
+  btnReport = Button(p, "btnReport", 752, 104, 110, 25, report_text::kButton);
   connect(btnSpeichern, &QPushButton::clicked, this, [this] { btnSpeichernClick(); });
+  connect(btnReport, &QPushButton::clicked, this, [this] { btnReportClick(); });
   connect(btnLaden, &QPushButton::clicked, this, [this] { btnLadenClick(); });
   OnExit(editInfo1, [this] { editInfo1Exit(); });
   OnExit(editInfo2, [this] { editInfo2Exit(); });

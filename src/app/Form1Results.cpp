@@ -19,9 +19,12 @@
 #include "core/Utils.h"
 #include "results/Description.h"
 #include "results/RawData.h"
+#include "results/Report.h"
+#include "results/ReportTexts.h"
 #include "results/ResultFile.h"
 #include "run/CellEvaluation.h"
 #include "ui/Dialogs.h"
+#include "ui/ReportPdf.h"
 #include "ui/Widgets.h"
 
 using namespace zelvo;
@@ -248,6 +251,25 @@ void TForm1::btnSpeichernClick() {
   }
   ShowWriterReport(Records.ChooseResultFile(sDateiname, ResultHeaderLines(HeaderOf(*this, Clock::Now())),
                                             Clock::Steady()));
+}
+
+// ------------------------------------------------------------------ the report of the result file
+// Written beside the result file, in the window's language. During a run it covers the lines
+// written so far.
+void TForm1::btnReportClick() {
+  if (sDateiname.isEmpty()) {
+    Dialogs::Information(this, windowTitle(), GetLangString(ID, report_text::kNoResultFile));
+    return;
+  }
+  const QString pdf = ReportPdfName(sDateiname);
+  const TReportPdfResult written = WriteReportPdf(sDateiname, pdf, ID);
+  if (!written.Ok) {
+    Dialogs::Error(this, windowTitle(), written.Error);
+    return;
+  }
+  QString text = GetLangString(ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
+  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, ID);
+  Note(*this, text);
 }
 
 // ------------------------------------------------------------------ import of a raw data file

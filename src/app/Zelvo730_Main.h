@@ -513,6 +513,7 @@ class TForm1 : public QMainWindow {
   // Page tabSampleInfo.
   zelvo::TLabel *lblDateiname = nullptr, *lblRawDataName = nullptr, *lblLocalChar = nullptr;
   QPushButton *btnSpeichern = nullptr, *btnLaden = nullptr;
+  QPushButton *btnReport = nullptr;  // the report PDF of the result file, beside it
   QLineEdit *editInfo1 = nullptr, *editInfo2 = nullptr, *editInfo3 = nullptr;
   zelvo::TLabeledMemo *memoDescription = nullptr;
 
@@ -555,6 +556,7 @@ class TForm1 : public QMainWindow {
   void FactDragOver(QObject *Sender, QObject *Source, bool &Accept);
   void btnSpeichernClick();  // results
   void btnLadenClick();
+  void btnReportClick();
   void editInfo1Exit();
   void editInfo2Exit();
   void editInfo3Exit();

@@ -34,6 +34,8 @@ inline constexpr int kBadField = 155;       // "Measurement line: field %1 ("%2"
 inline constexpr int kCannotWrite = 156;    // "The report cannot be written: %1"
 inline constexpr int kNoCells = 157;        // "No measurement of a sample cell"
 inline constexpr int kRunLimit = 158;       // "Breakthrough limit of the run"
-inline constexpr int kLast = 158;
+inline constexpr int kWritten = 159;       // "Report written: %1" (the window's status bar)
+inline constexpr int kNoResultFile = 160;  // "No result file chosen: ..." (the window's message)
+inline constexpr int kLast = 160;
 
 }  // namespace zelvo::report_text

@@ -248,6 +248,7 @@ const Place kPlaces[] = {
     {"editInfo3", "tabSampleInfo", Edit, 5, 76, 200, 21, 0},
     {"memoDescription", "tabSampleInfo", LMemo, 229, 15, 492, 85, 51},
     {"btnLaden", "tabSampleInfo", Button, 5, 135, 75, 25, 0},
+    {"btnReport", "tabSampleInfo", Button, 752, 104, 110, 25, 129} /* beyond the design: the report */,
 };
 
 }  // namespace
