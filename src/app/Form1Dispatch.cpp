@@ -4,6 +4,7 @@
 
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
+#include "link/ComPort.h"
 #include "link/Protocol.h"
 #include "link/StatusReplies.h"
 #include "ui/TZeLed.h"
@@ -14,12 +15,17 @@ using namespace zelvo;
 void TForm1::SendStep() {
   if (CommandQueue.empty()) return;
   MaxCmdStack = std::max(MaxCmdStack, static_cast<int>(CommandQueue.size()));
-  const QString line = CommandQueue.front();
-  CommandQueue.pop_front();
-  SendLine(ComPort1, line);
+  // A command leaves the queue only once it is written: one that failed (for example the
+  // closing of a valve bank at the end of a run, with the adapter pulled) waits at the head
+  // and goes out when the port is open again. A closed port that was reported is not tried.
+  if (!ComPort1->Active() && ClosedPortReported.contains(ComPort1)) return;
+  if (SendLine(ComPort1, CommandQueue.front())) CommandQueue.pop_front();
 }
 
 void TForm1::PollListStep() {
+  // Polls of a closed port would only pile up in the queue and flood the instrument once the
+  // port is back; the status display catches up with the next polls then.
+  if (PortLost(ComPort1)) return;
   const QString cmd = PollStep(PollList, PollCursor, Clock::Steady());
   if (!cmd.isEmpty()) FifoPutString(cmd);
 }

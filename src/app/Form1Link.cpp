@@ -13,16 +13,17 @@
 #include "core/Language.h"
 #include "link/ComPort.h"
 #include "ui/Dialogs.h"
+#include "ui/Widgets.h"
 
 using zelvo::Clock;
 using zelvo::Dialogs;
 
 namespace {
 
-// A port error no caller could catch (the other side hung up, a receive handler failed):
-// shown with the port's name as the title.
-void ShowPortError(TForm1 *form, const TComPort *port, const EComError &error) {
-  Dialogs::Error(form, port ? port->DeviceName() : QCoreApplication::applicationName(), error.Message());
+// A port error, shown with the port's name as the title in a box beside the window: most
+// come from the tick, which a box waiting for the operator would stop.
+void ShowPortError(TForm1 *form, const TComPort *port, const QString &text) {
+  Dialogs::Notice(form, port ? port->DeviceName() : QCoreApplication::applicationName(), text);
 }
 
 // The time of day immediately followed by the line. The log file is the one DiagLog was
@@ -48,7 +49,7 @@ void TForm1::CreateLinkObjects() {
     auto *port = new TComPort(this);
     port->setObjectName(QString::fromLatin1(name));
     port->OnRxChar = [this, handler] { (this->*handler)(); };
-    port->OnError = [this, port](const EComError &e) { ShowPortError(this, port, e); };
+    port->OnError = [this, port](const EComError &e) { PortError(port, e); };
     return port;
   };
   if (!ComPort1) ComPort1 = create("ComPort1", &TForm1::ComPort1RxChar);
@@ -64,15 +65,7 @@ bool TForm1::OpenPort(TComPort *port) {
     return false;
   }
   try {
-    port->SetBaudRate(br115200);
-    port->SetDataBits(db8);
-    port->SetStopBits(sb2);
-    port->SetParity(paNone);
-    port->SetFlowControl({dcDisable, rcDisable});
-    TTimeouts timeouts;
-    timeouts.ReadConstant = 100;    // ms
-    timeouts.ReadMultiplier = 100;  // ms per requested byte
-    port->SetTimeouts(timeouts);
+    ConfigurePort(port);
     port->Open();
   } catch (const EComError &e) {
     // The reason goes on a line of its own: "in use", or which group the user must join.
@@ -82,7 +75,9 @@ bool TForm1::OpenPort(TComPort *port) {
     RequestTerminate();
   }
   if (port->Active()) {
+    PortReconnect[port == ComPort2 ? 1 : 0].Done();
     ClosedPortReported.remove(port);
+    WriteFailureReported.remove(port);
     // A partial line from an earlier connection must not prefix the first new one.
     if (port == ComPort1) LineBuffer1.Clear();
     if (port == ComPort2) LineBuffer2.Clear();
@@ -90,23 +85,118 @@ bool TForm1::OpenPort(TComPort *port) {
   return port->Active();
 }
 
-void TForm1::SendLine(TComPort *port, const QString &text) {
+void TForm1::ConfigurePort(TComPort *port) {
+  port->SetBaudRate(br115200);
+  port->SetDataBits(db8);
+  port->SetStopBits(sb2);
+  port->SetParity(paNone);
+  port->SetFlowControl({dcDisable, rcDisable});
+  TTimeouts timeouts;
+  timeouts.ReadConstant = 100;    // ms
+  timeouts.ReadMultiplier = 100;  // ms per requested byte
+  port->SetTimeouts(timeouts);
+}
+
+bool TForm1::SendLine(TComPort *port, const QString &text) {
   if (DebugLevel > 0) Log(*this, text);
   try {
     if (!port) throw EComError(QStringLiteral("Can't perform this operation on a closed port"));
     port->WriteAnsiString(zelvo::Cp1252Encode(text));
     port->WaitForWriteCompletion();
+    WriteFailureReported.remove(port);
+    return true;
   } catch (const EComError &e) {
-    // A closed port is reported once until it is open again: the tick writes ten times a
-    // second, and a message box for every line would bury the window.
-    if (!port || !port->Active()) {
-      if (ClosedPortReported.contains(port)) {
-        if (DebugLevel > 0) Log(*this, QStringLiteral(" not sent: ") + e.Message());
-        return;
-      }
-      ClosedPortReported.insert(port);
+    // Told once until the port is open again (closed) or writes again (open): the tick
+    // writes ten times a second, and a box for every line would bury the window.
+    QSet<const TComPort *> &reported = (!port || !port->Active()) ? ClosedPortReported : WriteFailureReported;
+    if (reported.contains(port)) {
+      if (DebugLevel > 0) Log(*this, QStringLiteral(" not sent: ") + e.Message());
+      return false;
     }
-    ShowPortError(this, port, e);
+    reported.insert(port);
+    const QString name = port ? port->DeviceName() : QStringLiteral("-");
+    statusbarRun->SetText(name + QStringLiteral(": ") + e.Message());
+    Log(*this, QStringLiteral(" ") + name + QStringLiteral(": not sent: ") + e.Message());
+    ShowPortError(this, port, e.Message());
+    return false;
+  }
+}
+
+bool TForm1::PortLost(const TComPort *port) const {
+  if (!port) return false;
+  return PortReconnect[port == ComPort2 ? 1 : 0].Pending() && !port->Active();
+}
+
+void TForm1::PortError(TComPort *port, const EComError &error) {
+  const QString name = port->DeviceName();
+  if (port->Active()) {  // a receive handler failed; the port goes on
+    Log(*this, QStringLiteral(" ") + name + QStringLiteral(": ") + error.Message());
+    ShowPortError(this, port, error.Message());
+    return;
+  }
+  // The device hung up and the port is closed: nothing is read or written on it until it
+  // is opened again, so nothing can report again meanwhile.
+  ClosedPortReported.insert(port);
+  // Both converters gone at once (the instrument switched off) is one loss for the operator.
+  const bool otherLost = PortLost(port == ComPort1 ? ComPort2 : ComPort1);
+  PortReconnect[port == ComPort2 ? 1 : 0].Lost(Clock::Steady());
+  QString text = error.Message() + QLatin1Char('\n') +
+                 QStringLiteral("The connection to the instrument is lost; the port is closed and opened "
+                                "again as soon as the device is back.");
+  if (Sequencer.RunGoing() || Sequencer.DelayArmed()) {
+    // The signal of the position in progress is cut short: it is not evaluated; every line
+    // evaluated so far is in the result file (or held until it can be written).
+    Sequencer.Abort(RunInputs(), QStringLiteral("The run ends: the connection on %1 was lost").arg(name));
+    ShowRunButtons();
+    text += QLatin1Char('\n') + QStringLiteral("The run has ended; the measurements evaluated so far are kept.");
+  }
+  const QString lost = QStringLiteral("%1: %2. The connection to the instrument is lost; the port is closed "
+                                      "and opened again as soon as the device is back.")
+                           .arg(name, error.Message());
+  statusbarRun->SetText(lost);
+  Log(*this, QStringLiteral(" ") + lost);
+  if (!otherLost) ShowPortError(this, port, text);
+}
+
+// An attempt to open a lost port when one is due: quietly (the loss was told), with waits
+// of 1, 2, 4 ... up to 30 s between attempts.
+void TForm1::ReconnectStep() {
+  const double now = Clock::Steady();
+  for (int i = 0; i < 2; ++i) {
+    TComPort *port = i == 0 ? ComPort1 : ComPort2;
+    zelvo::TReconnect &r = PortReconnect[static_cast<std::size_t>(i)];
+    if (!port || !r.Due(now)) continue;
+    if (port->Active()) {
+      r.Done();
+      continue;
+    }
+    QString why = QStringLiteral("no device");
+    if (TComPort::PortExists(port->DeviceName())) {
+      try {
+        ConfigurePort(port);
+        port->Open();
+      } catch (const EComError &e) {
+        why = e.Message();
+      }
+    }
+    if (!port->Active()) {
+      r.Failed(now);
+      if (DebugLevel > 0)
+        Log(*this, QStringLiteral(" %1: not opened (%2); next attempt in %3 s")
+                       .arg(port->DeviceName(), why)
+                       .arg(r.Delay()));
+      continue;
+    }
+    r.Done();
+    ++ReconnectCount;
+    ClosedPortReported.remove(port);
+    WriteFailureReported.remove(port);
+    // A partial line from before the loss must not prefix the first new one.
+    (port == ComPort1 ? LineBuffer1 : LineBuffer2).Clear();
+    const QString back = QStringLiteral("%1: the connection to the instrument is back; the port is open again.")
+                             .arg(port->DeviceName());
+    statusbarRun->SetText(back);
+    Log(*this, QStringLiteral(" ") + back);
   }
 }
 
@@ -122,7 +212,7 @@ QString TForm1::TakeReply(bool echo) {
 void TForm1::EchoReply(const QString &text) { LMDMemo1->appendPlainText(text); }
 
 QString TForm1::SendAndWait(TComPort *Sender, const QString &SendMsg) {
-  SendLine(Sender, SendMsg);
+  if (!SendLine(Sender, SendMsg)) return {};  // nothing went out: no reply to wait for
   // Steady time: a wall clock set back or forward meanwhile changes nothing.
   const zelvo::TSteadySeconds start = Clock::Steady();
   for (;;) {

@@ -105,6 +105,7 @@ void TForm1::TRunBinding::DiscardDataQueue(int port) {
 void TForm1::TRunBinding::Log(const QString &text) { F.RunLog(text); }
 
 void TForm1::TRunBinding::EvaluatePosition(TRunState &run, const TPositionEvaluation &position) {
+  ++F.EvaluationCount;
   F.EvaluatePosition(run, position);
 }
 
@@ -159,6 +160,12 @@ void TForm1::StartRun(TStartSource source) {
   if (Sequencer.RunGoing()) {
     if (source == TStartSource::Instrument)
       RunLog(QStringLiteral("Start request from the instrument ignored: a run is going on"));
+    return;
+  }
+  // A run needs the instrument: not while a lost port waits for its device.
+  if (PortLost(ComPort1) || (DeviceTyp == TDeviceTyp::FIDFPD && PortLost(ComPort2))) {
+    RunNotice(QStringLiteral("No run can start while the connection to the instrument is lost."), true);
+    ShowRunButtons();
     return;
   }
   // The run reads the factors and flows as the fields show them.

@@ -3,12 +3,15 @@
 #include <QTimer>
 
 #include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
+#include "core/TickStats.h"
 #include "ui/Dialogs.h"
 
 using namespace zelvo;
 
 void TForm1::Timer1Timer() {
   Timer1->stop();  // ticks never overlap, also while a step waits for a reply
+  const double began = Clock::Steady();
   try {
     DataDrainStep();     // detector data into the chart series
     SendStep();          // one queued command out on port 1
@@ -28,9 +31,38 @@ void TForm1::Timer1Timer() {
     PollListStep();
     ReplyStep();
     RunTimeStep();
+    ReconnectStep();  // a lost port opened again when its device is back
   } catch (const std::exception &e) {
     // As in any event handler: the step ends, the message is shown, the program goes on.
     Dialogs::Error(this, windowTitle(), QString::fromUtf8(e.what()));
   }
+  StatsStep(Clock::Steady() - began);
   Timer1->start();
+}
+
+void TForm1::StatsStep(double tickSeconds) {
+  if (StatsEverySeconds < 0) {
+    bool ok = false;
+    const int every = qEnvironmentVariable("ZELVO_STATS_SECONDS").toInt(&ok);
+    StatsEverySeconds = ok && every > 0 ? every : 0;
+    StatsLoggedAt = Clock::Steady();
+  }
+  if (StatsEverySeconds <= 0) return;
+  TickStats.Add(tickSeconds);
+  if (Clock::Steady() - StatsLoggedAt >= StatsEverySeconds) LogStats();
+}
+
+// One line of figures for the soak script (bench/soak.sh reads them back).
+void TForm1::LogStats() {
+  StatsLoggedAt = Clock::Steady();
+  RunLog(QStringLiteral("stats ticks=%1 tick_p99_ms=%2 tick_max_ms=%3 evaluations=%4 malformed=%5 "
+                        "reconnects=%6 rss_kb=%7 queue=%8")
+             .arg(TickStats.Count())
+             .arg(TickStats.PercentileMs(0.99), 0, 'f', 1)
+             .arg(TickStats.MaxMs(), 0, 'f', 1)
+             .arg(EvaluationCount)
+             .arg(Signal1.Malformed + Signal2.Malformed)
+             .arg(ReconnectCount)
+             .arg(ResidentKb())
+             .arg(CommandQueue.size()));
 }

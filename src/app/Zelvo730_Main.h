@@ -19,9 +19,11 @@
 
 #include "core/DateTime.h"
 #include "core/IniFile.h"
+#include "core/TickStats.h"
 #include "link/DiagLog.h"
 #include "link/Dispatch.h"
 #include "link/LineReceiver.h"
+#include "link/Reconnect.h"
 #include "link/Protocol.h"
 #include "link/StatusReplies.h"
 #include "results/RecordWriter.h"
@@ -38,6 +40,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class TComPort;
+class EComError;
 class QCustomPlot;
 class QCPGraph;
 class QCPGraphData;
@@ -162,11 +165,22 @@ class TForm1 : public QMainWindow {
   // (DiagLog.SetFile(zelvo::TDiagLog::FileBeside(...))).
   zelvo::TDiagLog DiagLog;
   QSet<const TComPort *> ClosedPortReported;  // ports whose closed state was shown already
+  QSet<const TComPort *> WriteFailureReported;  // open ports whose failed write was shown already
   // Sets the instrument's line settings and opens the port; whether it is open afterwards.
   bool OpenPort(TComPort *port);
-  // Writes one command line (ending with CR) and waits until it is written; a port error
-  // is shown in a message box and the caller goes on.
-  void SendLine(TComPort *port, const QString &text);
+  void ConfigurePort(TComPort *port);  // the instrument's line settings and time-outs
+  // Writes one command line (ending with CR) and waits until it is written; whether it was.
+  // A failure is shown beside the window (not waiting for the operator) once per port
+  // until the port writes again, and the caller goes on.
+  bool SendLine(TComPort *port, const QString &text);
+  // The link lost: a port's device hung up (adapter pulled, instrument off). The port is
+  // closed; the operator is told once (status bar, log, a box beside the window); a run
+  // ends; the port is opened again, with growing waits, once its device is back.
+  void PortError(TComPort *port, const EComError &error);
+  std::array<zelvo::TReconnect, 2> PortReconnect;  // ports 1 and 2
+  int ReconnectCount = 0;                           // ports opened again since the start
+  bool PortLost(const TComPort *port) const;        // closed by a hang-up, not yet back
+  void ReconnectStep();                             // tick: an attempt when one is due
   // The oldest reply, or the empty text; with echo also shown in the service console.
   QString TakeReply(bool echo);
   void EchoReply(const QString &text);
@@ -194,6 +208,14 @@ class TForm1 : public QMainWindow {
   void PollListStep();
   void ReplyStep();
   void RunTimeStep();
+  // Soak figures: with ZELVO_STATS_SECONDS=n in the environment the log gets a line of
+  // figures every n seconds (tick times, evaluations, malformed lines, reconnects, memory).
+  zelvo::TTickStats TickStats;
+  double StatsEverySeconds = -1;  // 0: off; -1: not read from the environment yet
+  double StatsLoggedAt = 0;
+  long long EvaluationCount = 0;  // positions evaluated since the start
+  void StatsStep(double tickSeconds);
+  void LogStats();
   void ApplyReply(const zelvo::proto::ParsedReply &reply);  // a status reply with valid data
   void FollowLoopState(std::uint8_t b);                     // "D": the loop lamp
   void HeatingSequence(std::uint8_t b);                     // "P": the two heatings

@@ -20,6 +20,7 @@ class TDiagLog {
   void SetEchoToStderr(bool on) { FEchoToStderr = on; }
 
   // Writes the message as one line; a line end it carries (a command's CR) is not repeated.
+  // Line breaks inside it (CR, LF or CR LF) are written as line breaks of the file.
   void Send(const QString &message) const;
 
  private:

@@ -173,6 +173,10 @@ class TRunSequencer {
   // The operator's Stop: a run ends after the position in progress; an armed delay is
   // cancelled at once. Nothing happens when neither is active.
   void Stop(const TRunInputs &in);
+  // The instrument link was lost: the run (or an armed delay) ends now. The position in
+  // progress is not evaluated (its signal is cut short); what was evaluated is kept. The
+  // closing commands are queued as at the end of a run and leave once the port is back.
+  void Abort(const TRunInputs &in, const QString &reason);
   // Arms a delayed start `delayText` (a time of day such as "01:00") from now. The run clock
   // starts now. A text that is no time refuses it and nothing is armed.
   TStartResult DelayedStart(const QString &delayText, const TRunInputs &in, const TNow &now);

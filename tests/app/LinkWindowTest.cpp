@@ -109,9 +109,9 @@ TEST_F(LinkWindow, WriteOnAClosedPortShowsTheComponentsMessage) {
   form.SendLine(form.ComPort2, "<12Z0100\r");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "Can't perform this operation on a closed port");
-  // The request then costs its full wait and gives the empty text. The message is not
-  // repeated: the tick writes on a closed port ten times a second, and a box each time
-  // would leave the operator nothing but boxes to click.
+  // The request gives the empty text at once (nothing went out to be answered). The message
+  // is not repeated: the tick writes on a closed port ten times a second, and a box each
+  // time would leave the operator nothing but boxes to click.
   EXPECT_EQ(form.SendAndWait(form.ComPort2, "<SN\r"), "");
   for (int i = 0; i < 20; ++i) form.SendLine(form.ComPort2, "<SG\r");
   EXPECT_EQ(messages.size(), 1u);
@@ -159,10 +159,46 @@ TEST_F(LinkWindow, OtherSideHangingUpMidLineShowsOneErrorAndClosesThePort) {
   EXPECT_FALSE(form.ComPort1->Active());
   QCoreApplication::processEvents();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, QString::fromLocal8Bit(strerror(EIO)));
+  // Beside the window, not waiting for the operator: a waiting box would stop the tick.
+  EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
+  EXPECT_TRUE(messages[0].text.startsWith(QString::fromLocal8Bit(strerror(EIO)) + "\n"))
+      << messages[0].text.toStdString();
   EXPECT_EQ(messages[0].title, pty.slavePath);
   EXPECT_FALSE(form.ComPort1->Active());
   EXPECT_TRUE(form.ReplyQueue.empty());
+  EXPECT_TRUE(form.PortLost(form.ComPort1));
+}
+
+// With the adapter pulled, a queued command is not lost: it waits at the head of the queue
+// (the operator told once, no polls piling up behind it) and leaves first when the port is
+// open again.
+TEST_F(LinkWindow, CommandWhoseWriteFailsWaitsAtTheHeadUntilThePortIsBack) {
+  form.BuildStatusPolling();
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  pty.CloseMaster();
+  ASSERT_TRUE(PumpUntil([&] { return !form.ComPort1->Active(); }));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(messages.size(), 1u);
+  form.FifoPutString("<V1SFF\r");
+  form.FifoPutString("<V2SFF\r");
+  for (int i = 0; i < 50; ++i) {
+    form.SendStep();
+    form.PollListStep();
+  }
+  EXPECT_EQ(QStringList(form.CommandQueue.begin(), form.CommandQueue.end()),
+            QStringList({"<V1SFF\r", "<V2SFF\r"}));
+  EXPECT_EQ(messages.size(), 1u);
+
+  PtyPair replugged;  // the device back (here under another name)
+  ASSERT_TRUE(replugged.Ok());
+  form.ComPort1->SetDeviceName(replugged.slavePath);
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  form.SendStep();
+  EXPECT_EQ(replugged.Read(), QByteArray("<V1SFF\r"));
+  form.SendStep();
+  EXPECT_EQ(replugged.Read(), QByteArray("<V2SFF\r"));
+  EXPECT_TRUE(form.CommandQueue.empty());
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(LinkWindow, ReopenedPortStartsWithAnEmptyLineBuffer) {

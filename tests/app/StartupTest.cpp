@@ -81,14 +81,15 @@ TEST_F(Startup, FidIdentifiesSetsAndQueuesInOrder) {
 }
 
 TEST_F(Startup, IdentificationFailuresEndTheProgram) {
-  const QString prog = "Programm : ZELVO730-PC\r" + VersionText() + "\r";
+  // The identification texts are joined with CR; the box shows them as line breaks.
+  const QString prog = "Programm : ZELVO730-PC\n" + VersionText() + "\n";
   {
     FakeInstrument silent;
     silent.Silent = true;
     ini.WriteString("Communication", "ComPortA", silent.Path());
     Run();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, prog + silent.Path() + ": " + GetLangString(1000, 91) + "\r");
+    EXPECT_EQ(messages[0].text, prog + silent.Path() + ": " + GetLangString(1000, 91) + "\n");
     EXPECT_TRUE(form->TerminateRequested);
     EXPECT_NE(form->ExitCode, 0);
     EXPECT_FALSE(form->Timer1->isActive());
@@ -100,7 +101,7 @@ TEST_F(Startup, IdentificationFailuresEndTheProgram) {
     ini.WriteString("Communication", "ComPortA", noI2c.Path());
     Run();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, prog + GetLangString(1000, 90) + "\r");
+    EXPECT_EQ(messages[0].text, prog + GetLangString(1000, 90) + "\n");
     EXPECT_TRUE(form->TerminateRequested);
   }
   messages.clear();
@@ -110,7 +111,7 @@ TEST_F(Startup, IdentificationFailuresEndTheProgram) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, GetLangString(0, 27));
     EXPECT_EQ(messages[0].title, dir.filePath("missing-a"));
-    EXPECT_EQ(messages[1].text, prog + GetLangString(1000, 91) + "\r");
+    EXPECT_EQ(messages[1].text, prog + GetLangString(1000, 91) + "\n");
     EXPECT_TRUE(form->TerminateRequested);
   }
 }

@@ -21,8 +21,11 @@ TEST(DiagLog, AppendsOneWindows1252LinePerMessageBesideTheSettingsFile) {
   again.SetEchoToStderr(false);
   again.SetFile(log.File());
   again.Send("09:05:09:FA01");
+  again.Send("09:05:10 Programm : ZELVO730-PC\r1.0.0\r\nconverter not found\r");  // lines joined with CR
+
 
   QFile file(log.File());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), QByteArray("09:05:07<SG\n09:05:08:Fehler \xE4\n09:05:09:FA01\n"));
+  EXPECT_EQ(file.readAll(), QByteArray("09:05:07<SG\n09:05:08:Fehler \xE4\n09:05:09:FA01\n"
+                                 "09:05:10 Programm : ZELVO730-PC\n1.0.0\nconverter not found\n"));
 }

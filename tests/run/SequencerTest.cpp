@@ -308,6 +308,43 @@ TEST_F(RunFixture, StopDuringLoopFillingFinishesThePositionThenEndsTheRun) {
   EXPECT_EQ(host.Port1.size(), idle);
 }
 
+// The link lost in each state of a position: the run ends at once, the position in progress
+// is not evaluated, and the loop, the stream, the position lamp and every valve are switched
+// off through the queue (they leave once the port is back).
+TEST_F(RunFixture, AbortEndsTheRunAtOnceWithoutEvaluatingThePositionInProgress) {
+  struct Case {
+    int tag;
+    std::vector<const char *> tail;
+  };
+  const std::vector<Case> cases = {
+      {2, {"<LSEF", "<R0", "<V1SFF", "<V2SFF"}},
+      {13, {"<D0", "<LSEB", "<LSEF", "<R0", "<V1SFF", "<V2SFF"}},
+      {5, {"<12Z0100", "<LSEF", "<R0", "<V1SFF", "<V2SFF"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.tag);
+    const std::size_t evaluations = host.Evaluations.size();
+    ASSERT_TRUE(seq.Start(in, now).Ok());
+    ASSERT_TRUE(TickUntil([&] { return S().runTag == c.tag; }));
+    const std::size_t at = host.Port1.size();
+    seq.Abort(in, "link lost");
+    QStringList tail;
+    for (const char *t : c.tail) tail << QString::fromLatin1(t) + QLatin1Char('\r');
+    const QStringList sent = host.Commands(at);
+    // The valve bytes of the prepared next position may precede the end; the end is fixed.
+    ASSERT_GE(sent.size(), tail.size());
+    EXPECT_EQ(sent.mid(sent.size() - tail.size()), tail);
+    EXPECT_FALSE(seq.RunGoing());
+    EXPECT_EQ(host.Evaluations.size(), evaluations);
+    EXPECT_EQ(host.Logged.last(), "link lost");
+    EXPECT_EQ(host.Buttons, (TRunButtons{true, true, false}));
+  }
+  // Neither a run nor a delay: nothing.
+  const std::size_t idle = host.Port1.size();
+  seq.Abort(in, "link lost");
+  EXPECT_EQ(host.Port1.size(), idle);
+}
+
 // ---------------------------------------------------------------------------------------
 // Delayed start
 

@@ -670,6 +670,15 @@ void Simulator::StdinCommand(const QString &input) {
     for (char &b : bytes) b = static_cast<char>(byte(rng_));
     if (SendUnsolicited(c1, bytes, QStringLiteral("garbage")))
       Log(1, "ev", QStringLiteral("garbage %1 bytes").arg(n));
+  } else if (cmd == u"send") {
+    // A line of the operator's choice on port 1, for replies the instrument should not give.
+    const QString line = input.trimmed().mid(4).trimmed();
+    if (SendUnsolicited(c1, Cp1252Encode(line) + '\r', line)) Log(1, "ev", QStringLiteral("send ") + line);
+  } else if (cmd == u"flood") {
+    // N digits without a line end: an overlong line that the next CR ends.
+    const int n = std::clamp(arg.toInt(&ok), 0, 1 << 20);
+    if (SendUnsolicited(c1, QByteArray(n, '5'), QStringLiteral("flood")))
+      Log(1, "ev", QStringLiteral("flood %1 bytes").arg(n));
   } else if (cmd == u"stall") {
     const double s = arg.toDouble(&ok);
     stallUntil_ = Now() + (ok ? s : 0.0);

@@ -55,8 +55,8 @@ class Simulator : public QObject {
 
   // Creates the ptys and links and opens the log and truth files.
   bool Start(QString &error);
-  // One command line from standard input (qs, lamp HH, hangup, replug, garbage N, stall S,
-  // malformed, endstream, quit).
+  // One command line from standard input (qs, lamp HH, hangup, replug, garbage N, send TEXT,
+  // flood N, stall S, malformed, endstream, quit).
   void StdinCommand(const QString &line);
   // Seconds since the simulator started.
   double Now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
