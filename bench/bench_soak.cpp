@@ -8,6 +8,7 @@
 // end with its growth per hour.
 //
 // Usage: bench_soak [minutes, default 30] [work folder, default a temporary one]
+//                   [mean minutes between hang-ups, default 15] [mean minutes between stalls, default 10]
 // Normally started by bench/soak.sh (offscreen, niced).
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -143,7 +145,10 @@ int main(int argc, char *argv[]) {
   clock.start();
   const qint64 endMs = static_cast<qint64>(minutes * 60000);
   std::mt19937 rng(7);
-  std::exponential_distribution<double> stallWait(1.0 / 600), hangupWait(1.0 / 900);  // seconds
+  const double hangupMinutes = argc > 3 ? QString::fromLocal8Bit(argv[3]).toDouble() : 15.0;
+  const double stallMinutes = argc > 4 ? QString::fromLocal8Bit(argv[4]).toDouble() : 10.0;
+  std::exponential_distribution<double> stallWait(1.0 / (60 * std::max(stallMinutes, 0.1)));  // seconds
+  std::exponential_distribution<double> hangupWait(1.0 / (60 * std::max(hangupMinutes, 0.1)));
   double nextStall = stallWait(rng), nextHangup = hangupWait(rng), nextReport = 300;
   int stalls = 0, hangups = 0;
   Sim("qs");
@@ -162,7 +167,7 @@ int main(int argc, char *argv[]) {
       ++hangups;
       Pump(4000);
       Sim("replug");
-      nextHangup = t + 60 + hangupWait(rng);
+      nextHangup = t + 30 + hangupWait(rng);
     }
     if (t >= nextReport) {
       std::printf("%6.0f s: evaluations %lld, result lines %lld, reconnects %d, rss %ld KiB\n", t,

@@ -269,6 +269,8 @@ void TForm1::CreateControls() {
   lblFlowDimTab1->setText(QStringLiteral("ml/min"));
   LMDMemo1 = Make<QPlainTextEdit>(p, "LMDMemo1", 696, 3, 121, 138);
   LMDMemo1->setTabChangesFocus(true);
+  // The console takes a reply every tick for days: no undo history of every one of them.
+  LMDMemo1->setUndoRedoEnabled(false);
   LMDMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   LMDEdit1 = Edit(p, "LMDEdit1", 866, 138, 100, 21);
   ServiceButton = Button(p, "ServiceButton", 866, 107, 100, 25, 0, QStringLiteral("Service"));

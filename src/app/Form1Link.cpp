@@ -1,5 +1,7 @@
 // The main window's side of the instrument link: ports, line reception, queues, the
 // request/reply wait and the service console.
+#include <errno.h>
+
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -106,6 +108,14 @@ bool TForm1::SendLine(TComPort *port, const QString &text) {
     WriteFailureReported.remove(port);
     return true;
   } catch (const EComError &e) {
+    const int code = e.ErrorCode();
+    if (port && port->Active() && (code == EIO || code == ENXIO || code == ENODEV || code == EPIPE)) {
+      // The device is gone (the write noticed it before the receive event did): the same
+      // as a hang-up, told once, and the port waits for the device to come back.
+      port->Close();
+      PortError(port, e);
+      return false;
+    }
     // Told once until the port is open again (closed) or writes again (open): the tick
     // writes ten times a second, and a box for every line would bury the window.
     QSet<const TComPort *> &reported = (!port || !port->Active()) ? ClosedPortReported : WriteFailureReported;

@@ -174,19 +174,23 @@ void TRunSequencer::Stop(const TRunInputs &in) {
 void TRunSequencer::Abort(const TRunInputs &in, const QString &reason) {
   TRunState &s = fState;
   if (s.runTag <= 0 && s.delayTag <= 0) return;
+  // Ended from here on: a host call below that loses the other port aborts nothing twice.
+  const int tag = s.runTag;
+  const bool delayed = s.delayTag > 0;
+  s.runTag = 0;
+  s.delayTag = 0;
   fHost.Log(reason);
-  if (s.delayTag == 0) {
-    if (s.runTag == 13) {  // the loop is filling
+  if (!delayed) {
+    if (tag == 13) {  // the loop is filling
       Queue(fHost, proto::Cmd::D0);
       SetLoop(false);
     }
-    if (s.runTag >= 4 && s.runTag <= 6) {  // the streams run
+    if (tag >= 4 && tag <= 6) {  // the streams run
       Queue(fHost, proto::Cmd::StreamOff);
       if (in.DeviceTyp == TDeviceTyp::FIDFPD) fHost.SendPort2(proto::Form(proto::Cmd::StreamOff));
     }
     if (s.runZelle >= 1 && s.runZelle <= kPositions) Apply(fValves.DispReset(s.runZelle + 10));
   }
-  s.delayTag = 0;
   s.runSkipped = false;
   EndOfRun(in);
 }
