@@ -149,7 +149,13 @@ class TForm1 : public QMainWindow {
   QString SettingsFile() const;
   QString ProgramDir() const;
   QString ProgramDirOverride;  // tests run the window from a folder of their own
-  zelvo::TIniFile Settings() const { return zelvo::TIniFile(SettingsFile()); }
+  // The settings file for reading and writing. A write that fails (the file or its folder
+  // read-only, the disk full) does not stop the handler: the value is in use for this
+  // session, and the operator is told in the status bar, the log and once in a box beside the
+  // window until a write succeeds again.
+  zelvo::TIniFile Settings() const;
+  mutable bool SettingsWriteFailureShown = false;
+  void SettingsWriteReport(const QString &error) const;
 
   // ===================================================================== link (src/link)
   // Creates ComPort1 and ComPort2 and wires their receive events (Form1Link.cpp).

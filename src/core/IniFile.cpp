@@ -137,9 +137,16 @@ void TIniFile::WriteFloat(const QString &section, const QString &key, double val
 }
 
 void TIniFile::WriteStrings(const QList<Entry> &entries) {
-  IniLines ini = LoadForWriting(FFileName);
-  for (const Entry &e : entries) ini.Set(e.section, e.key, OneLine(e.value));
-  WriteTextLines(FFileName, ini.lines, ini.lineEnd);
+  try {
+    IniLines ini = LoadForWriting(FFileName);
+    for (const Entry &e : entries) ini.Set(e.section, e.key, OneLine(e.value));
+    WriteTextLines(FFileName, ini.lines, ini.lineEnd);
+  } catch (const EFileError &e) {
+    if (!FWriteReport) throw;
+    FWriteReport(e.Message());
+    return;
+  }
+  if (FWriteReport) FWriteReport(QString());
 }
 
 QString SettingsPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Zelvo730.ini"); }

@@ -16,6 +16,7 @@
 // raises EFileError and leaves the old file as it was.
 #include <QList>
 #include <QString>
+#include <functional>
 #include <utility>
 
 namespace zelvo {
@@ -47,8 +48,13 @@ class TIniFile {
   };
   void WriteStrings(const QList<Entry> &entries);
 
+  // When set, every write reports to it: the empty text when the file was written, the
+  // error's message when it could not be (the write then does not raise).
+  void SetWriteReport(std::function<void(const QString &error)> report) { FWriteReport = std::move(report); }
+
  private:
   QString FFileName;
+  std::function<void(const QString &error)> FWriteReport;
 };
 
 // The settings file of this program: "Zelvo730.ini" in the folder of the running executable.

@@ -101,6 +101,13 @@ void WriteFileAtomic(const QString &path, QByteArrayView bytes) {
   struct stat old {};
   const bool replacing = ::stat(targetName.constData(), &old) == 0;
   const mode_t mode = replacing ? (old.st_mode & 07777) : 0666;
+  if (replacing) {
+    // A file made read-only stays as it is: the rename below would replace it regardless.
+    const int probe = ::open(targetName.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (probe < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+      Fail("Cannot write file", path, Reason(errno));
+    if (probe >= 0) ::close(probe);
+  }
 
   const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) Fail("Cannot write file", path, Reason(errno));

@@ -27,7 +27,8 @@ QStringList ReadTextLines(const QString &path);
 // TempPathFor(path) beside it, are synced to disk, and the temporary file is then renamed
 // over the old one. On any failure the old file is untouched, the temporary file is removed
 // and EFileError is raised. The file keeps the permission bits of the file it replaces; when
-// `path` is a symbolic link, the file it points to is replaced.
+// `path` is a symbolic link, the file it points to is replaced. A file this process may not
+// write (made read-only) is not replaced: EFileError.
 void WriteFileAtomic(const QString &path, QByteArrayView bytes);
 QString TempPathFor(const QString &path);
 
