@@ -1,6 +1,7 @@
 // The tick's instrument traffic: one queued command out, one poll examined, one reply
 // applied to the status display, the run time sent to the instrument display.
 #include <QLineEdit>
+#include <algorithm>
 
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
@@ -27,12 +28,24 @@ void TForm1::PollListStep() {
   // port is back; the status display catches up with the next polls then.
   if (PortLost(ComPort1)) return;
   const QString cmd = PollStep(PollList, PollCursor, Clock::Steady());
-  if (!cmd.isEmpty()) FifoPutString(cmd);
+  // A poll still waiting in the queue is not queued again. With two converters the polls
+  // alone come close to the one command a tick can send; copies of unsent polls would make
+  // the queue grow for as long as the program runs, and every valve command wait longer.
+  if (!cmd.isEmpty() && std::find(CommandQueue.begin(), CommandQueue.end(), cmd) == CommandQueue.end())
+    FifoPutString(cmd);
 }
 
 void TForm1::RunTimeStep() {
   if (!UpdateTime) return;
-  FifoPutString(proto::Form(proto::Cmd::X0, sRunTime));
+  const QString cmd = proto::Form(proto::Cmd::X0, sRunTime);
+  // The display shows the latest run time: one still waiting is brought up to date instead.
+  const QString prefix = proto::Form(proto::Cmd::X0, QString()).chopped(1);
+  const auto waiting = std::find_if(CommandQueue.begin(), CommandQueue.end(),
+                                    [&](const QString &c) { return c.startsWith(prefix); });
+  if (waiting != CommandQueue.end())
+    *waiting = cmd;
+  else
+    FifoPutString(cmd);
   UpdateTime = false;
 }
 

@@ -30,4 +30,24 @@ TEST_F(PollClock, PollsStayDueOnTimeAcrossWallClockJumps) {
   }
 }
 
+// Two converters and nothing sent for two minutes (a stalled line, a busy tick): every poll
+// waits in the queue once, and the run time for the display once, with its latest value.
+TEST_F(PollClock, UnsentPollsAndRunTimesAreNotQueuedTwice) {
+  form.PollList = BuildPollList(TDeviceTyp::FIDFPD, true, Clock::Steady());
+  form.CommandQueue.clear();
+  for (int tick = 0; tick < 1200; ++tick) {
+    form.PollListStep();
+    if (tick % 10 == 0) {
+      form.sRunTime = QStringLiteral("00:00:%1").arg(tick / 10 % 60, 2, 10, QChar('0'));
+      form.UpdateTime = true;
+      form.RunTimeStep();
+    }
+    Clock::Advance(0.1);
+  }
+  QStringList queued = TakeQueued(form);
+  EXPECT_EQ(queued.size(), static_cast<qsizetype>(form.PollList.size()) + 1) << queued.join(' ').toStdString();
+  EXPECT_TRUE(queued.contains("<X000:00:59\r")) << queued.join(' ').toStdString();
+  EXPECT_EQ(queued.removeDuplicates(), 0);
+}
+
 }  // namespace
