@@ -1,0 +1,105 @@
+#pragma once
+// A whole run of the program against the instrument simulator, in real time: a folder with
+// the settings file, the substance lists and the simulator's scenario, the simulator running
+// on its links, and the window of the program in this process reading its settings from
+// there. What the tests compare afterwards: the result file's measurement lines, the
+// simulator's truth (one JSON object per injection and per crossing of a limit), the lines
+// the simulator received, and the raw data files.
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/Zelvo730_Main.h"
+
+namespace whole {
+
+struct BenchSetup {
+  QString Typ = QStringLiteral("FID");
+  bool Swapped = false;  // the settings name the converters' ports the wrong way round
+  int First = 1, Count = 6, Cycles = 1;
+  int Messzeit = 10;  // seconds per position
+  double LimitFid = 0.1, LimitFpd = 1;
+  int FidCalArea = 0, FpdCalArea = 0;  // 0: not calibrated
+  QByteArray Scenario;                 // the simulator's scenario file
+};
+
+// One measurement line of the result file, its fields read back.
+struct ResultLine {
+  int Line = 0;  // line number in the file, 1 for the first
+  int Position = 0;
+  QString Mark, BreakTime, RunTime;
+  double RunSeconds = 0;
+  double Flow = 0, FidPpm = 0, FidRate = 0, FidArea = 0;
+  double FpdRate = 0, FpdArea = 0;  // FIDFPD only
+  int Aktiv = 0;                    // number of the measurement in the run
+};
+
+// One injection as the simulator saw it: real time (simulator clock), converter port, gas
+// position, the concentration and rate of the sample drawn, and the peak area it made.
+struct Injection {
+  double T = 0;
+  int Port = 1, Position = 0;
+  double Ppm = 0, Rate = 0, Area = 0;
+};
+
+class Bench {
+ public:
+  explicit Bench(const BenchSetup &setup);
+  ~Bench();
+  bool ok() const { return ok_; }
+
+  QString Path(const QString &name) const { return dir_.filePath(name); }
+  QString Link(int port) const { return Path(QStringLiteral("tty%1").arg(port)); }
+  QString ResultFile() const { return Path(QStringLiteral("data/probe.csv")); }
+  QString DataDir() const { return Path(QStringLiteral("data")); }
+
+  // The window, started up against the simulator with a result file chosen. Null when the
+  // start-up failed.
+  TForm1 *StartProgram();
+  TForm1 &Form() { return *form_; }
+  // Waits until the run has ended by itself (no run and no armed delay); false at the time-out.
+  bool WaitForRunEnd(double seconds);
+
+  void SimCommand(const QByteArray &command);
+  // Stops the simulator, so that its truth file is complete.
+  void StopSimulator();
+
+  // What the simulator received on a port, with the seconds of its clock.
+  struct Received {
+    double At = 0;
+    QString Line;
+  };
+  std::vector<Received> Lines(int port) const;
+  // Simulator time of the first log event containing `text`; nothing when there is none.
+  std::optional<double> EventTime(const QString &text) const;
+  std::vector<QJsonObject> Truth() const;
+  std::vector<Injection> Injections(int port) const;
+  // Run time (seconds since the simulator's run start) at which `cell` first exceeded
+  // `limit` on a converter, from the truth file.
+  std::optional<double> TruthCrossing(int cell, double limit, int port = 1) const;
+
+  // The measurement lines of the result file (everything after the column titles).
+  std::vector<ResultLine> ResultLines() const;
+  QStringList DiagLog() const;
+
+ private:
+  BenchSetup setup_;
+  QTemporaryDir dir_;
+  QProcess sim_;
+  std::unique_ptr<TForm1> form_;
+  bool ok_ = false;
+};
+
+// Seconds of a run time "hh:nn:ss".
+double RunSeconds(const QString &text);
+
+// The raw data file evaluated again by zelvo730-eval: the FID area (0 without a peak), or
+// nothing when the tool failed.
+std::optional<double> EvalFidArea(const QString &rawFile);
+
+}  // namespace whole
