@@ -162,12 +162,7 @@ void TForm1::StartRun(TStartSource source) {
       RunLog(QStringLiteral("Start request from the instrument ignored: a run is going on"));
     return;
   }
-  // A run needs the instrument: not while a lost port waits for its device.
-  if (PortLost(ComPort1) || (DeviceTyp == TDeviceTyp::FIDFPD && PortLost(ComPort2))) {
-    RunNotice(QStringLiteral("No run can start while the connection to the instrument is lost."), true);
-    ShowRunButtons();
-    return;
-  }
+  if (RefusedWhileLinkLost()) return;
   // The run reads the factors and flows as the fields show them.
   if (!StoreFactorsAndFlows()) {
     ShowRunButtons();
@@ -206,6 +201,14 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
   if (!warnings.isEmpty()) RunNotice(warnings.join(QLatin1Char('\n')), true);
 }
 
+// A run needs the instrument: none starts or is armed while a lost port waits for its device.
+bool TForm1::RefusedWhileLinkLost() {
+  if (!PortLost(ComPort1) && !(DeviceTyp == TDeviceTyp::FIDFPD && PortLost(ComPort2))) return false;
+  RunNotice(QStringLiteral("No run can start while the connection to the instrument is lost."), true);
+  ShowRunButtons();
+  return true;
+}
+
 void TForm1::btnStartClick() { StartRun(TStartSource::Operator); }
 
 void TForm1::InstrumentStartRequest() { StartRun(TStartSource::Instrument); }
@@ -217,6 +220,7 @@ void TForm1::btnStopClick() {
 
 void TForm1::btnDelayClick() {
   if (Sequencer.RunGoing() || Sequencer.DelayArmed()) return;
+  if (RefusedWhileLinkLost()) return;
   // A field the run would refuse is better said now than when the delay runs out.
   if (!StoreFactorsAndFlows()) {
     ShowRunButtons();

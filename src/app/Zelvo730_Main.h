@@ -269,6 +269,7 @@ class TForm1 : public QMainWindow {
   void InstrumentStartRequest();  // ":QS": ignored (and logged) while a run is going on
   void AfterStart(const zelvo::TStartResult &result, bool byOperator);
   void ShowRunButtons();  // btnStart/btnDelay/btnStop as the run allows; btnMonitor off during a run
+  bool RefusedWhileLinkLost();  // true (and told) when a lost port waits for its device
   // Something the operator should learn without being stopped: status bar and log; with
   // a box beside the window when `box`.
   void RunNotice(const QString &text, bool box = false);

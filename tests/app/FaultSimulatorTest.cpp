@@ -193,11 +193,14 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(ResultLines().size(), 1);
   EXPECT_EQ(form.EvaluationCount, 1);
-  // A start while the link is lost is refused with a note.
+  // A start or a delayed start while the link is lost is refused with a note.
   form.btnStartClick();
   EXPECT_EQ(form.runTag, 0);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[1].kind, DialogMessage::Notice);
+  form.btnDelayClick();
+  EXPECT_FALSE(form.Sequencer.DelayArmed());
+  ASSERT_EQ(messages.size(), 3u);
 
   const qsizetype before = SimReceived().size();
   Sim("replug");
@@ -211,7 +214,7 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   ASSERT_GE(r0, 0) << after.join(' ').toStdString();
   EXPECT_EQ(after.indexOf("<V1SFF", r0), r0 + 1);
   EXPECT_EQ(after.indexOf("<V2SFF", r0), r0 + 2);
-  EXPECT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages.size(), 3u);
   EXPECT_TRUE(Log().contains("is back")) << Log().toStdString();
 }
 
