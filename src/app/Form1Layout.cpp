@@ -496,6 +496,7 @@ void TForm1::CreateControls() {
   memoDescription->OnKeyPress = [this](QChar &key) { memoDescriptionKeyPress(key); };
   btnLaden = Button(p, "btnLaden", 5, 135, 75, 25, 0, QStringLiteral("btnLaden"));
   btnReport = Button(p, "btnReport", 752, 104, 110, 25, report_text::kButton);
+  lblReportName = Label(p, "lblReportName", 752, 136, 3, 13);
   connect(btnSpeichern, &QPushButton::clicked, this, [this] { btnSpeichernClick(); });
   connect(btnReport, &QPushButton::clicked, this, [this] { btnReportClick(); });
   connect(btnLaden, &QPushButton::clicked, this, [this] { btnLadenClick(); });

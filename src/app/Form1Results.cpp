@@ -270,6 +270,9 @@ void TForm1::btnReportClick() {
   QString text = GetLangString(ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
   for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, ID);
   Note(*this, text);
+  // The status bar is on another page: the name is shown beside the button as well.
+  lblReportName->setText(QFileInfo(pdf).fileName());
+  lblReportName->setToolTip(text);
 }
 
 // ------------------------------------------------------------------ import of a raw data file

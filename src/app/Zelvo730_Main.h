@@ -543,6 +543,7 @@ class TForm1 : public QMainWindow {
   zelvo::TLabel *lblDateiname = nullptr, *lblRawDataName = nullptr, *lblLocalChar = nullptr;
   QPushButton *btnSpeichern = nullptr, *btnLaden = nullptr;
   QPushButton *btnReport = nullptr;  // the report PDF of the result file, beside it
+  zelvo::TLabel *lblReportName = nullptr;  // the name of the report last written
   QLineEdit *editInfo1 = nullptr, *editInfo2 = nullptr, *editInfo3 = nullptr;
   zelvo::TLabeledMemo *memoDescription = nullptr;
 

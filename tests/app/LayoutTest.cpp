@@ -249,6 +249,7 @@ const Place kPlaces[] = {
     {"memoDescription", "tabSampleInfo", LMemo, 229, 15, 492, 85, 51},
     {"btnLaden", "tabSampleInfo", Button, 5, 135, 75, 25, 0},
     {"btnReport", "tabSampleInfo", Button, 752, 104, 110, 25, 129} /* beyond the design: the report */,
+    {"lblReportName", "tabSampleInfo", Label, 752, 136, 3, 13, 0} /* and its name */,
 };
 
 }  // namespace

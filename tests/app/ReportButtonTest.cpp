@@ -74,6 +74,7 @@ TEST_F(ReportButton, WritesThePdfBesideTheResultFileThenRefusesAnUnreadableOne) 
   EXPECT_TRUE(written.startsWith("%PDF")) << written.left(16).toStdString();
   EXPECT_EQ(form.statusbarRun->Text(),
             GetLangString(kEnglishOffset, report_text::kWritten).arg(QDir::toNativeSeparators(pdf)));
+  EXPECT_EQ(form.lblReportName->text(), "probe.pdf");  // on the button's page
   EXPECT_TRUE(QString::fromUtf8(Bytes(dir.filePath("Zelvo730.log"))).contains("probe.pdf"));
 
   // A damaged measurement line: the message names the file and its line; the report of
