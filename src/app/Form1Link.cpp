@@ -150,19 +150,16 @@ void TForm1::PortError(TComPort *port, const EComError &error) {
   // Both converters gone at once (the instrument switched off) is one loss for the operator.
   const bool otherLost = PortLost(port == ComPort1 ? ComPort2 : ComPort1);
   PortReconnect[port == ComPort2 ? 1 : 0].Lost(Clock::Steady());
-  QString text = error.Message() + QLatin1Char('\n') +
-                 QStringLiteral("The connection to the instrument is lost; the port is closed and opened "
-                                "again as soon as the device is back.");
+  const QString lostText = zelvo::GetLangString(ID, zelvo::kTextLinkLost);
+  QString text = error.Message() + QLatin1Char('\n') + lostText;
   if (Sequencer.RunGoing() || Sequencer.DelayArmed()) {
     // The signal of the position in progress is cut short: it is not evaluated; every line
     // evaluated so far is in the result file (or held until it can be written).
-    Sequencer.Abort(RunInputs(), QStringLiteral("The run ends: the connection on %1 was lost").arg(name));
+    Sequencer.Abort(RunInputs(), zelvo::GetLangString(ID, zelvo::kTextRunEndsLinkLost).arg(name));
     ShowRunButtons();
-    text += QLatin1Char('\n') + QStringLiteral("The run has ended; the measurements evaluated so far are kept.");
+    text += QLatin1Char('\n') + zelvo::GetLangString(ID, zelvo::kTextRunEndedKept);
   }
-  const QString lost = QStringLiteral("%1: %2. The connection to the instrument is lost; the port is closed "
-                                      "and opened again as soon as the device is back.")
-                           .arg(name, error.Message());
+  const QString lost = QStringLiteral("%1: %2. ").arg(name, error.Message()) + lostText;
   statusbarRun->SetText(lost);
   Log(*this, QStringLiteral(" ") + lost);
   if (!otherLost) ShowPortError(this, port, text);
@@ -203,8 +200,7 @@ void TForm1::ReconnectStep() {
     WriteFailureReported.remove(port);
     // A partial line from before the loss must not prefix the first new one.
     (port == ComPort1 ? LineBuffer1 : LineBuffer2).Clear();
-    const QString back = QStringLiteral("%1: the connection to the instrument is back; the port is open again.")
-                             .arg(port->DeviceName());
+    const QString back = zelvo::GetLangString(ID, zelvo::kTextLinkBack).arg(port->DeviceName());
     statusbarRun->SetText(back);
     Log(*this, QStringLiteral(" ") + back);
   }

@@ -223,6 +223,9 @@ QString TForm1::ExecFileDialog(const TFileDialogRequest &request) {
   QFileDialog dialog(this);
   dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // An existing result file is appended to, never replaced: the dialog must not ask whether
+  // to replace it.
+  if (request.Save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!request.StartDir.isEmpty()) dialog.setDirectory(request.StartDir);
   if (!request.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.DefaultSuffix);
   if (!request.Filter.isEmpty()) dialog.setNameFilter(request.Filter);

@@ -204,7 +204,7 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
 // A run needs the instrument: none starts or is armed while a lost port waits for its device.
 bool TForm1::RefusedWhileLinkLost() {
   if (!PortLost(ComPort1) && !(DeviceTyp == TDeviceTyp::FIDFPD && PortLost(ComPort2))) return false;
-  RunNotice(QStringLiteral("No run can start while the connection to the instrument is lost."), true);
+  RunNotice(GetLangString(ID, kTextNoStartWhileLost), true);
   ShowRunButtons();
   return true;
 }

@@ -2,6 +2,7 @@
 // instead of ending the handler that made them.
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
+#include "core/Language.h"
 #include "ui/Dialogs.h"
 #include "ui/Widgets.h"
 
@@ -22,7 +23,7 @@ void TForm1::SettingsWriteReport(const QString &error) const {
     }
     return;
   }
-  const QString text = error + QStringLiteral(". The change is in use until the program ends but is not saved.");
+  const QString text = GetLangString(ID, kTextSettingsNotSaved).arg(error);
   if (statusbarRun) statusbarRun->SetText(text);
   DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text);
   if (SettingsWriteFailureShown) return;

@@ -36,6 +36,13 @@ enum TextId : int {
   kTextH2Mbar = 122,               // "H2 mbar"
   kTextAirMbar = 123,              // "Air mbar"
   kTextPressureRange = 126,        // "Achtung! Wert soll zwischen300 mbar und 2000 mbar liegen"
+  // The connection to the instrument lost and regained, and settings that cannot be saved.
+  kTextLinkLost = 161,             // "Die Verbindung zum Gerät ist unterbrochen; …"
+  kTextRunEndsLinkLost = 162,      // "Der Lauf endet: die Verbindung an %1 ist unterbrochen"
+  kTextRunEndedKept = 163,         // "Der Lauf ist beendet; die bisher ausgewerteten …"
+  kTextLinkBack = 164,             // "%1: die Verbindung zum Gerät ist wieder da; …"
+  kTextNoStartWhileLost = 165,     // "Kein Lauf kann starten, solange …"
+  kTextSettingsNotSaved = 166,     // "%1. Die Änderung gilt bis zum Programmende, …"
 };
 
 // The text with id `offset + id`, or the empty text when there is none.

@@ -36,7 +36,7 @@ TEST(Language, GetLangStringAtTheEdges) {
 }
 
 TEST(Language, EveryTextExistsInBothLanguages) {
-  for (int id = 1; id <= 127; ++id) {
+  for (int id = 1; id <= kTextSettingsNotSaved; ++id) {
     EXPECT_FALSE(GetLangString(kGermanOffset, id).isEmpty()) << id;
     EXPECT_FALSE(GetLangString(kEnglishOffset, id).isEmpty()) << id;
   }
