@@ -97,8 +97,8 @@ bool TakeRunParamField(TForm1 &f, TRunParam id) {
 }
 
 // ------------------------------------------------------------------ factor fields
-QLineEdit *FactorEdit(const TForm1 &f, const TFactorFieldSpec &spec) {
-  return f.findChild<QLineEdit *>(QString::fromLatin1(spec.Field));
+QLineEdit *FactorEdit(const TForm1 &f, const TFactorFieldDef &fieldDef) {
+  return f.findChild<QLineEdit *>(QString::fromLatin1(fieldDef.Field));
 }
 
 void ShowDisplays(TForm1 &f, const QList<TDisplayText> &displays) {
@@ -176,8 +176,8 @@ void ListMouseDown(TValueListEditor *list, Qt::MouseButton button, int x, int y)
 void ListEndDrag(TValueListEditor *list, int dropList, QObject *target) {
   auto *edit = qobject_cast<TLabeledEdit *>(target);
   if (!edit) return;
-  const TFactorFieldSpec *spec = FindFactorField(edit->objectName());
-  if (!spec || spec->DropList != dropList) return;
+  const TFactorFieldDef *fieldDef = FindFactorField(edit->objectName());
+  if (!fieldDef || fieldDef->DropList != dropList) return;
   const int row = list->currentRow();
   if (row < 0) return;
   edit->setText(list->Value(row));
@@ -235,9 +235,9 @@ void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMen
 // not above 0, whose message names the field.
 bool TForm1::StoreFactorsAndFlows() {
   std::array<TFactorFieldInput, kFactorFieldCount> inputs;
-  for (const TFactorFieldSpec &spec : FactorFieldSpecs()) {
-    QLineEdit *edit = FactorEdit(*this, spec);
-    TFactorFieldInput &in = inputs[static_cast<int>(spec.Id)];
+  for (const TFactorFieldDef &fieldDef : FactorFieldDefs()) {
+    QLineEdit *edit = FactorEdit(*this, fieldDef);
+    TFactorFieldInput &in = inputs[static_cast<int>(fieldDef.Id)];
     in.Text = edit->text();
     if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) in.Name = labeled->EditLabel()->text();
   }

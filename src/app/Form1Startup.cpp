@@ -438,8 +438,8 @@ QString TForm1::FactorText(double v) const { return zelvo::FactorText(v); }
 void TForm1::LoadFactorsAndFlows() {
   const TFactorFieldsLoad load = LoadFactorFields(Settings(), ID);
   for (const TFactorFieldValue &f : load.Fields) {
-    const TFactorFieldSpec &spec = FactorFieldOf(f.Id);
-    auto *edit = findChild<QLineEdit *>(QString::fromLatin1(spec.Field));
+    const TFactorFieldDef &fieldDef = FactorFieldOf(f.Id);
+    auto *edit = findChild<QLineEdit *>(QString::fromLatin1(fieldDef.Field));
     edit->setText(f.Text);
     if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) labeled->EditLabel()->setText(f.Name);
     *FactorMember(*this, f.Id) = f.Value;

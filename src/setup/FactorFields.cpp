@@ -13,7 +13,7 @@ namespace {
 using F = TFactorField;
 using R = TInfoRule;
 
-const TFactorFieldSpec kSpecs[] = {
+const TFactorFieldDef kDefs[] = {
     {F::CalFlow, "editCalFlow", "CalFlow", "Calibration", "CalFlow", nullptr, R::None, nullptr, nullptr, 0},
     {F::SampleFlow1, "editSampleFlow1", "SampleFlow1", "Measurement", "SampleFlow1", nullptr, R::None,
      nullptr, nullptr, 0},
@@ -38,15 +38,15 @@ const TFactorFieldSpec kSpecs[] = {
     {F::FPDSample3, "lblEditFPDFact3", "FPDFactor3", "Measurement", "FPDSampleFactor3",
      "FPDSampleFactorName3", R::None, nullptr, nullptr, 2},
 };
-static_assert(std::size(kSpecs) == kFactorFieldCount);
+static_assert(std::size(kDefs) == kFactorFieldCount);
 
-QString Section(const TFactorFieldSpec &s) { return QString::fromUtf8(s.Section); }
-QString ValueKey(const TFactorFieldSpec &s) { return QString::fromUtf8(s.ValueKey); }
-QString NameKey(const TFactorFieldSpec &s) { return QString::fromUtf8(s.NameKey); }
-QString ValueText(const TFactorFieldSpec &s, double v) { return s.IsFlow() ? FlowText(v) : FactorText(v); }
+QString Section(const TFactorFieldDef &s) { return QString::fromUtf8(s.Section); }
+QString ValueKey(const TFactorFieldDef &s) { return QString::fromUtf8(s.ValueKey); }
+QString NameKey(const TFactorFieldDef &s) { return QString::fromUtf8(s.NameKey); }
+QString ValueText(const TFactorFieldDef &s, double v) { return s.IsFlow() ? FlowText(v) : FactorText(v); }
 
 // The field's caption, with the substance name for a factor field.
-QString Naming(const TFactorFieldSpec &s, const QString &name, int offset) {
+QString Naming(const TFactorFieldDef &s, const QString &name, int offset) {
   QString text = FactorFieldCaption(s.Id, offset);
   if (!s.IsFlow() && !name.isEmpty()) text += QStringLiteral(" (") + name + u')';
   return text + QStringLiteral(": ");
@@ -54,11 +54,11 @@ QString Naming(const TFactorFieldSpec &s, const QString &name, int offset) {
 
 }  // namespace
 
-std::span<const TFactorFieldSpec> FactorFieldSpecs() { return kSpecs; }
-const TFactorFieldSpec &FactorFieldOf(TFactorField id) { return kSpecs[static_cast<int>(id)]; }
+std::span<const TFactorFieldDef> FactorFieldDefs() { return kDefs; }
+const TFactorFieldDef &FactorFieldOf(TFactorField id) { return kDefs[static_cast<int>(id)]; }
 
-const TFactorFieldSpec *FindFactorField(const QString &objectName) {
-  for (const TFactorFieldSpec &s : kSpecs)
+const TFactorFieldDef *FindFactorField(const QString &objectName) {
+  for (const TFactorFieldDef &s : kDefs)
     if (objectName == QLatin1String(s.Field)) return &s;
   return nullptr;
 }
@@ -91,7 +91,7 @@ QString FactorFieldCaption(TFactorField id, int offset) {
 
 QList<TDisplayText> FactorDisplays(TFactorField id, const QString &fieldText, const QString &name,
                                    bool atStartup) {
-  const TFactorFieldSpec &s = FactorFieldOf(id);
+  const TFactorFieldDef &s = FactorFieldOf(id);
   const QString bracketed = u'[' + fieldText + u']';
   switch (s.Info) {
     case R::None:
@@ -106,7 +106,7 @@ QList<TDisplayText> FactorDisplays(TFactorField id, const QString &fieldText, co
 
 TFactorFieldsLoad LoadFactorFields(const TIniFile &ini, int offset) {
   TFactorFieldsLoad load;
-  for (const TFactorFieldSpec &s : kSpecs) {
+  for (const TFactorFieldDef &s : kDefs) {
     const double def = FindSettingKey(Section(s), ValueKey(s))->DefaultFloat();
     TFactorFieldValue f{s.Id, def, {}, {}};
     try {
@@ -130,7 +130,7 @@ TFactorFieldsLoad LoadFactorFields(const TIniFile &ini, int offset) {
 
 TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs, int offset) {
   TFactorStore store;
-  for (const TFactorFieldSpec &s : kSpecs) {
+  for (const TFactorFieldDef &s : kDefs) {
     const TFactorFieldInput &in = inputs[static_cast<int>(s.Id)];
     const std::optional<double> value = TryStrToFloat(in.Text);
     QString problem;
@@ -140,7 +140,7 @@ TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldC
       problem = setuptext::Refused(offset, in.Text.trimmed());
     if (!problem.isEmpty()) {
       store.Failed = s.Id;
-      const bool last = s.Id == kSpecs[kFactorFieldCount - 1].Id;
+      const bool last = s.Id == kDefs[kFactorFieldCount - 1].Id;
       store.Message =
           Naming(s, in.Name, offset) + problem + u' ' +
           (last ? setuptext::Pick(offset, "Das Feld wurde nicht übernommen.", "The field was not stored.")

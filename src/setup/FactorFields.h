@@ -40,7 +40,7 @@ enum class TInfoRule {
   Sample,       // InfoLabel := name + "[" + factor text + "]"
 };
 
-struct TFactorFieldSpec {
+struct TFactorFieldDef {
   TFactorField Id;
   const char *Field;     // the edit field (objectName)
   const char *Member;    // the main-window field (Double)
@@ -55,10 +55,10 @@ struct TFactorFieldSpec {
   bool IsFlow() const { return NameKey == nullptr; }
 };
 
-std::span<const TFactorFieldSpec> FactorFieldSpecs();
-const TFactorFieldSpec &FactorFieldOf(TFactorField id);
+std::span<const TFactorFieldDef> FactorFieldDefs();
+const TFactorFieldDef &FactorFieldOf(TFactorField id);
 // The field with that objectName, or nullptr.
-const TFactorFieldSpec *FindFactorField(const QString &objectName);
+const TFactorFieldDef *FindFactorField(const QString &objectName);
 
 // The field as it is named in messages ("FID-Faktor Zelle 2", "Sample flow 1").
 QString FactorFieldCaption(TFactorField id, int offset);

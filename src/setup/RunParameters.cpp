@@ -15,7 +15,7 @@ namespace {
 
 using P = TRunParam;
 
-const TRunParamSpec kSpecs[] = {
+const TRunParamDef kDefs[] = {
     {P::Startzelle, "editStart", "Startzelle", "Measurement", "StartingCell", true, false, 1},
     {P::AnzahlZellen, "editAnzahl", "AnzahlZellen", "Measurement", "NumberOfCells", true, false, 2},
     {P::Messzeit, "editMesszeit", "Messzeit", "Measurement", "MeasurementTimePerCell/s", true, true, 3},
@@ -28,7 +28,7 @@ const TRunParamSpec kSpecs[] = {
 
 constexpr int kPositions = 6;
 
-QString Caption(const TRunParamSpec &s, int offset) {
+QString Caption(const TRunParamDef &s, int offset) {
   return GetLangString(offset, s.CaptionId) + QStringLiteral(": ");
 }
 
@@ -41,8 +41,8 @@ double Limit(TRunParam id, double value, int startzelle) {
 
 }  // namespace
 
-std::span<const TRunParamSpec> RunParamSpecs() { return kSpecs; }
-const TRunParamSpec &RunParamOf(TRunParam id) { return kSpecs[static_cast<int>(id)]; }
+std::span<const TRunParamDef> RunParamDefs() { return kDefs; }
+const TRunParamDef &RunParamOf(TRunParam id) { return kDefs[static_cast<int>(id)]; }
 
 double TRunParams::Get(TRunParam id) const {
   switch (id) {
@@ -103,26 +103,26 @@ TRunPositions LimitRunPositions(int startzelle, int anzahlZellen) {
 }
 
 TRunParamInput TakeRunParam(TRunParam id, const QString &text, double previous, int startzelle, int offset) {
-  const TRunParamSpec &spec = RunParamOf(id);
+  const TRunParamDef &paramDef = RunParamOf(id);
   TRunParamInput r;
   r.Value = previous;
 
   std::optional<double> value;
-  if (spec.Integer) {
+  if (paramDef.Integer) {
     if (const std::optional<int> i = TryStrToInt(text)) value = *i;
   } else {
     value = TryStrToFloat(text);
   }
   if (!value) {
     r.Status = TInputStatus::NotANumber;
-    r.Message = Caption(spec, offset) + (spec.Integer ? setuptext::NotAWholeNumber(offset, text)
-                                                      : setuptext::NotANumber(offset, text));
+    r.Message = Caption(paramDef, offset) + (paramDef.Integer ? setuptext::NotAWholeNumber(offset, text)
+                                                              : setuptext::NotANumber(offset, text));
     return r;
   }
-  if (spec.Positive && *value <= 0) {
+  if (paramDef.Positive && *value <= 0) {
     r.Status = TInputStatus::NotPositive;
     r.FieldText = RunParamText(id, previous);
-    r.Message = Caption(spec, offset) + setuptext::Refused(offset, text.trimmed()) + u' ' +
+    r.Message = Caption(paramDef, offset) + setuptext::Refused(offset, text.trimmed()) + u' ' +
                 setuptext::PreviousKept(offset, *r.FieldText);
     return r;
   }
@@ -136,9 +136,9 @@ TRunParamInput TakeRunParam(TRunParam id, const QString &text, double previous, 
 }
 
 void StoreRunParam(TIniFile &ini, TRunParam id, double value) {
-  const TRunParamSpec &spec = RunParamOf(id);
-  const QString section = QString::fromUtf8(spec.Section), key = QString::fromUtf8(spec.Key);
-  if (spec.Integer)
+  const TRunParamDef &paramDef = RunParamOf(id);
+  const QString section = QString::fromUtf8(paramDef.Section), key = QString::fromUtf8(paramDef.Key);
+  if (paramDef.Integer)
     ini.WriteInteger(section, key, static_cast<int>(value));
   else
     ini.WriteFloat(section, key, value);
@@ -159,32 +159,32 @@ QString RunParamText(TRunParam id, double value) {
 
 TRunParamsLoad LoadRunParams(const TIniFile &ini, int offset) {
   TRunParamsLoad load;
-  for (const TRunParamSpec &spec : kSpecs) {
-    const QString section = QString::fromUtf8(spec.Section), key = QString::fromUtf8(spec.Key);
+  for (const TRunParamDef &paramDef : kDefs) {
+    const QString section = QString::fromUtf8(paramDef.Section), key = QString::fromUtf8(paramDef.Key);
     const TSettingKey *entry = FindSettingKey(section, key);
-    const double def = spec.Integer ? entry->DefaultInteger() : entry->DefaultFloat();
+    const double def = paramDef.Integer ? entry->DefaultInteger() : entry->DefaultFloat();
     double value = def;
     try {
-      value = spec.Integer ? ReadSettingInteger(ini, section, key) : ReadSettingFloat(ini, section, key);
+      value = paramDef.Integer ? ReadSettingInteger(ini, section, key) : ReadSettingFloat(ini, section, key);
     } catch (const EConvertError &e) {
-      load.Problems << e.Message() + setuptext::DefaultUsed(offset, RunParamText(spec.Id, def));
+      load.Problems << e.Message() + setuptext::DefaultUsed(offset, RunParamText(paramDef.Id, def));
     }
-    const QString where = setuptext::SettingsEntry(section, key, RunParamText(spec.Id, value));
+    const QString where = setuptext::SettingsEntry(section, key, RunParamText(paramDef.Id, value));
     double use = value;
-    if (spec.Positive && value <= 0) {
+    if (paramDef.Positive && value <= 0) {
       use = def;
       load.Problems << where + setuptext::MustBePositive(offset) +
-                           setuptext::DefaultUsed(offset, RunParamText(spec.Id, use));
-    } else if (spec.Id == P::Startzelle || spec.Id == P::AnzahlZellen) {
+                           setuptext::DefaultUsed(offset, RunParamText(paramDef.Id, use));
+    } else if (paramDef.Id == P::Startzelle || paramDef.Id == P::AnzahlZellen) {
       // Each on its own here; the pair is limited when a run reads it.
-      use = spec.Id == P::Startzelle ? std::clamp(static_cast<int>(value), 1, kPositions)
-                                     : std::max(static_cast<int>(value), 1);
+      use = paramDef.Id == P::Startzelle ? std::clamp(static_cast<int>(value), 1, kPositions)
+                                         : std::max(static_cast<int>(value), 1);
       if (use != value)
         load.Problems << where + setuptext::OutOfRange(offset) +
-                             setuptext::DefaultUsed(offset, RunParamText(spec.Id, use));
+                             setuptext::DefaultUsed(offset, RunParamText(paramDef.Id, use));
     }
     value = use;
-    load.Values.Set(spec.Id, value);
+    load.Values.Set(paramDef.Id, value);
   }
   return load;
 }

@@ -28,7 +28,7 @@ enum class TRunParam {
   FPDCalMenge
 };
 
-struct TRunParamSpec {
+struct TRunParamDef {
   TRunParam Id;
   const char *Field;    // the edit field (objectName)
   const char *Member;   // the main-window field
@@ -40,8 +40,8 @@ struct TRunParamSpec {
 };
 
 // All eight, in the order of the page (the order of TRunParam).
-std::span<const TRunParamSpec> RunParamSpecs();
-const TRunParamSpec &RunParamOf(TRunParam id);
+std::span<const TRunParamDef> RunParamDefs();
+const TRunParamDef &RunParamOf(TRunParam id);
 
 // The values as the window keeps them; Get/Set by id (integers as whole doubles).
 struct TRunParams {

@@ -5,7 +5,7 @@
 namespace zelvo {
 
 namespace {
-const SetpointSpec kSpecs[] = {
+const SetpointDef kDefs[] = {
     {SetpointId::Ventilblock, "TempValves", 30, 80, proto::Cmd::VS, false},
     {SetpointId::Messkammer, "TempMeasurementCell", 20, 40, proto::Cmd::SS, false},
     {SetpointId::Emmision, "TempEmissionCell", 80, 200, proto::Cmd::ES, false},
@@ -19,10 +19,10 @@ const SetpointSpec kSpecs[] = {
 };
 }  // namespace
 
-const SetpointSpec &SetpointOf(SetpointId id) { return kSpecs[static_cast<int>(id)]; }
+const SetpointDef &SetpointOf(SetpointId id) { return kDefs[static_cast<int>(id)]; }
 
 ClampResult ClampSetpoint(SetpointId id, int value) {
-  const SetpointSpec &s = SetpointOf(id);
+  const SetpointDef &s = SetpointOf(id);
   if (value > s.high) return {s.high, true};
   if (value < s.low) return {s.low, true};
   return {value, false};

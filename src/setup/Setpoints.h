@@ -11,7 +11,7 @@ enum class SetpointId {
   Ventilblock, Messkammer, Emmision, Transfer, HVoltage, FPDAir, FPDH2, H2, Air, Carrier
 };
 
-struct SetpointSpec {
+struct SetpointDef {
   SetpointId id;
   const char *key;     // settings key in section Preferences
   int low, high;       // accepted range, inclusive
@@ -19,7 +19,7 @@ struct SetpointSpec {
   bool queued;         // queued (tick) or sent at once with a wait for the reply
 };
 
-const SetpointSpec &SetpointOf(SetpointId id);
+const SetpointDef &SetpointOf(SetpointId id);
 
 struct ClampResult {
   int value;

@@ -5,16 +5,16 @@
 namespace zelvo {
 
 namespace {
-const TStandardSpec kStandards[] = {
+const TStandardDef kStandards[] = {
     {0, 9, "ASTM", 27, 0.1},
     {1, 10, "EN374", 23, 1.0},
 };
 }  // namespace
 
-std::span<const TStandardSpec> Standards() { return kStandards; }
+std::span<const TStandardDef> Standards() { return kStandards; }
 
 std::optional<TStandardChoice> ChooseStandard(int item) {
-  for (const TStandardSpec &s : kStandards) {
+  for (const TStandardDef &s : kStandards) {
     if (s.Item != item) continue;
     return TStandardChoice{QString::number(s.ChamberSetpoint), QString::fromLatin1(s.SettingsValue),
                            s.LimitFID, LimitText(s.LimitFID)};
@@ -23,7 +23,7 @@ std::optional<TStandardChoice> ChooseStandard(int item) {
 }
 
 int StandardItemForSetting(const QString &value) {
-  for (const TStandardSpec &s : kStandards)
+  for (const TStandardDef &s : kStandards)
     if (value == QLatin1String(s.SettingsValue)) return s.Item;
   return -1;
 }

@@ -12,7 +12,7 @@
 
 namespace zelvo {
 
-struct TStandardSpec {
+struct TStandardDef {
   int Item;                   // index in rgStandard
   int TextId;                 // string table text of the item
   const char *SettingsValue;  // [Preferences] Standard
@@ -20,7 +20,7 @@ struct TStandardSpec {
   double LimitFID;            // [Measurement] LimitFID
 };
 
-std::span<const TStandardSpec> Standards();
+std::span<const TStandardDef> Standards();
 
 // What choosing an item does, or nothing when no item is selected (-1) or the index is unknown.
 struct TStandardChoice {

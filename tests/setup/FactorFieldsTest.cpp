@@ -51,7 +51,7 @@ TEST(FactorFields, StartUpShowsTheStoredValuesAndReportsUnusableOnes) {
 
   const TFactorFieldsLoad load = LoadFactorFields(ini, kEnglishOffset);
   ASSERT_EQ(load.Fields.size(), kFactorFieldCount);
-  for (int i = 0; i < kFactorFieldCount; ++i) EXPECT_EQ(load.Fields[i].Id, FactorFieldSpecs()[i].Id);
+  for (int i = 0; i < kFactorFieldCount; ++i) EXPECT_EQ(load.Fields[i].Id, FactorFieldDefs()[i].Id);
   const auto field = [&](F id) { return load.Fields[static_cast<int>(id)]; };
   EXPECT_EQ(field(F::CalFlow).Text, "120,0");      // creation value
   EXPECT_EQ(field(F::SampleFlow2).Text, "100,0");  // default after the problem
@@ -143,9 +143,9 @@ TEST(FactorFields, StoreSequenceStopsAtTheFirstBadField) {
     }
     const int before = static_cast<int>(c.bad);
     ASSERT_EQ(store.Stored.size(), before);
-    for (int i = 0; i < before; ++i) EXPECT_EQ(store.Stored[i].Id, FactorFieldSpecs()[i].Id);
+    for (int i = 0; i < before; ++i) EXPECT_EQ(store.Stored[i].Id, FactorFieldDefs()[i].Id);
     int writes = 0;
-    for (int i = 0; i < before; ++i) writes += FactorFieldSpecs()[i].IsFlow() ? 1 : 2;
+    for (int i = 0; i < before; ++i) writes += FactorFieldDefs()[i].IsFlow() ? 1 : 2;
     EXPECT_EQ(store.Writes.size(), writes);
     for (const TIniFile::Entry &w : store.Writes)
       EXPECT_NE(w.key, QLatin1String(FactorFieldOf(c.bad).ValueKey)) << w.key.toStdString();

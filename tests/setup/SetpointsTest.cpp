@@ -50,7 +50,7 @@ TEST(Setpoints, RangeMessages) {
 // table's "FPD_Air": names match without regard to case).
 TEST(Setpoints, EveryKeyIsAnIntegerKeyOfTheSettingsTable) {
   for (int i = 0; i <= static_cast<int>(SetpointId::Carrier); ++i) {
-    const SetpointSpec &s = SetpointOf(static_cast<SetpointId>(i));
+    const SetpointDef &s = SetpointOf(static_cast<SetpointId>(i));
     EXPECT_EQ(static_cast<int>(s.id), i);
     const TSettingKey *k = FindSettingKey(QStringLiteral("Preferences"), QString::fromLatin1(s.key));
     ASSERT_NE(k, nullptr) << s.key;

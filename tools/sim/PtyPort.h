@@ -3,7 +3,7 @@
 // symbolic link at a path of the caller's choice, as a USB adapter is reachable through its
 // /dev/serial/by-id name.
 //
-// Facts of Linux ptys this class respects:
+// Facts of Linux ptys this class keeps to:
 // - It keeps a descriptor of the slave side open for its whole life. Without one, the master
 //   polls POLLHUP at once and forever whenever the program has its port closed (a restart, a
 //   reconnect), which would turn the event loop into a busy loop.
