@@ -19,7 +19,7 @@ void TForm1::SendStep() {
   // A command leaves the queue only once it is written: one that failed (for example the
   // closing of a valve bank at the end of a run, with the adapter pulled) waits at the head
   // and goes out when the port is open again. A closed port that was reported is not tried.
-  if (!ComPort1->Active() && ClosedPortReported.contains(ComPort1)) return;
+  if (ComPort1 && !ComPort1->Active() && ClosedPortReported.contains(ComPort1)) return;
   if (SendLine(ComPort1, CommandQueue.front())) CommandQueue.pop_front();
 }
 

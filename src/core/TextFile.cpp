@@ -51,6 +51,12 @@ bool WriteAll(int fd, QByteArrayView bytes) {
 
 }  // namespace
 
+QString WithLfLineBreaks(QString text) {
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
 QStringList SplitLines(QStringView text) {
   QStringList lines;
   qsizetype start = 0;

@@ -17,6 +17,10 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 // and the empty text gives no line at all.
 QStringList SplitLines(QStringView text);
 
+// The text with every CR LF and every lone CR written as LF (texts joined with CR, the
+// instrument's way, shown or logged with their line breaks).
+QString WithLfLineBreaks(QString text);
+
 // The first line end found in the text ("\r\n", "\n" or "\r"), or `fallback` when there is none.
 QString FirstLineEnd(QStringView text, const QString &fallback = kCrLf);
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/Cp1252.h"
+#include "core/TextFile.h"
 
 namespace zelvo {
 
@@ -23,9 +24,7 @@ void TDiagLog::Send(const QString &message) const {
   QString text = message;
   while (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n'))) text.chop(1);
   // Line breaks inside the message (texts joined with CR) become lines of the file.
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  const QByteArray line = Cp1252Encode(text) + '\n';
+  const QByteArray line = Cp1252Encode(WithLfLineBreaks(text)) + '\n';
   QFile file(File());
   if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
     file.write(line);

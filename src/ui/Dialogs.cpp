@@ -3,21 +3,16 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "core/TextFile.h"
+
 namespace zelvo {
 
 namespace {
 std::function<void(const DialogMessage &)> g_sink;
 
-// Texts joined with CR (the instrument's way, and the start-up's messages) or CR LF show
-// their line breaks in the box.
-QString WithLineBreaks(QString text) {
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
 void Show(QWidget *parent, DialogMessage::Kind kind, const QString &title, const QString &raw) {
-  const QString text = WithLineBreaks(raw);
+  // Texts joined with CR (the start-up's messages) show their line breaks in the box.
+  const QString text = WithLfLineBreaks(raw);
   const DialogMessage msg{kind, title, text};
   if (g_sink) {
     g_sink(msg);
