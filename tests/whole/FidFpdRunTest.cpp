@@ -21,11 +21,13 @@ namespace {
 
 // Cell 1 reads 2.0 µg/cm²/min on its FID, 0 on its FPD; cell 2 reads 0.2 on its FID and 0.5 on
 // its FPD from the start. The FID's peaks are sharp and the detector sensitive (see the FID
-// run); the FPD's peak comes early, so that the FPD's search sees its end within the short
-// measurement.
+// run). The FPD streams from the loop's filling on, so its peak lands 2.2 s plus the filling
+// time (0.5 to 1.5 s on the whole-second clock, more on a loaded machine) into its samples:
+// after the search's first index (1.3 s at this loop flow) and with its whole tail inside the
+// 8 s measurement.
 constexpr const char *kScenario =
     "[Detector]\napex=2.5\ntail=0.1\ncal_area=2000000\n"
-    "[FPD]\napex=1.3\nsigma=0.3\ntail=0.2\n"
+    "[FPD]\napex=2.2\nsigma=0.3\ntail=0.2\n"
     "[Cell1]\nlag=0\ntau=0\nrate_ss=2.0\n"
     "[FPDCell1]\nrate_ss=0\n"
     "[Cell2]\nlag=0\ntau=0\nrate_ss=0.2\n"
@@ -51,7 +53,7 @@ TEST_F(WholeFidFpdRun, SwappedConvertersStartedByTheInstrumentFpdDecides) {
   setup.First = 4;
   setup.Count = 2;
   setup.Cycles = 3;
-  setup.Messzeit = 5;
+  setup.Messzeit = 8;
   setup.LimitFid = 10;
   setup.LimitFpd = 0.1;
   setup.FidCalArea = 2000000;  // the scenario's area of 100 ppm
