@@ -382,10 +382,32 @@ void TComPort::WaitForWriteCompletion() {
   CheckOpen();
   FinishPendingWrite(true);
   // Until the bytes have left the driver. A pty has nothing to wait for; a UART without
-  // hardware flow control drains at line speed.
-  while (::tcdrain(FHandle) != 0) {
+  // hardware flow control drains at line speed. tcdrain() would wait without end on an
+  // adapter that stopped sending without hanging up, so the queue is watched instead, with
+  // the same limit as a write of what it holds.
+  long long deadline = -1;
+  for (;;) {
+    const int queued = OutputQueued();
+    if (queued <= 0) return;
+    const long long now = MonotonicMs();
+    if (deadline < 0) {
+      deadline = now + ((FTimeouts.WriteConstant == 0 && FTimeouts.WriteMultiplier == 0)
+                            ? 5000LL + queued
+                            : FTimeouts.WriteConstant + static_cast<long long>(FTimeouts.WriteMultiplier) * queued);
+    }
+    if (now >= deadline) throw EComError(QString::fromLatin1(kTimeout));
+    // At 115200 baud a byte takes about 0.1 ms: look again after a millisecond.
+    const timespec pause{0, 1000000};
+    ::nanosleep(&pause, nullptr);
+  }
+}
+
+int TComPort::OutputQueued() {
+  int queued = 0;
+  while (::ioctl(FHandle, TIOCOUTQ, &queued) != 0) {
     if (errno != EINTR) RaiseSystemError(errno);
   }
+  return queued;
 }
 
 void TComPort::FinishPendingWrite(bool wait) {

@@ -120,7 +120,8 @@ class TComPort : public QObject {
 
   // Starts writing all bytes (what the driver does not take at once stays pending).
   void WriteAnsiString(const QByteArray &value);
-  // Waits until the last started write has left the driver; "Timeout" if it cannot.
+  // Waits until the last started write has left the driver; "Timeout" when the driver's
+  // queue does not empty within the write limit for what it holds (the port stays open).
   void WaitForWriteCompletion();
   // Bytes waiting: in the driver (FIONREAD) plus those already read into the own buffer.
   int InputCount();
@@ -128,6 +129,10 @@ class TComPort : public QObject {
   char ReadAnsiChar();
   // Everything received so far that is waiting (own buffer and driver), without waiting.
   QByteArray ReadAvailable();
+
+ protected:
+  // Bytes the driver still holds to send (TIOCOUTQ).
+  virtual int OutputQueued();
 
  private:
   void ApplyLineSettings();

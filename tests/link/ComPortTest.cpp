@@ -105,6 +105,44 @@ TEST_F(ComPortOnPty, WriteReachesTheOtherSide) {
   EXPECT_EQ(got, all);
 }
 
+// A port whose driver reports a given output queue: an adapter that stopped sending without
+// hanging up keeps its queue full.
+class PortWithQueue : public TComPort {
+ public:
+  std::function<int()> Queued;
+
+ protected:
+  int OutputQueued() override { return Queued(); }
+};
+
+TEST_F(ComPortOnPty, WaitForAnOutputQueueThatNeverEmptiesEndsWithATimeout) {
+  PortWithQueue stuck;
+  stuck.SetDeviceName(pty.slavePath);
+  ConfigureLikeTheProgram(stuck);
+  TTimeouts t = stuck.Timeouts();
+  t.WriteConstant = 200;
+  stuck.SetTimeouts(t);
+  stuck.Open();
+
+  // Draining at line speed: the wait ends when the queue is empty.
+  int left = 40;
+  stuck.Queued = [&] { return left > 0 ? left-- : 0; };
+  stuck.WriteAnsiString("<SG\r");
+  stuck.WaitForWriteCompletion();
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(pty.Read(), QByteArray("<SG\r"));
+
+  // Stuck: "Timeout" after the write limit, not a wait without end; the port stays open.
+  stuck.Queued = [] { return 12; };
+  QElapsedTimer elapsed;
+  elapsed.start();
+  int code = -1;
+  EXPECT_EQ(ErrorOf([&] { stuck.WaitForWriteCompletion(); }, &code), "Timeout");
+  EXPECT_EQ(code, 0);
+  EXPECT_GE(elapsed.elapsed(), 190);
+  EXPECT_TRUE(stuck.Active());
+}
+
 TEST_F(ComPortOnPty, ReceiveEventRunsOnTheUiThreadAndCountsWhatArrives) {
   int events = 0;
   int countAtEvent = -1;
