@@ -385,21 +385,20 @@ void TComPort::WaitForWriteCompletion() {
   // hardware flow control drains at line speed. tcdrain() would wait without end on an
   // adapter that stopped sending without hanging up, so the queue is watched instead, with
   // the same limit as a write of what it holds.
-  long long deadline = -1;
-  for (;;) {
-    const int queued = OutputQueued();
-    if (queued <= 0) return;
-    const long long now = MonotonicMs();
-    if (deadline < 0) {
-      deadline = now + ((FTimeouts.WriteConstant == 0 && FTimeouts.WriteMultiplier == 0)
-                            ? 5000LL + queued
-                            : FTimeouts.WriteConstant + static_cast<long long>(FTimeouts.WriteMultiplier) * queued);
-    }
-    if (now >= deadline) throw EComError(QString::fromLatin1(kTimeout));
+  const int queued = OutputQueued();
+  if (queued <= 0) return;
+  const long long deadline = MonotonicMs() + WriteLimitMs(queued);
+  do {
+    if (MonotonicMs() >= deadline) throw EComError(QString::fromLatin1(kTimeout));
     // At 115200 baud a byte takes about 0.1 ms: look again after a millisecond.
     const timespec pause{0, 1000000};
     ::nanosleep(&pause, nullptr);
-  }
+  } while (OutputQueued() > 0);
+}
+
+long long TComPort::WriteLimitMs(qsizetype bytes) const {
+  if (FTimeouts.WriteConstant == 0 && FTimeouts.WriteMultiplier == 0) return 5000LL + bytes;
+  return FTimeouts.WriteConstant + static_cast<long long>(FTimeouts.WriteMultiplier) * bytes;
 }
 
 int TComPort::OutputQueued() {
@@ -412,10 +411,7 @@ int TComPort::OutputQueued() {
 
 void TComPort::FinishPendingWrite(bool wait) {
   const qsizetype total = FPendingWrite.size();
-  const long long limit = (FTimeouts.WriteConstant == 0 && FTimeouts.WriteMultiplier == 0)
-                              ? 5000 + total
-                              : FTimeouts.WriteConstant + FTimeouts.WriteMultiplier * total;
-  const long long deadline = MonotonicMs() + limit;
+  const long long deadline = MonotonicMs() + WriteLimitMs(total);
   qsizetype done = 0;
   while (done < total) {
     const ssize_t n = ::write(FHandle, FPendingWrite.constData() + done, total - done);

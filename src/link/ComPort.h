@@ -141,6 +141,8 @@ class TComPort : public QObject {
   // Reads everything the driver holds into FInput; false once the other side has hung up.
   bool FillInput();
   void FinishPendingWrite(bool wait);
+  // The time a write of that many bytes may take (see TTimeouts).
+  long long WriteLimitMs(qsizetype bytes) const;
   void ReceiveEvent();
   void Report(const EComError &error);
 
