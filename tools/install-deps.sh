@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the program, its tests and its demo need, when missing
 # (clang and its runtime libraries build the fuzz targets, see tools/run-fuzz.sh).
 set -euo pipefail
-pkgs=(build-essential cmake ninja-build g++ qt6-base-dev libqcustomplot-dev libgtest-dev
+pkgs=(build-essential cmake ninja-build g++ ccache qt6-base-dev libqcustomplot-dev libgtest-dev
       xvfb xauth fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -12,6 +12,8 @@ source tools/as-user.sh
 reexec_as_calling_user "$root" build build-asan build-fuzz -- bash "$root/tools/run-tests.sh" "$@"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Paths below the clone are hashed relative to it, so every clone shares the compiler cache.
+export CCACHE_BASEDIR="$root"
 
 run_suite() {
   local dir=$1; shift
