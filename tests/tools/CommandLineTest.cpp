@@ -14,7 +14,7 @@ struct Ran {
   QString out, err;
 };
 
-Ran Run(const QString &exe, const QStringList &args) {
+Ran RunTool(const QString &exe, const QStringList &args) {
   QProcess p;
   p.start(exe, args);
   Ran r;
@@ -41,7 +41,7 @@ TEST(ToolCommandLine, HelpAndVersionOnStandardOutput) {
   for (const auto &t : kTools) {
     SCOPED_TRACE(t.name);
     for (const char *help : {"--help", "-h"}) {
-      const Ran r = Run(t.path, {help});
+      const Ran r = RunTool(t.path, {help});
       EXPECT_EQ(r.exit, 0);
       EXPECT_TRUE(r.out.contains(QLatin1String(t.name))) << r.out.toStdString();
       EXPECT_TRUE(r.out.contains("--version")) << "the help names --version";
@@ -49,7 +49,7 @@ TEST(ToolCommandLine, HelpAndVersionOnStandardOutput) {
     }
     // Before anything else is checked: --version beside arguments that would be wrong.
     for (const QStringList &args : {QStringList{"--version"}, QStringList{"no-such-file", "--version"}}) {
-      const Ran r = Run(t.path, args);
+      const Ran r = RunTool(t.path, args);
       EXPECT_EQ(r.exit, 0);
       EXPECT_EQ(r.out, QStringLiteral("%1 %2\n").arg(t.name, ZELVO_VERSION_TEXT));
       EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
@@ -60,7 +60,7 @@ TEST(ToolCommandLine, HelpAndVersionOnStandardOutput) {
 TEST(ToolCommandLine, UnknownOptionIsOneLineWithExitStatus2) {
   for (const auto &t : kTools) {
     SCOPED_TRACE(t.name);
-    const Ran r = Run(t.path, {"--frobnicate", "x"});
+    const Ran r = RunTool(t.path, {"--frobnicate", "x"});
     EXPECT_EQ(r.exit, 2);
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
@@ -71,7 +71,7 @@ TEST(ToolCommandLine, UnknownOptionIsOneLineWithExitStatus2) {
 
 // After "--" the rest are files, and "--help" is one of them.
 TEST(ToolCommandLine, EvalTakesHelpAfterDoubleDashAsAFile) {
-  const Ran r = Run(ZELVO_EVAL_PATH, {"--", "--help"});
+  const Ran r = RunTool(ZELVO_EVAL_PATH, {"--", "--help"});
   EXPECT_EQ(r.exit, 2);
   EXPECT_TRUE(r.out.isEmpty());
   EXPECT_TRUE(r.err.contains("--help")) << r.err.toStdString();
