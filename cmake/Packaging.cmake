@@ -34,7 +34,8 @@ install(FILES resources/linux/zelvo730.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/
 configure_file(resources/linux/zelvo730.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/packaging/zelvo730.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/zelvo730.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-# udev reads its rules from /usr/lib/udev/rules.d whatever the prefix.
+# udev reads /usr/lib/udev/rules.d: the package's place (prefix /usr). Installed under another
+# prefix the rule is inactive until copied to /etc/udev/rules.d.
 install(FILES resources/linux/60-zelvo730.rules DESTINATION lib/udev/rules.d)
 
 # Manual pages: roff with the version filled in, compressed as Debian keeps them.
