@@ -66,7 +66,8 @@ TArguments ReadArguments(int argc, char **argv, const QString &program) {
 int main(int argc, char *argv[]) {
   const QString program = argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName() : QString();
   const QString name = program.isEmpty() ? QStringLiteral("zelvo730") : program;
-  if (const auto exit = AnswerHelpOrVersion(argc, argv, name, QString::fromLatin1(kHelp).arg(name))) return *exit;
+  if (const auto exit = AnswerHelpOrVersion(argc, argv, name, QString::fromLatin1(kHelp).arg(name)))
+    return *exit;
   const TArguments args = ReadArguments(argc, argv, name);
   if (args.Exit) return *args.Exit;
 

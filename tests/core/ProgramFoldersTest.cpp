@@ -1,13 +1,13 @@
 // Where the program keeps its files: beside itself when copied into a folder of its own, per
 // user when installed, elsewhere with --settings.
-#include "core/ProgramFolders.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
+
+#include "core/ProgramFolders.h"
 
 using namespace zelvo;
 
@@ -63,7 +63,7 @@ class ProgramFolders : public ::testing::Test {
 TEST_F(ProgramFolders, InstalledOrCopiedByTheExecutablesPlace) {
   EnvGuard home("HOME", (root + "/home").toLocal8Bit());
   EnvGuard xdg("XDG_CONFIG_HOME", (root + "/cfg").toLocal8Bit());
-  QDir().mkpath(root + "/bare/bin");   // a bin/ without the program's share folder
+  QDir().mkpath(root + "/bare/bin");            // a bin/ without the program's share folder
   QDir().mkpath(root + "/lab/share/zelvo730");  // the share folder, but not beside bin/
   struct Case {
     const char *exeDir;

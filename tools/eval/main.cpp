@@ -165,7 +165,8 @@ const char *const kHelp =
     "See zelvo730-eval(1).\n";
 
 int main(int argc, char **argv) {
-  if (const auto exit = AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-eval"), QString::fromLatin1(kHelp)))
+  if (const auto exit =
+          AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-eval"), QString::fromLatin1(kHelp)))
     return *exit;
   const std::optional<Options> options = Parse(argc, argv);
   if (!options) return kUsageError;

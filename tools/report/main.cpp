@@ -88,7 +88,8 @@ const char *const kHelp =
 
 int main(int argc, char **argv) {
   qInstallMessageHandler(QuietHandler);
-  if (const auto exit = AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-report"), QString::fromLatin1(kHelp)))
+  if (const auto exit =
+          AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-report"), QString::fromLatin1(kHelp)))
     return *exit;
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);

@@ -12,8 +12,8 @@
 #include <cstdio>
 
 #include "Scenario.h"
-#include "core/CommandLine.h"
 #include "Simulator.h"
+#include "core/CommandLine.h"
 
 namespace {
 
@@ -59,9 +59,9 @@ int main(int argc, char *argv[]) {
   if (!p.parse(QCoreApplication::arguments())) {
     const QStringList unknown = p.unknownOptionNames();
     if (!unknown.isEmpty())
-      return zelvo::UnknownOption(QStringLiteral("zelvo730-sim"),
-                                  (unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) +
-                                      unknown.first());
+      return zelvo::UnknownOption(
+          QStringLiteral("zelvo730-sim"),
+          (unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + unknown.first());
     return zelvo::UsageError(QStringLiteral("zelvo730-sim"), p.errorText());
   }
   if (p.isSet(QStringLiteral("version"))) {
