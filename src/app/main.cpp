@@ -6,6 +6,7 @@
 #include "app/Zelvo730_Main.h"
 #include "core/CommandLine.h"
 #include "core/ProgramFolders.h"
+#include "ui/Dialogs.h"
 
 using namespace zelvo;
 
@@ -76,7 +77,10 @@ int main(int argc, char *argv[]) {
   const TProgramFolders folders = ProgramFoldersFor(QCoreApplication::applicationDirPath(), args.SettingsDir);
   QString error;
   if (!PrepareSettingsFolder(folders, &error)) {
+    // Started from the menu there is no terminal to read: the box says it too.
     std::fprintf(stderr, "%s: %s\n", name.toLocal8Bit().constData(), error.toLocal8Bit().constData());
+    if (!qEnvironmentVariableIsSet("ZELVO_NO_DIALOGS"))
+      Dialogs::Error(nullptr, QStringLiteral("Zelvo730"), error);
     return 1;
   }
   TForm1 form;

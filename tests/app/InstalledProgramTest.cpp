@@ -126,6 +126,14 @@ TEST_F(ProgramFiles, SettingsOptionNamesAnotherFolder) {
   Start(copied, {"-platform", "offscreen", "--settings", "../third"});
   ExpectCreatedAndReadBack(copied, root + "/third", root + "/third", {"--settings", root + "/third"});
   EXPECT_FALSE(QFileInfo::exists(root + "/lab/Zelvo730.ini"));
+
+  // A folder that cannot be made ends the program with a reason, before any start-up.
+  QFile file(root + "/plain-file");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  const Ran blocked = Start(copied, {"--settings", root + "/plain-file/sub"});
+  EXPECT_EQ(blocked.exit, 1);
+  EXPECT_TRUE(blocked.err.contains(root + "/plain-file/sub")) << blocked.err.toStdString();
 }
 
 TEST_F(ProgramFiles, CommandLine) {
