@@ -27,6 +27,10 @@ run_suite() {
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Debian package from the normal build"
+# cpack installs from build/ as it stands (nothing is compiled again), then the package's
+# contents, desktop entry and metainfo are checked and its executables started unpacked.
+bash tools/package.sh build
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON
