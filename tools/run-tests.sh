@@ -14,6 +14,8 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # Paths below the clone are hashed relative to it, so every clone shares the compiler cache.
 export CCACHE_BASEDIR="$root"
+# Debug builds would otherwise key every object on the build folder's absolute path.
+export CCACHE_NOHASHDIR=true
 
 run_suite() {
   local dir=$1; shift
