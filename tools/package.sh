@@ -15,6 +15,7 @@ bash tools/install-deps.sh
 source tools/as-user.sh
 reexec_as_calling_user "$root" "$dir" dist -- bash "$root/tools/package.sh" "$@"
 export CCACHE_BASEDIR="$root"
+export CCACHE_NOHASHDIR=true
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_WERROR=ON \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
