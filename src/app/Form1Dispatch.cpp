@@ -59,6 +59,7 @@ void TForm1::ReplyStep() {
       DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" malformed reply ignored: ") + s);
     return;
   }
+  if (LinkState.ReplyArrived()) ShowLinkBack();
   ApplyReply(reply);
 }
 
