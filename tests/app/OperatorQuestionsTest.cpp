@@ -35,6 +35,7 @@ TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun)
     SCOPED_TRACE(delayed ? "armed delay" : "run");
     form.CloseConfirmed = false;
     form.ExitPrepared = false;
+    Answer(1);  // no result file: "run without saving"
     if (delayed) {
       form.editStartdelay->setText("01:00");
       form.btnDelayClick();
