@@ -232,6 +232,7 @@ TEST_F(LinkWindow, LostLinkIsShownUntilThePortIsBackAndHasAnswered) {
   form.ReplyQueue.push_back(":SG0113");
   form.ReplyStep();
   EXPECT_FALSE(form.lblLinkLost->isHidden());
+  EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
 
   PtyPair replugged;
   ASSERT_TRUE(replugged.Ok());
