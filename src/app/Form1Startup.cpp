@@ -103,11 +103,7 @@ void TForm1::StartUp() {
 
   // Placeholders until the first status reply.
   auto T = [this](int n) { return GetLangString(ID, n); };
-  for (TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer})
-    l->setText("--- " + T(kTextDegree));
-  lblHVoltage->setText("---- " + T(kTextVolt));
-  lblFPDH2->setText("---- " + T(kTextH2Mbar));
-  lblFPDAir->setText("---- " + T(kTextAirMbar));
+  ShowStatusPlaceholders();
   btnStop->setEnabled(false);
   btnStart->setEnabled(false);
   for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
