@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (normal, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test in both builds, then runs each fuzz target
+# UndefinedBehaviorSanitizer) and runs every test in both builds after checking that every
+# include points down the layer order (tools/check-layers.sh), then runs each fuzz target
 # for ZELVO_FUZZ_SECONDS (default 60; 0 skips them). Exits non-zero on any failure.
 # Under sudo only the package installation runs as root; the builds and the tests run as the
 # user who called sudo, so build/ and build-asan/ stay the user's.
@@ -24,6 +25,9 @@ run_suite() {
   ninja -C "$dir" -j "$jobs"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
 }
+
+echo "== layer order of the includes"
+bash tools/check-layers.sh
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
