@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program, its tests and its demo need, when missing
-# (clang and its runtime libraries build the fuzz targets, see tools/run-fuzz.sh).
+# (clang and its runtime libraries build the fuzz targets, see tools/run-fuzz.sh; poppler-utils
+# gives the tests pdftotext, which reads the text of a written report back).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build g++ ccache qt6-base-dev libqcustomplot-dev libgtest-dev
-      xvfb xauth fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev)
+      xvfb xauth fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev poppler-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

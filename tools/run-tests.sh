@@ -23,6 +23,7 @@ run_suite() {
   # again (it regenerates only what changed).
   find "$dir" -path '*_autogen/timestamp' -delete
   ninja -C "$dir" -j "$jobs"
+  # Tests without a time limit of their own get 600 s; the whole runs carry a longer one.
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
 }
 
@@ -32,7 +33,8 @@ bash tools/check-layers.sh
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tests/support/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON
 fuzz_seconds=${ZELVO_FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" != 0 ]; then
