@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program twice (normal, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test in both builds, then runs each fuzz target
+# UndefinedBehaviorSanitizer) and runs every test in both builds after checking that every
+# include points down the layer order (tools/check-layers.sh), then runs each fuzz target
 # for ZELVO_FUZZ_SECONDS (default 60; 0 skips them). Exits non-zero on any failure.
 # Under sudo only the package installation runs as root; the builds and the tests run as the
 # user who called sudo, so build/ and build-asan/ stay the user's.
@@ -24,8 +25,12 @@ run_suite() {
   # again (it regenerates only what changed).
   find "$dir" -path '*_autogen/timestamp' -delete
   ninja -C "$dir" -j "$jobs"
+  # Tests without a time limit of their own get 600 s; the whole runs carry a longer one.
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
 }
+
+echo "== layer order of the includes"
+bash tools/check-layers.sh
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -34,7 +39,8 @@ echo "== Debian package from the normal build"
 # contents, desktop entry and metainfo are checked and its executables started unpacked.
 bash tools/package.sh build
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tests/support/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON
 fuzz_seconds=${ZELVO_FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" != 0 ]; then

@@ -310,9 +310,7 @@ void TForm1::SendInitialSetPoints() {
 
 // The status poll list, and the flow displays shown or hidden with the flow sensor.
 void TForm1::BuildStatusPolling() {
-  PollOwners owners{editMesskammer, editVentilblock, editEmmision, editTransfer,
-                    editFPDAir,     editFPDH2,       editHvoltage, lblFlowVal};
-  PollList = BuildPollList(DeviceTyp, HasFlowSensor, Clock::Steady(), owners);
+  PollList = BuildPollList(DeviceTyp, HasFlowSensor, Clock::Steady());
   PollCursor = 0;
   if (HasFlowSensor) {
     sFlowVal = QStringLiteral("0");

@@ -1,7 +1,7 @@
 #pragma once
 // The program's texts in German and English, and the choice of language.
 //
-// Text n is German under id n (1-127) and English under id n + 1000 (1001-1127); the
+// Text n is German under id n (1-999) and English under id n + 1000 (1001-1999); the
 // language offset (TForm1::ID) is 0 for German and 1000 for English, and every lookup adds
 // it: GetLangString(ID, n).
 #include <QChar>
@@ -43,6 +43,25 @@ enum TextId : int {
   kTextLinkBack = 164,             // "%1: die Verbindung zum Gerät ist wieder da; …"
   kTextNoStartWhileLost = 165,     // "Kein Lauf kann starten, solange …"
   kTextSettingsNotSaved = 166,     // "%1. Die Änderung gilt bis zum Programmende, …"
+  // Messages of the setup code: input fields, settings entries, substance lists.
+  kTextNotANumber = 200,           // "'%1' ist keine gültige Zahl."
+  kTextNotAWholeNumber = 201,      // "'%1' ist keine ganze Zahl."
+  kTextRefusedNotPositive = 202,   // "%1 ist nicht zulässig, der Wert muss größer als 0 sein."
+  kTextPreviousKept = 203,         // "Der bisherige Wert %1 bleibt."
+  kTextMustBePositive = 204,       // "der Wert muss größer als 0 sein"
+  kTextOutOfRange = 205,           // "außerhalb des Bereichs"
+  kTextDefaultUsed = 206,          // " (%1 verwendet)"
+  kTextCalFlow = 207,              // "Kalibrierfluss"
+  kTextSampleFlow = 208,           // "Probenfluss %1"
+  kTextFidCalFactor = 209,         // "FID-Kalibrierfaktor"
+  kTextFpdCalFactor = 210,         // "FPD-Kalibrierfaktor"
+  kTextFidCellFactor = 211,        // "FID-Faktor Zelle %1"
+  kTextFpdCellFactor = 212,        // "FPD-Faktor Zelle %1"
+  kTextFieldNotStored = 213,       // "Das Feld wurde nicht übernommen."
+  kTextFieldsNotStored = 214,      // "Das Feld und die folgenden wurden nicht übernommen."
+  kTextSubstanceTwice = 215,         // "%1, Zeile %2: "%3" steht schon in der Liste, …"
+  kTextSubstanceNameSplit = 216,     // "%1: der Name "%2" enthält "=" und wird beim Lesen …"
+  kTextSubstanceNotEncodable = 217,  // "%1: "%2=%3" enthält Zeichen, die die Datei nicht …"
   // Ending the program during a run.
   kTextCloseDuringRun = 350,       // "Ein Lauf ist aktiv. Soll der Lauf beendet und …"
   kTextCloseEndRun = 351,          // "Lauf beenden und schließen"
@@ -60,6 +79,47 @@ enum TextId : int {
   kTextChooseResultFile = 361,     // "Ergebnisdatei wählen …"
   kTextRunWithoutSaving = 362,     // "Ohne Speichern messen"
 };
+
+// The texts of the permeation test report (the report itself, the report tool and the
+// window's report button). Texts with "%1" and "%2" take numbers or names filled in by the
+// caller. The comments give the English text.
+namespace report_text {
+inline constexpr int kTitle = 128;          // "Permeation test report"
+inline constexpr int kButton = 129;         // caption of the window's report button
+inline constexpr int kConditions = 130;     // "Test conditions"
+inline constexpr int kCalibration = 131;    // "Calibration"
+inline constexpr int kRunParameters = 132;  // "Run parameters"
+inline constexpr int kDetector = 133;       // "Detector"
+inline constexpr int kBreakFirst = 134;     // "Breakthrough > %1 µg/cm²/min, first evaluation (min)"
+inline constexpr int kBreakInterp = 135;    // "Breakthrough at %1 µg/cm²/min, interpolated (min)"
+inline constexpr int kLevel = 136;          // "Performance level (EN ISO 374-1)"
+inline constexpr int kSteadyRate = 137;     // "Steady-state permeation rate (µg/cm²/min)"
+inline constexpr int kNotReached = 138;     // "not reached"
+inline constexpr int kCumulativeEnd = 139;  // "Cumulative permeation at the last evaluation (µg/cm²)"
+inline constexpr int kCumulativeAt = 140;   // "Cumulative permeation at %1 min (µg/cm²)"
+inline constexpr int kDuration = 141;       // "Duration (min)"
+inline constexpr int kRateAxis = 142;       // "Permeation rate (µg/cm²/min)"
+inline constexpr int kTimeAxis = 143;       // "Run time (min)"
+inline constexpr int kLimitLine = 144;      // "Limit %1"
+inline constexpr int kNotes = 145;          // "Notes"
+inline constexpr int kPage = 146;           // "Page %1 of %2"
+inline constexpr int kEndedAtBreak = 147;   // "Measurement ended by breakthrough at"
+inline constexpr int kCreated = 148;        // "Report created"
+inline constexpr int kUnknown = 149;        // "unknown"
+inline constexpr int kEarlierRuns = 150;    // "The file holds %1 runs; ... (from line %2)."
+inline constexpr int kCannotRead = 151;     // "The file cannot be read: %1"
+inline constexpr int kNotResultFile = 152;  // "Not a result file of this program"
+inline constexpr int kBadHeaderLine = 153;  // "Unexpected header line, expected: "%1""
+inline constexpr int kFieldCount = 154;     // "Measurement line with %1 fields, expected %2"
+inline constexpr int kBadField = 155;       // "Measurement line: field %1 ("%2") cannot be read"
+inline constexpr int kCannotWrite = 156;    // "The report cannot be written: %1"
+inline constexpr int kNoCells = 157;        // "No measurement of a sample cell"
+inline constexpr int kRunLimit = 158;       // "Breakthrough limit of the run"
+inline constexpr int kWritten = 159;       // "Report written: %1" (the window's status bar)
+inline constexpr int kNoResultFile = 160;  // "No result file chosen: ..." (the window's message)
+inline constexpr int kLast = 160;
+
+}  // namespace report_text
 
 // The text with id `offset + id`, or the empty text when there is none.
 QString GetLangString(int offset, int id);

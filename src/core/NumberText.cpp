@@ -11,7 +11,7 @@ namespace zelvo {
 
 namespace {
 bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool IsHexDigit(QChar c) { return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
+bool IsHexDigit(QChar c) { return HexDigit(c) >= 0; }
 
 // Copies the ASCII digits at s[i...] to `out`; returns how many there were.
 int TakeDigits(const QString &s, qsizetype &i, QString &out) {

@@ -32,4 +32,13 @@ std::optional<int> TryStrToInt(const QString &text);
 int StrToInt(const QString &text);
 int StrToIntDef(const QString &text, int defaultValue);
 
+// The value of one hexadecimal digit ("0"-"9", "a"-"f", "A"-"F"), or -1 for any other character.
+constexpr int HexDigit(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= u'0' && u <= u'9') return u - u'0';
+  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+  return -1;
+}
+
 }  // namespace zelvo

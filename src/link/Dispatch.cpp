@@ -9,29 +9,29 @@ namespace {
 constexpr double kPollFast = 4.0 / 3.0;
 }  // namespace
 
-PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now, const PollOwners &o) {
+PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now) {
   PollList list;
   list.reserve(20);
-  auto add = [&](const char *cmd, QObject *owner, double staggerSeconds, double interval) {
-    list.push_back({now + staggerSeconds, QString::fromLatin1(cmd), interval, owner});
+  auto add = [&](const char *cmd, double staggerSeconds, double interval) {
+    list.push_back({now + staggerSeconds, QString::fromLatin1(cmd), interval});
   };
-  add("<SG", o.Messkammer, 0, kPollFast);
-  add("<VG", o.Ventilblock, 0.1, kPollFast);
+  add("<SG", 0, kPollFast);
+  add("<VG", 0.1, kPollFast);
   if (type == TDeviceTyp::FIDFPD) {
-    add("<EG", o.Emmision, 0, kPollFast);
-    add("<TG", o.Transfer, 0, kPollFast);
-    add("<XG", o.FPDAir, 0, kPollFast);
-    add("<YG", o.FPDH2, 0, kPollFast);
-    add("<HG", o.Hvoltage, 0, kPollFast);
+    add("<EG", 0, kPollFast);
+    add("<TG", 0, kPollFast);
+    add("<XG", 0, kPollFast);
+    add("<YG", 0, kPollFast);
+    add("<HG", 0, kPollFast);
   }
-  add("<PG", nullptr, 0.2, kPollFast);
-  if (hasFlowSensor) add("<FG", o.FlowVal, 0.3, kPollFast);
-  add("<WG", nullptr, 0, 2.5);
-  add("<BG", nullptr, 0, 2.6);
-  add("<CG", nullptr, 0, 2.7);
-  add("<V1G", nullptr, 0, 1.4);
-  add("<V2G", nullptr, 0, 1.5);
-  add("<12AS100", nullptr, 0.7, kPollFast);
+  add("<PG", 0.2, kPollFast);
+  if (hasFlowSensor) add("<FG", 0.3, kPollFast);
+  add("<WG", 0, 2.5);
+  add("<BG", 0, 2.6);
+  add("<CG", 0, 2.7);
+  add("<V1G", 0, 1.4);
+  add("<V2G", 0, 1.5);
+  add("<12AS100", 0.7, kPollFast);
   return list;
 }
 

@@ -2,16 +2,14 @@
 // The widget-free half of the tick's instrument traffic: the status poll list with its
 // cadence, and the classification of a reply line by its letters.
 #include <QChar>
-#include <QObject>
 #include <QString>
 #include <QStringView>
 #include <vector>
 
 #include "core/Clock.h"
+#include "core/DeviceTyp.h"
 
 namespace zelvo {
-
-enum class TDeviceTyp { FID = 0, FPD = 1, FIDFPD = 2 };
 
 // One entry of the status poll list.
 // Times are steady seconds (Clock::Steady), so a wall clock set back by an hour never
@@ -20,21 +18,13 @@ struct TUpdateObject {
   TSteadySeconds UpdateTime = 0;    // last send of this poll (at creation: creation time + stagger)
   QString UpdateString;             // the poll command without its CR, e.g. "<SG"
   double UpdateInterval = 0;        // minimum time between two sends, in seconds
-  QObject *UpdateObject = nullptr;  // the control the poll belongs to; not used by the polling
 };
 
 using PollList = std::vector<TUpdateObject>;
 
-// Controls the entries belong to, by entry; missing ones stay null.
-struct PollOwners {
-  QObject *Messkammer = nullptr, *Ventilblock = nullptr, *Emmision = nullptr, *Transfer = nullptr,
-          *FPDAir = nullptr, *FPDH2 = nullptr, *Hvoltage = nullptr, *FlowVal = nullptr;
-};
-
 // The poll list for this instrument, built at `now`: 9 entries for FID/FPD, 10 with a flow
 // sensor, 14 or 15 for FIDFPD.
-PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now,
-                       const PollOwners &owners = {});
+PollList BuildPollList(TDeviceTyp type, bool hasFlowSensor, TSteadySeconds now);
 
 // One poll step: advances the 1-based cursor (wrapping to 1 after the last entry), examines
 // that entry, and returns its command with CR when its interval has strictly passed (the

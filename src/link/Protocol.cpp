@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "core/NumberText.h"
 #include "link/Dispatch.h"
 
 namespace zelvo::proto {
@@ -86,14 +87,6 @@ constexpr bool TableMatchesEnum() {
   return std::size(kCommands) == static_cast<std::size_t>(Cmd::StreamOff) + 1;
 }
 static_assert(TableMatchesEnum(), "command table out of order");
-
-int HexDigit(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9') return u - u'0';
-  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
-  return -1;
-}
 
 // All of `s` as a hexadecimal number; empty for an empty or invalid field. At most eight
 // digits are ever passed here, so the value fits.

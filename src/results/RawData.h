@@ -22,7 +22,7 @@
 #include <span>
 #include <vector>
 
-#include "link/Dispatch.h"
+#include "core/DeviceTyp.h"
 #include "signal/Peak.h"
 
 namespace zelvo {

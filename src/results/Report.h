@@ -38,7 +38,7 @@
 #include <span>
 #include <vector>
 
-#include "link/Dispatch.h"
+#include "core/DeviceTyp.h"
 
 namespace zelvo {
 

@@ -10,7 +10,7 @@
 #include <QStringList>
 
 #include "core/DateTime.h"
-#include "link/Dispatch.h"
+#include "core/DeviceTyp.h"
 
 namespace zelvo {
 

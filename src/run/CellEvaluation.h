@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/Dispatch.h"
+#include "core/DeviceTyp.h"
 #include "signal/Peak.h"
 
 namespace zelvo {

@@ -27,7 +27,7 @@
 
 #include "core/Clock.h"
 #include "core/DateTime.h"
-#include "link/Dispatch.h"
+#include "core/DeviceTyp.h"
 #include "run/Valves.h"
 
 namespace zelvo {

@@ -68,23 +68,23 @@ QString FactorFieldCaption(TFactorField id, int offset) {
   const QString n = QString::number((i % 4));  // 1..3 for the sample fields of each group
   switch (id) {
     case F::CalFlow:
-      return setuptext::Pick(offset, "Kalibrierfluss", "Calibration flow");
+      return GetLangString(offset, kTextCalFlow);
     case F::SampleFlow1:
     case F::SampleFlow2:
     case F::SampleFlow3:
-      return setuptext::Pick(offset, "Probenfluss %1", "Sample flow %1").arg(n);
+      return GetLangString(offset, kTextSampleFlow).arg(n);
     case F::FIDCal:
-      return setuptext::Pick(offset, "FID-Kalibrierfaktor", "FID calibration factor");
+      return GetLangString(offset, kTextFidCalFactor);
     case F::FPDCal:
-      return setuptext::Pick(offset, "FPD-Kalibrierfaktor", "FPD calibration factor");
+      return GetLangString(offset, kTextFpdCalFactor);
     case F::FIDSample1:
     case F::FIDSample2:
     case F::FIDSample3:
-      return setuptext::Pick(offset, "FID-Faktor Zelle %1", "FID factor cell %1").arg(n);
+      return GetLangString(offset, kTextFidCellFactor).arg(n);
     case F::FPDSample1:
     case F::FPDSample2:
     case F::FPDSample3:
-      return setuptext::Pick(offset, "FPD-Faktor Zelle %1", "FPD factor cell %1").arg(n);
+      return GetLangString(offset, kTextFpdCellFactor).arg(n);
   }
   return {};
 }
@@ -143,9 +143,7 @@ TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldC
       const bool last = s.Id == kDefs[kFactorFieldCount - 1].Id;
       store.Message =
           Naming(s, in.Name, offset) + problem + u' ' +
-          (last ? setuptext::Pick(offset, "Das Feld wurde nicht übernommen.", "The field was not stored.")
-                : setuptext::Pick(offset, "Das Feld und die folgenden wurden nicht übernommen.",
-                                  "The field and the ones after it were not stored."));
+          GetLangString(offset, last ? kTextFieldNotStored : kTextFieldsNotStored);
       break;
     }
     const QString name = s.IsFlow() ? QString() : in.Name;

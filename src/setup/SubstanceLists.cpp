@@ -69,10 +69,7 @@ TSubstanceListLoad LoadSubstanceList(const QString &folder, TSubstanceList list,
     if (lines[i].trimmed().isEmpty()) continue;
     const TSubstance entry = SplitSubstance(lines[i]);
     if (names.contains(entry.Name)) {
-      load.Problems << setuptext::Pick(
-                           offset,
-                           "%1, Zeile %2: \"%3\" steht schon in der Liste, die Zeile wird ausgelassen.",
-                           "%1, line %2: \"%3\" is already in the list, the line is left out.")
+      load.Problems << GetLangString(offset, kTextSubstanceTwice)
                            .arg(SubstanceListFileName(list))
                            .arg(i + 1)
                            .arg(entry.Name);
@@ -95,16 +92,11 @@ TSubstanceListSave SaveSubstanceList(const QString &folder, TSubstanceList list,
     const TSubstance line{OneLine(e.Name), OneLine(e.Factor)};
     const QString file = SubstanceListFileName(list);
     if (line.Name.contains(u'='))
-      save.Problems << setuptext::Pick(
-                           offset, "%1: der Name \"%2\" enthält \"=\" und wird beim Lesen dort geteilt.",
-                           "%1: the name \"%2\" contains \"=\" and will be split there when read.")
+      save.Problems << GetLangString(offset, kTextSubstanceNameSplit)
                            .arg(file, line.Name);
     if (!Cp1252CanEncode(line.Name) || !Cp1252CanEncode(line.Factor))
       save.Problems
-          << setuptext::Pick(
-                 offset,
-                 "%1: \"%2=%3\" enthält Zeichen, die die Datei nicht aufnehmen kann (als \"?\" gespeichert).",
-                 "%1: \"%2=%3\" holds characters the file cannot keep (stored as \"?\").")
+          << GetLangString(offset, kTextSubstanceNotEncodable)
                  .arg(file, line.Name, line.Factor);
     written << line;
   }

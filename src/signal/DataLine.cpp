@@ -1,18 +1,12 @@
 #include "signal/DataLine.h"
 
+#include "core/NumberText.h"
+
 namespace zelvo {
 
 namespace {
 
 constexpr int kNegativeOffset = 0xFFFFF;  // a reading with sign flag "0" is H - FFFFF
-
-int HexDigit(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9') return u - u'0';
-  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
-  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-  return -1;
-}
 
 }  // namespace
 

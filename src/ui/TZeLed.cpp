@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/LedThread.h"
 
 namespace zelvo {
 
@@ -50,8 +49,6 @@ void TZLed::SetCaption(const QString &text) {
   fCaption = text;
   update();
 }
-
-void TZLed::Flash() { (new TLedThread(this))->Execute(); }
 
 void TZLed::paintEvent(QPaintEvent *) {
   QPainter p(this);

@@ -1,7 +1,8 @@
 #pragma once
 // The lamp control used for every indicator of the main window: a raised panel with a
 // centred caption whose background is one of three colours in a bright (on) or dark (off)
-// shade. Flash() jumps to the opposite shade and fades back (TLedThread, on the UI thread).
+// shade. The fade properties are kept as the window's description sets them; the program
+// never flashes a lamp, so there is no flash.
 #include <QColor>
 #include <QFrame>
 #include <QString>
@@ -37,15 +38,12 @@ class TZLed : public QFrame {
 
   // Current background colour.
   QColor Color() const { return fColor; }
-  // Sets the background directly (the flash steps use this); the state stays as it is.
+  // Sets the background directly; the state stays as it is.
   void SetColor(const QColor &c);
-
-  // Starts a flash and returns at once; the flash ends with the LED at the latest.
-  void Flash();
 
  signals:
   void Click();
-  // Every change of the background (state, colour or a flash step).
+  // Every change of the background (state or colour).
   void ColorApplied(const QColor &c);
 
  protected:
@@ -54,7 +52,6 @@ class TZLed : public QFrame {
   void mouseReleaseEvent(QMouseEvent *e) override;
 
  private:
-  friend class TLedThread;
   void ApplyColor();
 
   std::uint8_t fFadeSpeed = 20;

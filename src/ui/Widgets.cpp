@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QDragEnterEvent>
 #include <QHeaderView>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -247,10 +246,48 @@ void TRadioGroup::ArrangeButtons() {
 namespace {
 constexpr int kLabelSpacing = 3;
 
-TLabel *MakeAttachedLabel(QWidget *control) {
+// Keeps a control's caption label beside it: `place` runs on every move, resize and show of
+// the control; the label shows and hides with it (not when the whole window is minimised).
+class LabelFollower : public QObject {
+ public:
+  LabelFollower(QWidget *control, TLabel *label, std::function<void()> place)
+      : QObject(control), fLabel(label), fPlace(std::move(place)) {
+    control->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (!fLabel) return false;
+    switch (e->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+        fPlace();
+        break;
+      case QEvent::Show:
+        fPlace();
+        fLabel->show();
+        break;
+      case QEvent::Hide:
+        if (!e->spontaneous()) fLabel->hide();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  QPointer<TLabel> fLabel;
+  std::function<void()> fPlace;
+};
+
+// The caption label of `control`, a sibling that follows it (placed by `place`).
+TLabel *MakeAttachedLabel(QWidget *control, std::function<void()> place) {
   auto *l = new TLabel(control->parentWidget());
   l->setFont(control->font());
   l->resize(0, QFontMetrics(l->font()).height());
+  l->OnSized = place;
+  new LabelFollower(control, l, std::move(place));
   return l;
 }
 
@@ -271,8 +308,7 @@ void PlaceAttached(TLabel *l, const QWidget *c, TLabelPosition pos) {
 }  // namespace
 
 TLabeledEdit::TLabeledEdit(QWidget *parent, TLabelPosition pos) : QLineEdit(parent), fPos(pos) {
-  fLabel = MakeAttachedLabel(this);
-  fLabel->OnSized = [this] { PlaceLabel(); };
+  fLabel = MakeAttachedLabel(this, [this] { PlaceLabel(); });
   SetLabelPosition(pos);
   setAcceptDrops(true);
 }
@@ -284,27 +320,6 @@ void TLabeledEdit::SetLabelPosition(TLabelPosition pos) {
 }
 
 void TLabeledEdit::PlaceLabel() { PlaceAttached(fLabel, this, fPos); }
-
-void TLabeledEdit::moveEvent(QMoveEvent *e) {
-  QLineEdit::moveEvent(e);
-  PlaceLabel();
-}
-
-void TLabeledEdit::resizeEvent(QResizeEvent *e) {
-  QLineEdit::resizeEvent(e);
-  PlaceLabel();
-}
-
-void TLabeledEdit::showEvent(QShowEvent *e) {
-  QLineEdit::showEvent(e);
-  PlaceLabel();
-  fLabel->show();
-}
-
-void TLabeledEdit::hideEvent(QHideEvent *e) {
-  QLineEdit::hideEvent(e);
-  if (!e->spontaneous()) fLabel->hide();
-}
 
 bool TLabeledEdit::AcceptsDrag(QObject *source) const {
   bool accept = false;
@@ -334,34 +349,12 @@ void TLabeledEdit::dropEvent(QDropEvent *e) {
 }
 
 TLabeledMemo::TLabeledMemo(QWidget *parent) : QPlainTextEdit(parent) {
-  fLabel = MakeAttachedLabel(this);
-  fLabel->OnSized = [this] { PlaceLabel(); };
+  fLabel = MakeAttachedLabel(this, [this] { PlaceLabel(); });
   setTabChangesFocus(true);
   PlaceLabel();
 }
 
 void TLabeledMemo::PlaceLabel() { PlaceAttached(fLabel, this, TLabelPosition::Above); }
-
-void TLabeledMemo::moveEvent(QMoveEvent *e) {
-  QPlainTextEdit::moveEvent(e);
-  PlaceLabel();
-}
-
-void TLabeledMemo::resizeEvent(QResizeEvent *e) {
-  QPlainTextEdit::resizeEvent(e);
-  PlaceLabel();
-}
-
-void TLabeledMemo::showEvent(QShowEvent *e) {
-  QPlainTextEdit::showEvent(e);
-  PlaceLabel();
-  fLabel->show();
-}
-
-void TLabeledMemo::hideEvent(QHideEvent *e) {
-  QPlainTextEdit::hideEvent(e);
-  if (!e->spontaneous()) fLabel->hide();
-}
 
 void TLabeledMemo::keyPressEvent(QKeyEvent *e) {
   QChar key;
@@ -522,8 +515,7 @@ void TStatusBar::paintEvent(QPaintEvent *e) {
 
 // ------------------------------------------------------------------ TCheckListBox
 TCheckListBox::TCheckListBox(QWidget *parent) : QListWidget(parent) {
-  fLabel = MakeAttachedLabel(this);
-  fLabel->OnSized = [this] { PlaceLabel(); };
+  fLabel = MakeAttachedLabel(this, [this] { PlaceLabel(); });
   setSelectionMode(QAbstractItemView::NoSelection);
   setFocusPolicy(Qt::NoFocus);
   PlaceLabel();
@@ -554,27 +546,6 @@ void TCheckListBox::SetChecked(int index, bool checked) {
 }
 
 void TCheckListBox::PlaceLabel() { PlaceAttached(fLabel, this, TLabelPosition::Above); }
-
-void TCheckListBox::moveEvent(QMoveEvent *e) {
-  QListWidget::moveEvent(e);
-  PlaceLabel();
-}
-
-void TCheckListBox::resizeEvent(QResizeEvent *e) {
-  QListWidget::resizeEvent(e);
-  PlaceLabel();
-}
-
-void TCheckListBox::showEvent(QShowEvent *e) {
-  QListWidget::showEvent(e);
-  PlaceLabel();
-  fLabel->show();
-}
-
-void TCheckListBox::hideEvent(QHideEvent *e) {
-  QListWidget::hideEvent(e);
-  if (!e->spontaneous()) fLabel->hide();
-}
 
 // ------------------------------------------------------------------ TTechnicalLine
 TTechnicalLine::TTechnicalLine(QWidget *parent) : QFrame(parent) {}

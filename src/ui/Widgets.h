@@ -132,17 +132,13 @@ class TLabeledEdit : public QLineEdit {
   TLabel *EditLabel() const { return fLabel; }
   void SetLabelPosition(TLabelPosition pos);
   TLabelPosition LabelPosition() const { return fPos; }
-  void PlaceLabel();  // also on every move, resize and show of the field
+  void PlaceLabel();  // also on every move, resize and show of the field (AttachLabel)
   // Drag-over hook: called with the object being dragged; set `accept` to take the drop.
   // An accepted drop changes nothing here: the dragged control's end-drag handler fills
   // the field (the drop target is QDrag::target()).
   std::function<void(QObject *source, bool &accept)> OnDragOver;
 
  protected:
-  void moveEvent(QMoveEvent *e) override;
-  void resizeEvent(QResizeEvent *e) override;
-  void showEvent(QShowEvent *e) override;
-  void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
   void dragEnterEvent(QDragEnterEvent *e) override;
   void dragMoveEvent(QDragMoveEvent *e) override;
   void dropEvent(QDropEvent *e) override;
@@ -165,10 +161,6 @@ class TLabeledMemo : public QPlainTextEdit {
   std::function<void(QChar &key)> OnKeyPress;
 
  protected:
-  void moveEvent(QMoveEvent *e) override;
-  void resizeEvent(QResizeEvent *e) override;
-  void showEvent(QShowEvent *e) override;
-  void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
   void keyPressEvent(QKeyEvent *e) override;
 
  private:
@@ -235,12 +227,6 @@ class TCheckListBox : public QListWidget {
   bool Checked(int index) const;
   void SetChecked(int index, bool checked);
   void PlaceLabel();
-
- protected:
-  void moveEvent(QMoveEvent *e) override;
-  void resizeEvent(QResizeEvent *e) override;
-  void showEvent(QShowEvent *e) override;
-  void hideEvent(QHideEvent *e) override;  // the label shows and hides with its control
 
  private:
   TLabel *fLabel;

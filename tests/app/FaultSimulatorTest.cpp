@@ -20,9 +20,13 @@
 #include "core/Settings.h"
 #include "link/ComPort.h"
 #include "link/PtyPair.h"
+#include "support/Files.h"
+#include "support/SimBench.h"
 #include "ui/Widgets.h"
 
 using namespace zelvo;
+using testsupport::SimBench;
+using testsupport::SimSetup;
 
 namespace {
 
@@ -39,53 +43,35 @@ double CpuSeconds() {
 class FaultBench : public WithRecordedMessages {
  protected:
   void Start(int first, int count, int messzeit = 10) {
-    ASSERT_TRUE(dir.isValid());
-    link1 = dir.filePath("tty1");
-    CreateSettingsFileIfMissing(dir.filePath("Zelvo730.ini"), dir.path());
-    TIniFile ini(dir.filePath("Zelvo730.ini"));
-    ini.WriteString("Language", "Code", "US");
-    ini.WriteString("DeviceTyp", "Typ", "FID");
-    ini.WriteString("Communication", "ComPortA", link1);
-    ini.WriteString("Communication", "ComPortB", dir.filePath("tty2"));
-    ini.WriteString("Debug", "SetDebug", "0");
-    ini.WriteString("Measurement", "MeasurementSampleTime/s", "0");
-    ini.WriteString("Measurement", "MeasurementInjectionTime/s", "1");
-    ini.WriteString("Measurement", "MeasurementTimePerCell/s", QString::number(messzeit));
-    ini.WriteString("Measurement", "StartingCell", QString::number(first));
-    ini.WriteString("Measurement", "NumberOfCells", QString::number(count));
-    ini.WriteString("Measurement", "NumberOfCycles", "1");
-    ini.WriteString("Calibration", "FIDCalArea", "200000");
-    for (const char *list : {"CH-Substanzen.txt", "S-Substanzen.txt"}) {
-      QFile f(dir.filePath(list));
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write("Aceton=2,05\r\n");
-    }
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(ZELVO_SIM_PATH), {"--port1", link1, "--log", dir.filePath("sim.log"), "--seed", "5"});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(PumpUntil([&] { return QFileInfo::exists(link1); }, 5000));
+    bench = std::make_unique<SimBench>(SimSetup{"FID", false, {}, {}, 5});
+    ASSERT_TRUE(bench->ok());
+    bench->WriteSettings({
+        {"Measurement", "MeasurementSampleTime/s", "0"},
+        {"Measurement", "MeasurementInjectionTime/s", "1"},
+        {"Measurement", "MeasurementTimePerCell/s", QString::number(messzeit)},
+        {"Measurement", "StartingCell", QString::number(first)},
+        {"Measurement", "NumberOfCells", QString::number(count)},
+        {"Measurement", "NumberOfCycles", "1"},
+        {"Calibration", "FIDCalArea", "200000"},
+    });
+    bench->WriteSubstanceLists("Aceton=2,05\r\n");
+    link1 = bench->Link(1);
 
-    form.ProgramDirOverride = dir.path();
+    form.ProgramDirOverride = bench->Dir();
     form.DiagLog.SetEchoToStderr(false);
     form.FormCreate();
     ASSERT_TRUE(form.Timer1->isActive());
-    resultFile = dir.filePath("result.csv");
+    resultFile = bench->Path("result.csv");
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return resultFile; };
     form.btnSpeichern->click();
     ASSERT_EQ(form.Records.ResultFile(), resultFile);
     messages.clear();
   }
   void TearDown() override {
-    if (sim.state() != QProcess::NotRunning) {
-      sim.terminate();
-      sim.waitForFinished(5000);
-    }
+    if (bench) bench->StopSimulator();
     WithRecordedMessages::TearDown();
   }
-  void Sim(const QByteArray &command) {
-    sim.write(command + "\n");
-    sim.waitForBytesWritten(1000);
-  }
+  void Sim(const QByteArray &command) { bench->SimCommand(command); }
   // The measurement lines of the result file (those after the column titles).
   QStringList ResultLines() const {
     QFile f(resultFile);
@@ -94,25 +80,14 @@ class FaultBench : public WithRecordedMessages {
     const qsizetype titles = all.indexOf(QRegularExpression(QStringLiteral("Cell;Break;.*")));
     return titles < 0 ? QStringList() : all.mid(titles + 1);
   }
-  QStringList SimReceived() const {
-    QFile f(dir.filePath("sim.log"));
-    QStringList out;
-    if (!f.open(QIODevice::ReadOnly)) return out;
-    for (const QByteArray &raw : f.readAll().split('\n')) {
-      const QString line = QString::fromLatin1(raw);
-      const int at = line.indexOf(QStringLiteral(" 1 rx "));
-      if (at > 0) out << line.mid(at + 6);
-    }
-    return out;
-  }
+  QStringList SimReceived() const { return bench->Commands(1); }
   QString Log() const {
-    QFile f(dir.filePath("Zelvo730.log"));
+    QFile f(bench->Path("Zelvo730.log"));
     return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
   }
 
-  QTemporaryDir dir;
+  std::unique_ptr<SimBench> bench;
   QString link1, resultFile;
-  QProcess sim;
   TForm1 form;
 };
 
@@ -159,8 +134,12 @@ TEST_F(FaultBench, InstrumentSilentLongerThanAMeasurementEndsThePositionAndTheRu
   EXPECT_EQ(ResultLines().size(), 1);
   EXPECT_TRUE(form.Timer1->isActive());
   EXPECT_TRUE(messages.empty());
+  // The silence as the instrument had it: the stall began, the polls that came in meanwhile
+  // went unanswered (the program kept polling through it).
+  const QString simLog = QString::fromLatin1(Bytes(bench->LogFile()));
+  EXPECT_TRUE(simLog.contains(" 1 ev stall 9 s\n")) << simLog.right(2000).toStdString();
+  EXPECT_GE(simLog.count(" 1 ev stalled, not sent: "), 3) << simLog.right(2000).toStdString();
   // Replies arrive again after the silence (the service console shows each one taken).
-  EXPECT_TRUE(QFileInfo(dir.filePath("sim.log")).exists());
   const QString console = form.LMDMemo1->toPlainText();
   EXPECT_TRUE(PumpUntil([&] { return form.LMDMemo1->toPlainText() != console; }, 10000));
 }

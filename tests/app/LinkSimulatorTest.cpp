@@ -15,6 +15,7 @@
 #include "core/Clock.h"
 #include "link/ComPort.h"
 #include "link/PtyPair.h"
+#include "support/SimBench.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -22,13 +23,9 @@ namespace {
 class LinkWithSimulator : public WithRecordedMessages {};
 
 TEST_F(LinkWithSimulator, IdentifiesStreamsAndReportsTheSimulatorGoingAway) {
-  QTemporaryDir dir;
-  const QString link = dir.filePath("tty1");
-  QProcess sim;
-  sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  sim.start(QStringLiteral(ZELVO_SIM_PATH), {"--port1", link, "--seed", "7"});
-  ASSERT_TRUE(sim.waitForStarted(5000));
-  ASSERT_TRUE(PumpUntil([&] { return QFileInfo::exists(link); }, 5000));
+  testsupport::SimBench bench(testsupport::SimSetup{"FID", false, {}, {}, 7});
+  ASSERT_TRUE(bench.ok());
+  const QString link = bench.Link(1);
 
   TForm1 form;
   form.DiagLog.SetEchoToStderr(false);
@@ -43,8 +40,7 @@ TEST_F(LinkWithSimulator, IdentifiesStreamsAndReportsTheSimulatorGoingAway) {
   for (const QString &line : form.ReplyQueue) EXPECT_FALSE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
   EXPECT_TRUE(messages.empty());
 
-  sim.kill();
-  sim.waitForFinished(2000);
+  bench.KillSimulator();
   ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }));
   // The port was closed before the hang-up was reported, so nothing can report again; what
   // is already queued is delivered here.

@@ -18,74 +18,31 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "link/PtyPair.h"
+#include "support/SimBench.h"
 #include "ui/Dialogs.h"
 #include "ui/Widgets.h"
 
 using namespace zelvo;
+using testsupport::SimBench;
+using testsupport::SimSetup;
 
 namespace {
 
-struct Setup {
-  QString typ = "FID";
-  bool port2 = false;
+struct BenchSettings {
+  QString typ = "FID";   // FIDFPD: the simulator plays a second converter
   bool swapped = false;  // the settings name the converters' ports the wrong way round
   bool heatingsOff = true;  // the simulator's heatings off at 22 °C (its scenario key)
 };
 
-// A folder with a settings file and substance lists, and the simulator running in it.
-class Bench {
+// The simulator bench with the substance lists of these tests.
+class Bench : public SimBench {
  public:
-  explicit Bench(const Setup &s) {
-    link1 = dir.filePath("tty1");
-    link2 = dir.filePath("tty2");
-    CreateSettingsFileIfMissing(IniPath(), dir.path());
-    TIniFile ini(IniPath());
-    ini.WriteString("Language", "Code", "US");
-    ini.WriteString("DeviceTyp", "Typ", s.typ);
-    ini.WriteString("Communication", "ComPortA", s.swapped ? link2 : link1);
-    ini.WriteString("Communication", "ComPortB", s.swapped ? link1 : link2);
-    for (const char *list : {"CH-Substanzen.txt", "S-Substanzen.txt"}) {
-      QFile f(dir.filePath(list));
-      f.open(QIODevice::WriteOnly);
-      f.write("Aceton=2,05\r\n");
-    }
-    QStringList args{"--port1", link1, "--log", dir.filePath("sim.log"), "--seed", "1"};
-    if (s.port2) args << "--port2" << link2;
-    if (s.heatingsOff) {
-      QFile f(dir.filePath("scenario.ini"));
-      f.open(QIODevice::WriteOnly);
-      f.write("[Heating]\non=0\n");
-      args << "--scenario" << f.fileName();
-    }
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(ZELVO_SIM_PATH), args);
-    ok = sim.waitForStarted(5000) &&
-         PumpUntil([&] { return QFileInfo::exists(link1) && (!s.port2 || QFileInfo::exists(link2)); }, 5000);
+  explicit Bench(const BenchSettings &s)
+      : SimBench(SimSetup{s.typ, s.swapped, s.heatingsOff ? QByteArray("[Heating]\non=0\n") : QByteArray(), {}, 1}) {
+    WriteSubstanceLists("Aceton=2,05\r\n");
   }
-  ~Bench() {
-    sim.terminate();
-    sim.waitForFinished(5000);
-  }
-  QString IniPath() const { return dir.filePath("Zelvo730.ini"); }
-
   // The lines the simulator received on a port, in order.
-  QStringList Received(int port) const {
-    QFile f(dir.filePath("sim.log"));
-    QStringList out;
-    if (!f.open(QIODevice::ReadOnly)) return out;
-    const QString tag = QStringLiteral(" %1 rx ").arg(port);
-    for (const QByteArray &raw : f.readAll().split('\n')) {
-      const QString line = QString::fromLatin1(raw);
-      const int at = line.indexOf(tag);
-      if (at > 0) out << line.mid(at + tag.size());
-    }
-    return out;
-  }
-
-  QTemporaryDir dir;
-  QString link1, link2;
-  QProcess sim;
-  bool ok = false;
+  QStringList Received(int port) const { return Commands(port); }
 };
 
 const QStringList kQueuedAtStart = {"<X1 Run Time --:--", "<X2 Run Time --:--", "<X3 Run Time --:--",
@@ -100,7 +57,7 @@ const QSet<QString> kFpdPolls = {"<EG", "<TG", "<XG", "<YG", "<HG"};
 // status polls, then ends it.
 void RunProgram(Bench &bench, int polls) {
   // The program reads its settings beside its executable: give it a copy in the folder.
-  const QString exe = bench.dir.filePath("Zelvo730");
+  const QString exe = bench.Path("Zelvo730");
   ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
   QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
   QProcess program;
@@ -133,7 +90,7 @@ class ProgramWithSimulator : public WithRecordedMessages {};
 
 TEST_F(ProgramWithSimulator, FidStartUpThenPolls) {
   Bench bench({});
-  ASSERT_TRUE(bench.ok);
+  ASSERT_TRUE(bench.ok());
   RunProgram(bench, 2);
   const QStringList p1 = bench.Received(1);
   ASSERT_GE(p1.size(), 22);
@@ -144,7 +101,7 @@ TEST_F(ProgramWithSimulator, FidStartUpThenPolls) {
 
 TEST_F(ProgramWithSimulator, FpdStartUpSwitchesTheFpdOffFirst) {
   Bench bench({"FPD"});
-  ASSERT_TRUE(bench.ok);
+  ASSERT_TRUE(bench.ok());
   RunProgram(bench, 2);
   const QStringList p1 = bench.Received(1);
   ASSERT_GE(p1.size(), 30);
@@ -155,8 +112,8 @@ TEST_F(ProgramWithSimulator, FpdStartUpSwitchesTheFpdOffFirst) {
 
 TEST_F(ProgramWithSimulator, FidFpdOnTwoPortsAndSwapped) {
   for (bool swapped : {false, true}) {
-    Bench bench({"FIDFPD", true, swapped});
-    ASSERT_TRUE(bench.ok);
+    Bench bench({"FIDFPD", swapped});
+    ASSERT_TRUE(bench.ok());
     RunProgram(bench, 3);
     const QStringList p1 = bench.Received(1), p2 = bench.Received(2);
     // 21 requests, 22 when the first identification went to the FPD converter.
@@ -171,10 +128,10 @@ TEST_F(ProgramWithSimulator, FidFpdOnTwoPortsAndSwapped) {
 
 // In the test's own process, so that the displays can be read.
 TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
-  Bench bench({"FIDFPD", true});
-  ASSERT_TRUE(bench.ok);
+  Bench bench({"FIDFPD"});
+  ASSERT_TRUE(bench.ok());
   TForm1 form;
-  form.ProgramDirOverride = bench.dir.path();
+  form.ProgramDirOverride = bench.Dir();
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
   // The simulator's zones stand at 22 °C with their heatings off; the FPD gases and the

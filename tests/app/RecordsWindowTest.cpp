@@ -10,22 +10,18 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 
-#include "Permissions.h"
+#include "support/Permissions.h"
 #include "WindowTestSupport.h"
 #include "core/Cp1252.h"
 #include "core/IniFile.h"
 #include "core/LocaleGuard.h"
 #include "results/RawData.h"
 #include "ui/Widgets.h"
+#include "support/Files.h"
 
 using namespace zelvo;
 
 namespace {
-
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray Joined(const QStringList &lines) { return Cp1252Encode(lines.join("\r\n") + "\r\n"); }
 

@@ -10,15 +10,11 @@
 #include "core/Language.h"
 #include "results/ReportTexts.h"
 #include "ui/Widgets.h"
+#include "support/Files.h"
 
 using namespace zelvo;
 
 namespace {
-
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class ReportButton : public WindowOnTestClock {
  protected:

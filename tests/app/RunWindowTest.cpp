@@ -12,27 +12,19 @@
 #include "core/NumberText.h"
 #include "run/Sequencer.h"
 #include "ui/TZeLed.h"
+#include "support/RunCommands.h"
 
 using namespace zelvo;
+using namespace testsupport;
 
 namespace {
 
-QStringList CommandsOf(std::initializer_list<const char *> commands) {
-  QStringList l;
-  for (const char *c : commands) l << QString::fromLatin1(c);
-  return l;
-}
-
 // Positions 1 to 4 over two cycles, nothing calibrated: every command the window queues, in
-// order, with the valve and lamp bytes they carry (active-low: V1 bits 0-5 = V11..V16,
-// V2 bit 0 = V17 and bits 1-5 = V2..V6, lamp bits 2,1,0,7 = positions 1..4, bit 3 = loop).
+// order (support/RunCommands.h).
 TEST_F(RunWindow, RunOfFourPositionsOverTwoCyclesSendsEveryCommandThroughTheWindow) {
   form.btnStartClick();
   Collect();
-  EXPECT_EQ(Sent(), CommandsOf({"<12Z0100",  // monitoring off
-                                "<V2SFE",    // V17
-                                "<V2SF6",    // V4, the only sample cell of the range
-                                "<X1 --:--", "<X2 --:--", "<X3 --:--", "<R1"}));
+  EXPECT_EQ(Sent(), CommandsOf({"<12Z0100"}) + RunStartCommands());  // monitoring off first
   EXPECT_FALSE(form.btnStart->isEnabled());
   EXPECT_FALSE(form.btnDelay->isEnabled());
   EXPECT_TRUE(form.btnStop->isEnabled());
@@ -49,22 +41,8 @@ TEST_F(RunWindow, RunOfFourPositionsOverTwoCyclesSendsEveryCommandThroughTheWind
   EXPECT_EQ(form.Valves.ValveByte2, 0xF6);  // one image of the register
 
   ASSERT_TRUE(RunToEnd());
-  // clang-format off
-  const QStringList cycle = CommandsOf({
-      "<12B1100", "<V1SFE", "<LSEB", "<12W1100", "<D1", "<LSE3", "<V1SFF",
-      "<D0", "<LSEB", "<12Z1100", "<V1SFD", "<V2SF4", "<12Z0100", "<LSEF",
-      "<12B1100", "<V1SFD", "<V2SF4", "<LSED", "<12W1100", "<D1", "<LSE5", "<V1SFF", "<V2SF6",
-      "<D0", "<LSED", "<12Z1100", "<V1SFB", "<V2SF2", "<12Z0100", "<LSEF",
-      "<12B1100", "<V1SFB", "<V2SF2", "<LSEE", "<12W1100", "<D1", "<LSE6", "<V1SFF", "<V2SF6",
-      "<D0", "<LSEE", "<12Z1100", "<V1SF7", "<V2SF6", "<12Z0100", "<LSEF",
-      // cell 1: its time goes to the instrument display after each evaluation
-      "<12B1100", "<V1SF7", "<V2SF6", "<LS6F", "<12W1100", "<D1", "<LS67", "<V1SFF",
-      "<D0", "<LS6F", "<12Z1100", "<V1SFE", "<12Z0100", "<X1 t", "<LSEF",
-  });
-  // clang-format on
-  QStringList lastCycle = cycle;
-  lastCycle.removeAt(cycle.lastIndexOf("<V1SFE"));  // nothing is prepared after the last measurement
-  EXPECT_EQ(Sent(started), cycle + lastCycle + CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
+  // Cell 1's time goes to the instrument display after each of its evaluations.
+  EXPECT_EQ(Sent(started), RunCycleCommands(2, true));
 
   // The run time went to the instrument display once a second.
   EXPECT_TRUE(sent.contains("<X0" + form.lblRuntime->text()));

@@ -16,9 +16,12 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "link/PtyPair.h"
+#include "support/SimBench.h"
 #include "ui/Widgets.h"
 
 using namespace zelvo;
+using testsupport::SimBench;
+using testsupport::SimSetup;
 
 namespace {
 
@@ -26,52 +29,23 @@ class SetpointsWithSimulator : public WithRecordedMessages {
  protected:
   void SetUp() override {
     WithRecordedMessages::SetUp();
-    link1 = dir.filePath("tty1");
-    link2 = dir.filePath("tty2");
-    const QString ini = dir.filePath("Zelvo730.ini");
-    CreateSettingsFileIfMissing(ini, dir.path());
-    TIniFile settings(ini);
-    settings.WriteString("Language", "Code", "US");
-    settings.WriteString("DeviceTyp", "Typ", "FIDFPD");
-    settings.WriteString("Communication", "ComPortA", link1);
-    settings.WriteString("Communication", "ComPortB", link2);
-    for (const char *list : {"CH-Substanzen.txt", "S-Substanzen.txt"}) {
-      QFile f(dir.filePath(list));
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write("Aceton=2,05\r\n");
-    }
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(ZELVO_SIM_PATH),
-              {"--port1", link1, "--port2", link2, "--log", dir.filePath("sim.log"), "--seed", "1"});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(PumpUntil([&] { return QFileInfo::exists(link1) && QFileInfo::exists(link2); }, 5000));
+    bench = std::make_unique<SimBench>(SimSetup{"FIDFPD", false, {}, {}, 1});
+    ASSERT_TRUE(bench->ok());
+    bench->WriteSubstanceLists("Aceton=2,05\r\n");
   }
   void TearDown() override {
-    sim.terminate();
-    sim.waitForFinished(5000);
+    if (bench) bench->StopSimulator();
     WithRecordedMessages::TearDown();
   }
   // The lines the simulator received on port 1, in order.
-  QStringList Received() const {
-    QFile f(dir.filePath("sim.log"));
-    QStringList out;
-    if (!f.open(QIODevice::ReadOnly)) return out;
-    for (const QByteArray &raw : f.readAll().split('\n')) {
-      const QString line = QString::fromLatin1(raw);
-      const int at = line.indexOf(" 1 rx ");
-      if (at > 0) out << line.mid(at + 6);
-    }
-    return out;
-  }
+  QStringList Received() const { return bench->Commands(1); }
 
-  QTemporaryDir dir;
-  QString link1, link2;
-  QProcess sim;
+  std::unique_ptr<SimBench> bench;
 };
 
 TEST_F(SetpointsWithSimulator, SetButtonsReachTheInstrumentAndItsValuesFollow) {
   TForm1 form;
-  form.ProgramDirOverride = dir.path();
+  form.ProgramDirOverride = bench->Dir();
   form.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());

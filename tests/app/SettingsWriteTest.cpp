@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <qcustomplot.h>
 
-#include "Permissions.h"
+#include "support/Permissions.h"
 #include "WindowTestSupport.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"

@@ -18,15 +18,11 @@
 #include "core/Settings.h"
 #include "link/ComPort.h"
 #include "ui/Widgets.h"
+#include "support/Files.h"
 
 using namespace zelvo;
 
 namespace {
-
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void WriteBytes(const QString &path, const QByteArray &bytes) {
   QFile f(path);

@@ -40,6 +40,14 @@ TEST(Language, EveryTextExistsInBothLanguages) {
     EXPECT_FALSE(GetLangString(kGermanOffset, id).isEmpty()) << id;
     EXPECT_FALSE(GetLangString(kEnglishOffset, id).isEmpty()) << id;
   }
+  // Beyond the first block the ids come in ranges with gaps: a text has both languages or
+  // neither, and the same placeholders in both.
+  for (int id = 1; id < kEnglishOffset; ++id) {
+    const QString de = GetLangString(kGermanOffset, id), en = GetLangString(kEnglishOffset, id);
+    EXPECT_EQ(de.isEmpty(), en.isEmpty()) << id;
+    for (const char *arg : {"%1", "%2", "%3"})
+      EXPECT_EQ(de.contains(QLatin1String(arg)), en.contains(QLatin1String(arg))) << id << " " << arg;
+  }
 }
 
 TEST(Language, OnlyExactlyDEChoosesGerman) {

@@ -7,14 +7,11 @@
 #include "LocaleGuard.h"
 #include "core/Errors.h"
 #include "core/Settings.h"
+#include "support/Files.h"
 
 using namespace zelvo;
 
 namespace {
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 }  // namespace
 
 TEST(Settings, CreatedFileMatchesTheHandMadeFixture) {

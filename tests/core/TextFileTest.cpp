@@ -6,14 +6,11 @@
 
 #include "core/Errors.h"
 #include "core/TextFile.h"
+#include "support/Files.h"
 
 using namespace zelvo;
 
 namespace {
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 void Put(const QString &path, const QByteArray &bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "core/Clock.h"
+#include "support/Files.h"
 
 struct PtyPair {
   int master = -1;
@@ -67,13 +68,3 @@ struct PtyPair {
   }
 };
 
-// Runs the event loop on the real clock until `done` holds or `ms` have passed.
-inline bool PumpUntil(const std::function<bool()> &done, int ms = 3000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    zelvo::Clock::WaitProcessingEvents(10);
-  }
-  return true;
-}

@@ -12,17 +12,14 @@
 #include "core/Cp1252.h"
 #include "core/TextFile.h"
 #include "results/RecordWriter.h"
+#include "support/Files.h"
+#include "support/Permissions.h"
 
 using namespace zelvo;
 
 namespace {
 
 const QLocale kGerman(QLocale::German, QLocale::Germany);
-
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray Joined(const QStringList &lines) { return Cp1252Encode(lines.join("\r\n") + "\r\n"); }
 
@@ -34,33 +31,6 @@ TMeasurementFiles Measurement(int runAktiv, bool raw = true) {
   m.runAktiv = runAktiv;
   return m;
 }
-
-// Root writes into read-only folders and files; for as long as this object lives the
-// calling thread does without that right, so file permissions count as for any user.
-class PermissionsApply {
- public:
-  PermissionsApply() {
-    if (::geteuid() != 0) {
-      FActive = true;
-      return;
-    }
-    FHeader.version = _LINUX_CAPABILITY_VERSION_3;
-    FHeader.pid = 0;
-    if (::syscall(SYS_capget, &FHeader, FSaved) != 0) return;
-    __user_cap_data_struct reduced[2] = {FSaved[0], FSaved[1]};
-    reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-    FDropped = FActive = ::syscall(SYS_capset, &FHeader, reduced) == 0;
-  }
-  ~PermissionsApply() {
-    if (FDropped) ::syscall(SYS_capset, &FHeader, FSaved);
-  }
-  bool Active() const { return FActive; }
-
- private:
-  __user_cap_header_struct FHeader{};
-  __user_cap_data_struct FSaved[2]{};
-  bool FActive = false, FDropped = false;
-};
 
 }  // namespace
 

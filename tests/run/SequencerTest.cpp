@@ -4,59 +4,31 @@
 
 #include "FakeRunHost.h"
 #include "core/Language.h"
+#include "support/RunCommands.h"
 
 using namespace zelvo;
+using namespace testsupport;
 using namespace zelvo::test;
 
 namespace {
 
-QStringList WithCr(std::initializer_list<const char *> commands) {
-  QStringList l;
-  for (const char *c : commands) l << QString::fromLatin1(c) + QLatin1Char('\r');
-  return l;
-}
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
 // A whole run
 
-// Positions 1 to 4, two cycles, nothing breaks through. Every command of port 1 in order,
-// with the valve and lamp bytes they carry (active-low: V1 bits 0-5 = V11..V16, V2 bit 0 =
-// V17 and bits 1-5 = V2..V6, lamp bits 2,1,0,7 = positions 1..4, bit 3 = loop).
+// Positions 1 to 4, two cycles, nothing breaks through. Every command of port 1 in order
+// (support/RunCommands.h).
 TEST_F(RunFixture, RunOfFourPositionsOverTwoCyclesSendsEveryCommandInOrder) {
   in.HasFlowSensor = true;
   in.FlowText = "123";
   in.AutoFlow = {true, false, false};
   ASSERT_TRUE(seq.Start(in, now).Ok());
-  EXPECT_EQ(host.Commands(), WithCr({"<V2SFE",  // V17
-                                     "<V2SF6",  // V4, the only sample cell of the range
-                                     "<X1 --:--", "<X2 --:--", "<X3 --:--", "<R1"}));
+  EXPECT_EQ(host.Commands(), WithCr(RunStartCommands()));
   const std::size_t started = host.Port1.size();
   ASSERT_TRUE(RunToEnd());
-
-  // clang-format off
-  const QStringList cycle = WithCr({
-      // position 1: start (V11, lamp), sampling ends (loop on), loop filled (V11 closed),
-      // measurement start (loop off, stream on), position 2 prepared (V12, V2), stream off,
-      // lamp off
-      "<12B1100", "<V1SFE", "<LSEB", "<12W1100", "<D1", "<LSE3", "<V1SFF",
-      "<D0", "<LSEB", "<12Z1100", "<V1SFD", "<V2SF4", "<12Z0100", "<LSEF",
-      // position 2: the reference flow valve V2 closes with V12
-      "<12B1100", "<V1SFD", "<V2SF4", "<LSED", "<12W1100", "<D1", "<LSE5", "<V1SFF", "<V2SF6",
-      "<D0", "<LSED", "<12Z1100", "<V1SFB", "<V2SF2", "<12Z0100", "<LSEF",
-      // position 3
-      "<12B1100", "<V1SFB", "<V2SF2", "<LSEE", "<12W1100", "<D1", "<LSE6", "<V1SFF", "<V2SF6",
-      "<D0", "<LSEE", "<12Z1100", "<V1SF7", "<V2SF6", "<12Z0100", "<LSEF",
-      // position 4: the cell's flow valve V4 stays open; the preparation wraps to position 1
-      "<12B1100", "<V1SF7", "<V2SF6", "<LS6F", "<12W1100", "<D1", "<LS67", "<V1SFF",
-      "<D0", "<LS6F", "<12Z1100", "<V1SFE", "<12Z0100", "<LSEF",
-  });
-  // clang-format on
-  QStringList lastCycle = cycle;
-  lastCycle.removeAt(cycle.lastIndexOf("<V1SFE\r"));  // nothing is prepared after the last measurement
-  const QStringList expected = cycle + lastCycle + WithCr({"<R0", "<V1SFF", "<V2SFF"});
-  EXPECT_EQ(host.Commands(started), expected);
+  EXPECT_EQ(host.Commands(started), WithCr(RunCycleCommands(2, false)));
   EXPECT_TRUE(host.Port2.empty());
 
   // Waits of position 1 in whole seconds since its start (S 2, I 3, M 5): sampling ends

@@ -7,17 +7,13 @@
 #include "core/Errors.h"
 #include "core/Language.h"
 #include "setup/SubstanceLists.h"
+#include "support/Files.h"
 
 using namespace zelvo;
 using L = TSubstanceList;
 using State = TListFileState;
 
 namespace {
-
-QByteArray Bytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void Put(const QString &path, const QByteArray &bytes) {
   QFile f(path);

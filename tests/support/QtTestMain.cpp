@@ -10,6 +10,15 @@ using TestApp = QApplication;
 using TestApp = QCoreApplication;
 #endif
 
+// The sanitizers' options of every test program, read before main in the sanitizer build (the
+// normal build never calls these): a leak fails the test program, except what
+// support/lsan.supp lists as kept by the libraries until exit. ASAN_OPTIONS and LSAN_OPTIONS
+// of the environment come after these and win.
+extern "C" const char *__asan_default_options() { return "detect_leaks=1"; }
+extern "C" const char *__lsan_default_options() {
+  return "suppressions=" ZELVO_SOURCE_DIR "/tests/support/lsan.supp:print_suppressions=0";
+}
+
 int main(int argc, char **argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);

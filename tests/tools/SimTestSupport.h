@@ -1,11 +1,8 @@
 #pragma once
-// A simulator process in a folder of its own, and a client on one of its links that plays
-// the program's side of the wire (raw mode, lines cut at CR, LF dropped).
+// A client on one of the simulator's links (support/SimBench.h starts the simulator) that
+// plays the program's side of the wire (raw mode, lines cut at CR, LF dropped).
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -14,35 +11,6 @@ namespace simtest {
 
 // Seconds since an arbitrary start, for deadlines.
 double Seconds();
-
-class SimProcess {
- public:
-  // Starts zelvo730-sim with --port1 (and --port2 when `twoPorts`), --log and --truth in a
-  // temporary folder, plus `extraArgs`; waits until the links exist.
-  explicit SimProcess(const QStringList &extraArgs = {}, bool twoPorts = false,
-                      const QByteArray &scenario = {});
-  ~SimProcess();
-
-  QString Link(int port) const;
-  QString LogPath() const { return dir_.filePath(QStringLiteral("sim.log")); }
-  QString TruthPath() const { return dir_.filePath(QStringLiteral("truth.jsonl")); }
-  QStringList LogLines() const;
-  QStringList TruthLines() const;
-  // Waits until a log line contains `text`.
-  bool WaitForLog(const QString &text, double seconds = 3.0) const;
-  void Stdin(const QByteArray &command);
-  qint64 Pid() const { return proc_.processId(); }
-  // SIGTERM and wait; the exit code, or -1 if it did not end normally. A second call gives
-  // the first call's result.
-  int Terminate();
-  bool started() const { return started_; }
-
- private:
-  QTemporaryDir dir_;
-  QProcess proc_;
-  bool started_ = false;
-  std::optional<int> exitCode_;
-};
 
 class Client {
  public:

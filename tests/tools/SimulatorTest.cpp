@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "SimTestSupport.h"
+#include "support/SimBench.h"
 #include "link/Protocol.h"
 
 using namespace simtest;
@@ -27,14 +28,15 @@ namespace {
 class Sim : public ::testing::Test {
  protected:
   void Start(const QStringList &args = {}, bool twoPorts = false, const QByteArray &scenario = {}) {
-    sim_ = std::make_unique<SimProcess>(args, twoPorts, scenario);
-    ASSERT_TRUE(sim_->started()) << "simulator did not come up";
+    sim_ = std::make_unique<testsupport::SimBench>(
+        testsupport::SimSetup{twoPorts ? QStringLiteral("FIDFPD") : QStringLiteral("FID"), false, scenario, args, 7});
+    ASSERT_TRUE(sim_->ok()) << "simulator did not come up";
     twoPorts_ = twoPorts;
   }
   void TearDown() override {
-    if (!sim_ || !sim_->started()) return;
+    if (!sim_ || !sim_->ok()) return;
     const QString l1 = sim_->Link(1), l2 = sim_->Link(2);
-    EXPECT_EQ(sim_->Terminate(), 0);
+    EXPECT_EQ(sim_->StopSimulator(), 0);
     EXPECT_FALSE(QFileInfo(l1).isSymLink()) << "link 1 left behind";
     EXPECT_FALSE(QFileInfo(l2).isSymLink()) << "link 2 left behind";
     // Every log line: seconds with three decimals, port, rx or ev, text.
@@ -42,7 +44,7 @@ class Sim : public ::testing::Test {
     for (const QString &line : sim_->LogLines())
       EXPECT_TRUE(form.match(line).hasMatch()) << line.toStdString();
   }
-  std::unique_ptr<SimProcess> sim_;
+  std::unique_ptr<testsupport::SimBench> sim_;
   bool twoPorts_ = false;
 };
 
@@ -292,7 +294,7 @@ TEST_F(Sim, HangupGivesTheClientAHangupAndReplugReconnects) {
   {
     Client c(sim_->Link(1));
     ASSERT_EQ(c.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
-    sim_->Stdin("hangup");
+    sim_->SimCommand("hangup");
     pollfd p{c.fd(), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 3000), 1);
     EXPECT_TRUE(p.revents & POLLHUP);
@@ -301,7 +303,7 @@ TEST_F(Sim, HangupGivesTheClientAHangupAndReplugReconnects) {
     EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << n << " " << errno;
     EXPECT_FALSE(QFileInfo::exists(sim_->Link(1)));
   }
-  sim_->Stdin("replug");
+  sim_->SimCommand("replug");
   const double deadline = Seconds() + 3;
   while (!QFileInfo::exists(sim_->Link(1)) && Seconds() < deadline) QThread::msleep(10);
   Client again(sim_->Link(1));
@@ -317,7 +319,7 @@ TEST_F(Sim, ClosedClientCostsNoProcessorTime) {
     ASSERT_EQ(c.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
   }
   auto cpuSeconds = [&] {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(sim_->Pid()));
+    QFile f(QStringLiteral("/proc/%1/stat").arg(sim_->SimPid()));
     if (!f.open(QIODevice::ReadOnly)) return -1.0;
     const QList<QByteArray> fields = f.readAll().split(')').last().trimmed().split(' ');
     return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(::sysconf(_SC_CLK_TCK));
@@ -375,22 +377,22 @@ TEST_F(Sim, StandardInputCommands) {
   Start({"--rate", "100"});
   Client c(sim_->Link(1));
   // Nothing unsolicited before the program's first command (its side may still echo).
-  sim_->Stdin("qs");
+  sim_->SimCommand("qs");
   ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("not sent (no command has arrived yet)")));
   EXPECT_EQ(c.Bytes(0.2), QByteArray());
 
   EXPECT_EQ(c.Ask(Form(Cmd::SN)), QStringLiteral(":SN4-0001"));
-  sim_->Stdin("qs");
+  sim_->SimCommand("qs");
   const auto qs = c.Line();
   ASSERT_TRUE(qs.has_value());
   EXPECT_EQ(ParseReply(*qs).kind, Reply::StartRequest);
   EXPECT_GE(qs->size(), 5);  // the program's reply step needs ":QS" and two more characters
-  sim_->Stdin("lamp A5");
+  sim_->SimCommand("lamp A5");
   EXPECT_EQ(c.Line(), QStringLiteral(":LGA5"));
-  sim_->Stdin("garbage 300");
+  sim_->SimCommand("garbage 300");
   EXPECT_EQ(c.Bytes(0.5).size(), 300);
 
-  sim_->Stdin("stall 0.6");
+  sim_->SimCommand("stall 0.6");
   ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("ev stall")));
   EXPECT_EQ(c.Ask(Form(Cmd::SG), 0.3), std::nullopt);
   QThread::msleep(400);
@@ -400,7 +402,7 @@ TEST_F(Sim, StandardInputCommands) {
   // (The stream is stopped only once the bad line has come, so a slow machine cannot end
   // the stream before the simulator's next line.)
   c.Send(Form(Cmd::StreamOn));
-  sim_->Stdin("malformed");
+  sim_->SimCommand("malformed");
   ASSERT_TRUE(sim_->WaitForLog(QStringLiteral("ev malformed")));
   int bad = 0, good = 0;
   for (const QString &l : c.LinesUntil([](const QString &s) { return !ParseDataLine(s); }, 5))
@@ -464,7 +466,7 @@ TEST_F(Sim, StreamStartsAreCheckedForPreparationAndLoop) {
   EXPECT_TRUE(
       sim_->WaitForLog(QStringLiteral("1 ev stream start unprepared: no <12W1100 after the <12B1100")));
   EXPECT_TRUE(sim_->WaitForLog(QStringLiteral("1 ev stream start while the loop is on")));
-  ASSERT_EQ(sim_->Terminate(), 0);
+  ASSERT_EQ(sim_->StopSimulator(), 0);
   const QJsonObject totals = Json(sim_->TruthLines().last())[u"faults"].toObject();
   EXPECT_EQ(totals[u"stream_unprepared"].toInt(-1), unprepared);
   EXPECT_EQ(totals[u"stream_loop_on"].toInt(-1), loopOn);
@@ -527,7 +529,7 @@ TEST_F(Sim, ConvertersEndTheirStreamsLateWhenTheScenarioSaysSo) {
         EXPECT_TRUE(stillStreaming(0.5));
         late.Send(Form(Cmd::StreamOff));  // a repeat changes nothing either
         EXPECT_TRUE(stillStreaming(0.3));
-        sim_->Stdin(QByteArray("endstream ") + QByteArray::number(k.port));
+        sim_->SimCommand(QByteArray("endstream ") + QByteArray::number(k.port));
       } else if (k.delay > 0) {
         EXPECT_TRUE(stillStreaming(k.delay / 2));
         late.Send(Form(Cmd::StreamOff));  // a repeat does not hurry the end

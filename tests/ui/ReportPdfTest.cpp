@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "results/ReportFixtures.h"
+#include "support/Files.h"
 #include "ui/ReportPdf.h"
 
 using namespace zelvo;
@@ -29,9 +30,21 @@ TEST(ReportPdf, WritesTheReportOrSaysWhyNot) {
   const QString pdf = ReportPdfName(file);
   const TReportPdfResult done = WriteReportPdf(file, pdf, kGermanOffset);
   EXPECT_TRUE(done.Ok) << done.Error.toStdString();
-  QFile written(pdf);
-  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(written.readAll().startsWith("%PDF-"));
+  EXPECT_TRUE(Bytes(pdf).startsWith("%PDF-"));
+  // The page holds the title and every figure of the cells' table (the report's CSV of the
+  // same file), in German numbers.
+  const QString text = PdfText(pdf);
+  ASSERT_FALSE(text.isEmpty()) << "pdftotext (poppler-utils) cannot read " << pdf.toStdString();
+  EXPECT_TRUE(text.contains(GetLangString(kGermanOffset, report_text::kTitle)));
+  int figures = 0;
+  for (const char *row : report_fixtures::kFidFpdCsv)
+    for (const QString &field : QString::fromUtf8(row).split(u';').mid(2)) {
+      if (!field.contains(u'.')) continue;
+      const QString german = QString(field).replace(u'.', u',');
+      EXPECT_TRUE(text.contains(german)) << german.toStdString() << " in\n" << text.toStdString();
+      ++figures;
+    }
+  EXPECT_GE(figures, 10);
 
   // An unreadable file: the error in the window's language, and the old report stays.
   QFile::resize(file, 300);  // cuts the header short

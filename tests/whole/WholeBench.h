@@ -1,20 +1,19 @@
 #pragma once
-// A whole run of the program against the instrument simulator, in real time: a folder with
-// the settings file, the substance lists and the simulator's scenario, the simulator running
-// on its links, and the window of the program in this process reading its settings from
-// there. What the tests compare afterwards: the result file's measurement lines, the
+// A whole run of the program against the instrument simulator, in real time: the simulator
+// bench (support/SimBench.h: the folder, the settings file, the substance lists, the
+// scenario, the simulator on its links) with the settings of a measured run, and the window
+// of the program in this process reading its settings from there. What the tests compare afterwards: the result file's measurement lines, the
 // simulator's truth (one JSON object per injection and per crossing of a limit), the lines
 // the simulator received, and the raw data files.
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/Zelvo730_Main.h"
+#include "support/SimBench.h"
 
 namespace whole {
 
@@ -53,8 +52,8 @@ class Bench {
   ~Bench();
   bool ok() const { return ok_; }
 
-  QString Path(const QString &name) const { return dir_.filePath(name); }
-  QString Link(int port) const { return Path(QStringLiteral("tty%1").arg(port)); }
+  QString Path(const QString &name) const { return sim_.Path(name); }
+  QString Link(int port) const { return sim_.Link(port); }
   QString ResultFile() const { return Path(QStringLiteral("data/probe.csv")); }
   QString DataDir() const { return Path(QStringLiteral("data")); }
 
@@ -65,19 +64,16 @@ class Bench {
   // Waits until the run has ended by itself (no run and no armed delay); false at the time-out.
   bool WaitForRunEnd(double seconds);
 
-  void SimCommand(const QByteArray &command);
+  void SimCommand(const QByteArray &command) { sim_.SimCommand(command); }
   // Stops the simulator, so that its truth file is complete.
-  void StopSimulator();
+  void StopSimulator() { sim_.StopSimulator(); }
 
   // What the simulator received on a port, with the seconds of its clock.
-  struct Received {
-    double At = 0;
-    QString Line;
-  };
-  std::vector<Received> Lines(int port) const;
+  using Received = testsupport::SimBench::Received;
+  std::vector<Received> Lines(int port) const { return sim_.Lines(port); }
   // Simulator time of the first log event containing `text`; nothing when there is none.
-  std::optional<double> EventTime(const QString &text) const;
-  std::vector<QJsonObject> Truth() const;
+  std::optional<double> EventTime(const QString &text) const { return sim_.EventTime(text); }
+  std::vector<QJsonObject> Truth() const { return sim_.Truth(); }
   std::vector<Injection> Injections(int port) const;
   // Run time (seconds since the simulator's run start) at which `cell` first exceeded
   // `limit` on a converter, from the truth file.
@@ -89,8 +85,7 @@ class Bench {
 
  private:
   BenchSetup setup_;
-  QTemporaryDir dir_;
-  QProcess sim_;
+  testsupport::SimBench sim_;
   std::unique_ptr<TForm1> form_;
   bool ok_ = false;
 };
