@@ -43,6 +43,7 @@ enum TextId : int {
   kTextLinkBack = 164,             // "%1: die Verbindung zum Gerät ist wieder da; …"
   kTextNoStartWhileLost = 165,     // "Kein Lauf kann starten, solange …"
   kTextSettingsNotSaved = 166,     // "%1. Die Änderung gilt bis zum Programmende, …"
+  kTextFirstPositionRange = 300,   // "Die erste Position muss 1 bis 6 sein, nicht '%1'."
 };
 
 // The text with id `offset + id`, or the empty text when there is none.

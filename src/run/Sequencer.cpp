@@ -91,7 +91,8 @@ TStartResult TRunSequencer::Refuse(const QString &message) {
 TStartResult TRunSequencer::Start(const TRunInputs &in, const TNow &now) {
   if (RunGoing()) return {TStartResult::Outcome::Ignored, QStringLiteral("a run is going on")};
   const auto first = TryStrToInt(in.StartText);
-  if (!first || *first < 1 || *first > kPositions) return Refuse(IntegerError(in.StartText));
+  if (!first) return Refuse(IntegerError(in.StartText));
+  if (*first < 1 || *first > kPositions) return Refuse(Text(in, kTextFirstPositionRange).arg(in.StartText.trimmed()));
   const auto count = TryStrToInt(in.CountText);
   if (!count) return Refuse(IntegerError(in.CountText));
   const auto cycles = TryStrToInt(in.CyclesText);

@@ -241,8 +241,8 @@ TEST_F(RunFixture, StartLimitsTheRangeToPositionSixAndRefusesWhatDoesNotConvert)
       {"6", "3", "2", "", 6, 1, 2, {17, 6}},
       {" 1 ", "3", "1", "", 1, 3, 1, {17}},
       {"2", "0", "0", "", 2, 1, 1, {17}},  // at least one position and one cycle
-      {"0", "1", "1", "'0' is not a valid integer value", 0, 0, 0, {}},
-      {"7", "1", "1", "'7' is not a valid integer value", 0, 0, 0, {}},
+      {"0", "1", "1", "Die erste Position muss 1 bis 6 sein, nicht '0'.", 0, 0, 0, {}},
+      {" 7", "1", "1", "Die erste Position muss 1 bis 6 sein, nicht '7'.", 0, 0, 0, {}},
       {"x", "1", "1", "'x' is not a valid integer value", 0, 0, 0, {}},
       {"1", "", "1", "'' is not a valid integer value", 0, 0, 0, {}},
       {"1", "2", "zwei", "'zwei' is not a valid integer value", 0, 0, 0, {}},
