@@ -403,20 +403,14 @@ void TForm1::memoDescriptionKeyPress(QChar &Key) {
   const QTextBlock block = memoDescription->document()->findBlock(start);
   const TKeyResult r = DescriptionKey(memoDescription->toPlainText().split(u'\n'), block.blockNumber(),
                                       start - block.position(), Key);
-  switch (r.Action) {
-    case TKeyAction::Pass:
-    case TKeyAction::Insert:
-      return;
-    case TKeyAction::LineBreak:
-      Key = QLatin1Char('\r');
-      return;
-    case TKeyAction::Swallow: {
-      Key = QChar();
-      const QTextBlock row = memoDescription->document()->findBlockByNumber(r.Row);
-      if (!row.isValid()) return;
-      cursor.setPosition(row.position() + std::min(r.Col, row.length() - 1));
-      memoDescription->setTextCursor(cursor);
-      return;
-    }
+  if (r.Action == TKeyAction::Pass) return;
+  if (r.Action == TKeyAction::Swallow) Key = QChar();
+  if (r.Action == TKeyAction::LineBreak) Key = QLatin1Char('\r');
+  // A caret below the sixth line is put on it before the key takes effect.
+  if (r.Row != block.blockNumber()) {
+    const QTextBlock row = memoDescription->document()->findBlockByNumber(r.Row);
+    if (!row.isValid()) return;
+    cursor.setPosition(row.position() + std::min(r.Col, row.length() - 1));
+    memoDescription->setTextCursor(cursor);
   }
 }

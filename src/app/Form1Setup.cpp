@@ -267,23 +267,26 @@ void TForm1::tabFaktorenExit() {
   SaveSubstanceLists();
 }
 
-// Each list over its file, when the file was read at start-up or there was none.
+// Each list the operator changed over its file, when the file was read at start-up or
+// there was none.
 void TForm1::SaveSubstanceLists() {
   struct ListOf {
     TValueListEditor *control;
     TSubstanceList list;
     TListFileState &state;
+    QList<TSubstance> &shown;
   };
-  for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1},
-                   ListOf{ValueListEditor2, TSubstanceList::S, ListState2}}) {
+  for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1, ListShown1},
+                   ListOf{ValueListEditor2, TSubstanceList::S, ListState2, ListShown2}}) {
     QList<TSubstance> entries;
     for (const QString &line : l.control->Strings()) {
       const TSubstance s = SplitSubstance(line);
       if (!s.Name.isEmpty() || !s.Factor.isEmpty()) entries << s;  // a row added and left empty
     }
+    if (!SubstanceListToSave(l.state, l.shown, entries)) continue;
     try {
       const TSubstanceListSave saved = SaveSubstanceList(ProgramDir(), l.list, l.state, entries, ID);
-      if (saved.Written) l.state = saved.State;
+      if (saved.Written) l.state = saved.State, l.shown = entries;
       if (!saved.Problems.isEmpty()) Dialogs::Warning(this, windowTitle(), saved.Problems.join(u'\n'));
     } catch (const EFileError &e) {
       Dialogs::Error(this, windowTitle(), e.Message());

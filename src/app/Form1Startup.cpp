@@ -480,11 +480,13 @@ void TForm1::LoadSubstanceLists() {
     TValueListEditor *control;
     TSubstanceList list;
     TListFileState &state;
+    QList<TSubstance> &shown;
   };
-  for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1},
-                   ListOf{ValueListEditor2, TSubstanceList::S, ListState2}}) {
+  for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1, ListShown1},
+                   ListOf{ValueListEditor2, TSubstanceList::S, ListState2, ListShown2}}) {
     const TSubstanceListLoad load = LoadSubstanceList(ProgramDir(), l.list, ID);
     l.state = load.State;
+    l.shown = load.Entries;
     l.control->SetStrings(SubstanceLines(load.Entries));
     SettingsProblems << load.Problems;
   }

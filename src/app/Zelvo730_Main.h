@@ -411,6 +411,7 @@ class TForm1 : public QMainWindow {
   // Whether each substance list may be saved over its file (read at start-up, or absent).
   zelvo::TListFileState ListState1 = zelvo::TListFileState::NotLoaded;
   zelvo::TListFileState ListState2 = zelvo::TListFileState::NotLoaded;
+  QList<zelvo::TSubstance> ListShown1, ListShown2;  // as loaded or last saved
   void SaveSubstanceLists();
   int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
   int Hochspannung = 100, AirFPD = 500, H2FPD = 500;

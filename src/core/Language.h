@@ -78,6 +78,7 @@ enum TextId : int {
   kTextNoResultFileAsk = 360,      // "Keine Ergebnisdatei gewählt: diese Messung würde …"
   kTextChooseResultFile = 361,     // "Ergebnisdatei wählen …"
   kTextRunWithoutSaving = 362,     // "Ohne Speichern messen"
+  kTextFirstPositionRange = 300,   // "Die erste Position muss 1 bis 6 sein, nicht '%1'."
 };
 
 // The texts of the permeation test report (the report itself, the report tool and the

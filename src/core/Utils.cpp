@@ -10,6 +10,22 @@ QString PointToComma(const QString &text) {
   return s;
 }
 
+QString QuotedForMessage(QStringView text, qsizetype max) {
+  QString out;
+  const QStringView shown = text.left(max);
+  out.reserve(shown.size());
+  for (const QChar c : shown) {
+    if (c.isPrint()) {
+      out += c;
+    } else if (c.unicode() <= 0xFF) {
+      out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+    } else {
+      out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+  }
+  return text.size() > max ? out + QStringLiteral("...") : out;
+}
+
 QString VersionText() {
   return QStringLiteral("Version %1.%2.%3")
       .arg(ZELVO_VERSION_MAJOR)

@@ -8,6 +8,11 @@ namespace zelvo {
 // Every "." replaced by ",".
 QString PointToComma(const QString &text);
 
+// A piece of a file's text fit to be quoted in a message on a terminal or in the log: every
+// character that does not print (control characters, unassigned bytes) written as \xNN
+// (\uNNNN above 0xFF), and cut after `max` characters with "..." appended.
+QString QuotedForMessage(QStringView text, qsizetype max = 60);
+
 // "Version " + major.minor.patch of this build (the build number is not shown).
 QString VersionText();
 

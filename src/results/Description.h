@@ -1,12 +1,10 @@
 #pragma once
 // The key filter of the experiment description: at most 60 typed characters a line (a
-// character typed at column 60 or later becomes a line break and is lost), and never text
-// on a line the result file does not keep.
+// character typed at column 60 or later becomes a line break and is lost), and Enter opens
+// no line after the sixth. The result file keeps the first five lines.
 //
-// The description holds at most six lines; the result file keeps the first five, and the
-// sixth is only the empty line after the fifth line's break. So a line break is refused
-// when the text would then hold more than six lines or put text onto the sixth, and
-// characters typed on the sixth line (or below) are refused.
+// Backspace and Delete stay the editor's at any column: turning them into a line break would
+// make a long line impossible to shorten from its end.
 #include <QChar>
 #include <QStringList>
 
@@ -30,8 +28,10 @@ struct TKeyResult {
 
 // `lines` are the description's lines (a final line break ends in an empty last line), the
 // caret is the selection start at zero-based (row, col), `key` the typed character (CR or LF
-// for Enter). A caret below the sixth line is first put on the sixth, keeping its column as
-// far as that line reaches.
+// for Enter). Enter with the caret on the sixth line or below is swallowed; any other typed
+// character at column 60 or later becomes a line break, wherever the caret stands. A caret
+// below the sixth line is then put on the sixth, keeping its column as far as that line
+// reaches, and the key takes effect there.
 TKeyResult DescriptionKey(const QStringList &lines, int row, int col, QChar key);
 
 }  // namespace zelvo

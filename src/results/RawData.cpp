@@ -10,6 +10,7 @@
 
 #include "core/Cp1252.h"
 #include "core/NumberText.h"
+#include "core/Utils.h"
 #include "results/RecordText.h"
 #include "results/ResultFile.h"
 
@@ -66,12 +67,12 @@ std::string_view Trimmed(std::string_view s) {
   return s;
 }
 
-// A line of the file as text for a message, cut short when it is long.
+// A line of the file as text for a message: cut short when it is long, bytes that do not
+// print escaped (a binary file's line would otherwise reach the terminal as it is).
 QString Quoted(std::string_view line) {
   constexpr std::size_t kMax = 60;
-  const QString text =
-      Cp1252Decode(QByteArrayView(line.data(), static_cast<qsizetype>(std::min(line.size(), kMax))));
-  return line.size() > kMax ? text + QStringLiteral("...") : text;
+  const std::size_t n = std::min(line.size(), kMax + 1);
+  return QuotedForMessage(Cp1252Decode(QByteArrayView(line.data(), static_cast<qsizetype>(n))), kMax);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

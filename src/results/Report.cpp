@@ -8,6 +8,7 @@
 #include "core/Cp1252.h"
 #include "core/Language.h"
 #include "core/TextFile.h"
+#include "core/Utils.h"
 #include "results/ReportTexts.h"
 #include "results/ResultFile.h"
 
@@ -487,7 +488,7 @@ QString ReportErrorText(const TReportError &e, int offset) {
       text = S(kFieldCount).arg(e.Count).arg(e.Expected);
       break;
     case TReportErrorKind::BadField:
-      text = S(kBadField).arg(e.Field).arg(e.Detail);
+      text = S(kBadField).arg(e.Field).arg(QuotedForMessage(e.Detail));
       break;
     case TReportErrorKind::NoSuchRun:
       text = GetLangString(offset, kTextNoSuchRun).arg(e.Field).arg(e.Count);

@@ -98,6 +98,9 @@ QString NamePart(const QString &path) {
 QString ResultFileName(const QString &chosen) {
   const qsizetype nameStart = chosen.size() - NamePart(chosen).size();
   const qsizetype dot = chosen.lastIndexOf(u'.');
+  // An existing name written ".CSV" is kept as chosen: on a case-sensitive file system
+  // "probe.csv" would be another file.
+  if (dot >= nameStart && chosen.mid(dot).compare(QStringLiteral(".csv"), Qt::CaseInsensitive) == 0) return chosen;
   const QString stem = dot >= nameStart ? chosen.left(dot) : chosen;
   return stem + QStringLiteral(".csv");
 }

@@ -68,7 +68,8 @@ QString MeasurementLine(const TMeasurementRecord &record, TDeviceTyp deviceTyp,
                         const QLocale &locale = QLocale());
 
 // The result file name for a path chosen in the save dialog: its extension replaced by
-// ".csv", or ".csv" appended when it has none (probe.txt -> probe.csv, probe -> probe.csv).
+// ".csv", or ".csv" appended when it has none (probe.txt -> probe.csv, probe -> probe.csv);
+// a ".csv" in any case is kept as it is (PROBE.CSV stays PROBE.CSV).
 QString ResultFileName(const QString &chosen);
 
 // The name part of a path: what follows its last "/" or "\".

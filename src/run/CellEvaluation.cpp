@@ -18,8 +18,6 @@ const QString kNoBreakTime = QStringLiteral("--:--");
 // The first area that no longer fits the stored int once truncated (2^31).
 constexpr double kAreaLimit = static_cast<double>(std::numeric_limits<int>::max()) + 1.0;
 
-bool Positive(double v) { return v > 0 && std::isfinite(v); }
-
 QString PpmText(double v) { return FloatToStrF(v, 7, 2) + QStringLiteral(" ppm"); }
 QString RateText(double v) { return FloatToStrF(v, 7, 2) + QStringLiteral(" ug/cm²/min"); }
 
@@ -28,10 +26,17 @@ class TNotes {
  public:
   TNotes(int offset, std::vector<TEvalNote> &notes) : FEnglish(offset != kGermanOffset), FNotes(notes) {}
 
-  // Whether `value` can serve as a divisor or scale (above 0); notes the cause when not.
+  // Whether `value` can serve as a divisor; notes the cause when it is 0.
   bool Usable(double value, TEvalCause cause, int position = 0) {
-    if (Positive(value)) return true;
+    if (value != 0) return true;
     Add(cause, value, position);
+    return false;
+  }
+
+  // Whether a result is a finite number; notes the cause when not.
+  bool Finite(double value, TEvalCause cause) {
+    if (std::isfinite(value)) return true;
+    Add(cause, value);
     return false;
   }
 
@@ -67,23 +72,23 @@ class TNotes {
         return t("THT-Kalibrierung: Fläche %1 ist zu groß, nicht übernommen",
                  "THT calibration: area %1 is too large, not taken");
       case TEvalCause::FidCalFactor:
-        return t("FID-Ergebnis 0: Faktor der Kalibriersubstanz ist %1, er muss größer als 0 sein",
-                 "FID result 0: the calibration substance factor is %1, it must be above 0");
-      case TEvalCause::FidCalConcentration:
-        return t("FID-Ergebnis 0: Isobutan-Konzentration ist %1 ppm, sie muss größer als 0 sein",
-                 "FID result 0: the isobutane concentration is %1 ppm, it must be above 0");
+        return t("FID-Ergebnis 0: Faktor der Kalibriersubstanz ist 0, durch ihn wird geteilt",
+                 "FID result 0: the calibration substance factor is 0, the result is divided by it");
+      case TEvalCause::FidNotFinite:
+        return t("FID-Ergebnis 0: das Ergebnis ist keine endliche Zahl",
+                 "FID result 0: the result is not a finite number");
       case TEvalCause::FpdFactor:
-        return t("FPD-Ergebnis 0: Faktor von Position %2 ist %1, er muss größer als 0 sein",
-                 "FPD result 0: the factor of position %2 is %1, it must be above 0");
-      case TEvalCause::FpdCalConcentration:
-        return t("FPD-Ergebnis 0: THT-Konzentration ist %1 ppm, sie muss größer als 0 sein",
-                 "FPD result 0: the THT concentration is %1 ppm, it must be above 0");
+        return t("FPD-Ergebnis 0: Faktor von Position %2 ist 0, durch ihn wird geteilt",
+                 "FPD result 0: the factor of position %2 is 0, the result is divided by it");
+      case TEvalCause::FpdNotFinite:
+        return t("FPD-Ergebnis 0: das Ergebnis ist keine endliche Zahl",
+                 "FPD result 0: the result is not a finite number");
       case TEvalCause::SampleArea:
-        return t("Permeationsrate 0: Probenfläche ist %1 cm², sie muss größer als 0 sein",
-                 "Permeation rate 0: the sample area is %1 cm², it must be above 0");
+        return t("Permeationsrate 0: Probenfläche ist 0 cm², durch sie wird geteilt",
+                 "Permeation rate 0: the sample area is 0 cm², the rate is divided by it");
       case TEvalCause::Flow:
-        return t("Permeationsrate 0: Gasfluss von Position %2 ist %1 ml/min, er muss größer als 0 sein",
-                 "Permeation rate 0: the gas flow of position %2 is %1 ml/min, it must be above 0");
+        return t("Permeationsrate 0: Gasfluss von Position %2 ist 0 ml/min",
+                 "Permeation rate 0: the gas flow of position %2 is 0 ml/min");
     }
     return QString();
   }
@@ -109,7 +114,7 @@ std::optional<TCalCapture> Capture(bool found, double area, int threshold, const
   return std::nullopt;
 }
 
-// k x ppm x flow / area, or nothing when the flow or the sample area cannot make a rate.
+// k x ppm x flow / area, or nothing when the flow or the sample area is 0.
 std::optional<double> Rate(double k, double ppm, int p, double flow, double sampleArea, TNotes &notes) {
   bool ok = notes.Usable(flow, TEvalCause::Flow, p);
   ok = notes.Usable(sampleArea, TEvalCause::SampleArea) && ok;
@@ -124,18 +129,25 @@ struct TDetectorResult {
   bool Valid = false;
 };
 
+// Both detectors alike: a divisor of 0 or a result that is no finite number makes the
+// detector's result 0 for this evaluation, with a note; any other value is computed as it is
+// (a negative factor gives a negative result).
 TDetectorResult EvaluateFid(const TEvalInput &in, int calArea, TCellEvaluation &r, TNotes &notes) {
   if (!FidCalibrated(calArea)) return {};
   const int p = in.Position;
   bool ok = notes.Usable(in.FIDCalFactor, TEvalCause::FidCalFactor);
-  ok = notes.Usable(in.FIDCALMenge, TEvalCause::FidCalConcentration) && ok;
-  if (ok) r.FIDppm = (r.FIDArea / calArea) * (in.FIDSampleFactor / in.FIDCalFactor) * in.FIDCALMenge;
+  if (ok) {
+    const double ppm = (r.FIDArea / calArea) * (in.FIDSampleFactor / in.FIDCalFactor) * in.FIDCALMenge;
+    ok = notes.Finite(ppm, TEvalCause::FidNotFinite);
+    if (ok) r.FIDppm = ppm;
+  }
 
   if (p == 2) {  // reference gas: a concentration only
     r.FIDLabel = PpmText(r.FIDppm);
     return {0, ok};
   }
-  const std::optional<double> rate = Rate(kFidRateFactor, r.FIDppm, p, r.Flow, in.SampleArea, notes);
+  std::optional<double> rate = Rate(kFidRateFactor, r.FIDppm, p, r.Flow, in.SampleArea, notes);
+  if (ok && rate && !notes.Finite(*rate, TEvalCause::FidNotFinite)) rate.reset();
   r.FIDMessMenge = ok && rate ? *rate : 0;
   r.FIDLabel = RateText(r.FIDMessMenge);
   return {r.FIDMessMenge, ok && rate};
@@ -144,17 +156,24 @@ TDetectorResult EvaluateFid(const TEvalInput &in, int calArea, TCellEvaluation &
 TDetectorResult EvaluateFpd(const TEvalInput &in, int calArea, TCellEvaluation &r, TNotes &notes) {
   if (!FpdCalibrated(calArea)) return {};
   const int p = in.Position;
-  bool ok = notes.Usable(in.FPDCalMenge, TEvalCause::FpdCalConcentration);
 
   if (p == 2) {  // reference gas: ppm, no factors
-    r.FPDMessMenge = ok ? r.FPDArea * in.FPDCalMenge / calArea : 0;
+    const double ppm = r.FPDArea * in.FPDCalMenge / calArea;
+    const bool ok = notes.Finite(ppm, TEvalCause::FpdNotFinite);
+    r.FPDMessMenge = ok ? ppm : 0;
     r.FPDLabel = PpmText(r.FPDMessMenge);
     return {r.FPDMessMenge, ok};
   }
   // The FPD's factor ratio is calibration over sample.
-  ok = notes.Usable(in.FPDFactor, TEvalCause::FpdFactor, p) && ok;
-  const double ppm = ok ? (in.FPDCalFactor / in.FPDFactor) * (r.FPDArea / calArea) * in.FPDCalMenge : 0;
-  const std::optional<double> rate = Rate(kFpdRateFactor, ppm, p, r.Flow, in.SampleArea, notes);
+  bool ok = notes.Usable(in.FPDFactor, TEvalCause::FpdFactor, p);
+  double ppm = 0;
+  if (ok) {
+    ppm = (in.FPDCalFactor / in.FPDFactor) * (r.FPDArea / calArea) * in.FPDCalMenge;
+    ok = notes.Finite(ppm, TEvalCause::FpdNotFinite);
+    if (!ok) ppm = 0;
+  }
+  std::optional<double> rate = Rate(kFpdRateFactor, ppm, p, r.Flow, in.SampleArea, notes);
+  if (ok && rate && !notes.Finite(*rate, TEvalCause::FpdNotFinite)) rate.reset();
   r.FPDMessMenge = ok && rate ? *rate : 0;
   r.FPDLabel = RateText(r.FPDMessMenge);
   return {r.FPDMessMenge, ok && rate};

@@ -92,12 +92,12 @@ enum class TEvalCause {
   FpdCaptureNoPeak,
   FpdCaptureTooSmall,
   FpdCaptureTooLarge,
-  FidCalFactor,         // FIDCalFactor not above 0: FID result 0
-  FidCalConcentration,  // FIDCALMenge not above 0: FID result 0
-  FpdFactor,            // FPDFactor not above 0: FPD result 0
-  FpdCalConcentration,  // FPDCalMenge not above 0: FPD result 0
-  SampleArea,           // SampleArea not above 0: rates 0
-  Flow,                 // flow of the position not above 0: rates 0
+  FidCalFactor,  // FIDCalFactor 0 (a divisor): FID result 0
+  FidNotFinite,  // the FID result is no finite number (a huge factor or area): FID result 0
+  FpdFactor,     // FPDFactor 0 (a divisor): FPD result 0
+  FpdNotFinite,  // the FPD result is no finite number: FPD result 0
+  SampleArea,    // SampleArea 0 (a divisor): rates 0
+  Flow,          // flow of the position 0: rates 0
 };
 struct TEvalNote {
   TEvalCause Cause;

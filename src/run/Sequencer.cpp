@@ -95,7 +95,8 @@ TStartResult TRunSequencer::Refuse(const QString &message) {
 TStartResult TRunSequencer::Start(const TRunInputs &in, const TNow &now) {
   if (RunGoing()) return {TStartResult::Outcome::Ignored, QStringLiteral("a run is going on")};
   const auto first = TryStrToInt(in.StartText);
-  if (!first || *first < 1 || *first > kPositions) return Refuse(FieldError(in, 1, in.StartText));
+  if (!first) return Refuse(FieldError(in, 1, in.StartText));
+  if (*first < 1 || *first > kPositions) return Refuse(Text(in, kTextFirstPositionRange).arg(in.StartText.trimmed()));
   const auto count = TryStrToInt(in.CountText);
   if (!count) return Refuse(FieldError(in, 2, in.CountText));
   const auto cycles = TryStrToInt(in.CyclesText);
@@ -131,7 +132,7 @@ void TRunSequencer::StartRun(int first, int count, int cycles, const TRunInputs 
     s.runStartzeit = now.Steady;
     s.runStartWall = now.Wall;
   }
-  s.runLaufzeit = 0;
+  s.runLaufzeit = -1;  // no second shown yet: the first refresh shows the run time at once
   ShowStartTime(in);
   for (int cell = 1; cell <= 3; ++cell) fHost.DispRunBreak(cell, false, Text(in, kTextNoTime));
   s.runNextZelle = 0;
@@ -393,19 +394,20 @@ bool TRunSequencer::PrepareCandidate(int c, const TRunInputs &in) {
 
 void TRunSequencer::StopStream(const TRunInputs &in, const TNow &now) {
   fState.StopTime = now.Steady;
-  SendStreamStop(in, now);
+  fState.StopRepeats = 0;
+  SendStreamStop(in);
   fState.runTag = 6;
 }
 
-void TRunSequencer::SendStreamStop(const TRunInputs &in, const TNow &now) {
-  fState.StopRepeatTime = now.Steady;
+void TRunSequencer::SendStreamStop(const TRunInputs &in) {
   Queue(fHost, proto::Cmd::StreamOff);
   if (in.DeviceTyp == TDeviceTyp::FIDFPD) fHost.SendPort2(proto::Form(proto::Cmd::StreamOff));
 }
 
+// The FID decides: on FIDFPD an FPD stream that runs on after the FID has ended only adds
+// points after the measurement time, and the next measurement start discards them.
 bool TRunSequencer::StreamEnded(const TRunInputs &in) const {
-  const bool fidEnded = in.intAD1Status != kStreamRunning || !in.FIDSampling;
-  return fidEnded && (in.DeviceTyp != TDeviceTyp::FIDFPD || !in.FPDSampling);
+  return in.intAD1Status != kStreamRunning || !in.FIDSampling;
 }
 
 void TRunSequencer::WaitForStreamEnd(const TRunInputs &in, const TNow &now) {
@@ -418,8 +420,10 @@ void TRunSequencer::WaitForStreamEnd(const TRunInputs &in, const TNow &now) {
                   .arg(s.runZelle)
                   .arg(kStreamEndLimitSeconds));
     s.runTag = 7;
-  } else if (WholeMs(now.Steady - s.StopRepeatTime) > WholeMs(kStopRepeatSeconds)) {
-    SendStreamStop(in, now);
+  } else if (s.StopRepeats < static_cast<int>(kStopRepeatSeconds.size()) &&
+             WholeMs(now.Steady - s.StopTime) >= WholeMs(kStopRepeatSeconds[s.StopRepeats])) {
+    ++s.StopRepeats;
+    SendStreamStop(in);
   }
 }
 

@@ -80,7 +80,7 @@ struct TRunState {
   long long runLaufzeit = -1;         // whole elapsed run second of the last refresh
   TSteadySeconds delayStart = 0;      // when the armed delayed start is due
   TSteadySeconds StopTime = 0;        // when the stream stop was first sent
-  TSteadySeconds StopRepeatTime = 0;  // when it was last sent
+  int StopRepeats = 0;                // how often it was sent again since
   bool UpdateTime = false;            // the run-time text is to go to the instrument display ("<X0")
   // Values of the position being measured, for the evaluation.
   double FIDSampleFactor = 1, FPDFactor = 1;
@@ -152,9 +152,9 @@ std::optional<int> ParseStartDelay(const QString &text);
 
 class TRunSequencer {
  public:
-  // Seconds after the stream stop when it is sent again, and the longest wait for the
-  // stream's end before the data received are evaluated anyway.
-  static constexpr double kStopRepeatSeconds = 0.5;
+  // Seconds after the stream stop when it is sent again if the stream goes on, and the
+  // longest wait for the stream's end before the data received are evaluated anyway.
+  static constexpr std::array<double, 2> kStopRepeatSeconds{1.0, 5.0};
   static constexpr double kStreamEndLimitSeconds = 10.0;
 
   TRunSequencer(TRunHost &host, TValveBytes &valves) : fHost(host), fValves(valves) {}
@@ -217,7 +217,7 @@ class TRunSequencer {
   void SetPositionValues(int p, const TRunInputs &in);
   bool PrepareCandidate(int c, const TRunInputs &in);
   bool StreamEnded(const TRunInputs &in) const;
-  void SendStreamStop(const TRunInputs &in, const TNow &now);
+  void SendStreamStop(const TRunInputs &in);
   void Apply(const TByteChange &change);
   void Valve(int x, bool open);
   void SetLoop(bool on);

@@ -81,6 +81,10 @@ TSubstanceListLoad LoadSubstanceList(const QString &folder, TSubstanceList list,
   return load;
 }
 
+bool SubstanceListToSave(TListFileState state, const QList<TSubstance> &shown, const QList<TSubstance> &now) {
+  return (state == TListFileState::Loaded || state == TListFileState::Absent) && now != shown;
+}
+
 TSubstanceListSave SaveSubstanceList(const QString &folder, TSubstanceList list, TListFileState state,
                                      const QList<TSubstance> &entries, int offset) {
   TSubstanceListSave save;

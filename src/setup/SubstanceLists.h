@@ -8,8 +8,9 @@
 // everything after it, kept as text with whatever decimal separator it was typed with.
 // Names are unique within a list.
 //
-// A list is saved only when its file was read at start-up, or when there was none (the save
-// then creates it). A list whose file could not be read, or that the start-up never came to,
+// A list is saved only when the operator changed it, and only when its file was read at
+// start-up or there was none (the save then creates it): a list left as it was read keeps
+// its file as it is, blank lines and names given twice included. A list whose file could not be read, or that the start-up never came to,
 // keeps its start content on screen and is never written over the lab's file. Every save
 // replaces the file as a whole (temporary file renamed into place), so a failed save leaves
 // the previous file.
@@ -56,6 +57,10 @@ struct TSubstanceListLoad {
 // in Problems like an unreadable one (the lab's list is gone), but leaves the list free to be
 // saved. `offset` is the string table's language offset.
 TSubstanceListLoad LoadSubstanceList(const QString &folder, TSubstanceList list, int offset);
+
+// Whether the list shown now is to be saved: its file state allows it and it differs from
+// `shown`, the entries shown after the load or the last save.
+bool SubstanceListToSave(TListFileState state, const QList<TSubstance> &shown, const QList<TSubstance> &now);
 
 struct TSubstanceListSave {
   bool Written = false;

@@ -7,7 +7,7 @@ namespace zelvo {
 
 namespace {
 
-constexpr int kMinPoints = 5;          // one search step fits five points
+constexpr int kMinPoints = 4;          // the starting level is the point at index 3
 constexpr double kMinStartArea = 100;  // least area of a real rise
 constexpr double kMinPeakArea = 100;   // least area of a peak that counts
 constexpr double kSearchDelay = 230;   // the search starts 230 / (Loopflow / 60) s in
@@ -35,7 +35,7 @@ TFpdResult FpdSearch(std::span<const double> fpd, const TFpdSettings &settings, 
   TFpdResult result;
   shared.NoPeak = true;
   const int k = ClampedSize(fpd.size());
-  if (k < kMinPoints) {  // a silent converter: nothing to search, nothing to draw
+  if (k < kMinPoints) {  // a silent converter: no starting level, nothing to draw
     TakeBounds(shared, result);
     return result;
   }

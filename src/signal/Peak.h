@@ -56,7 +56,7 @@ struct TFpdSettings {
 };
 
 struct TFpdResult {
-  bool Searched = false;  // false: fewer than five points, no search was made
+  bool Searched = false;  // false: fewer than four points, no search was set up
   bool Found = false;     // the search ended with a complete peak of area > 100
   int Phase = 0;          // 3 when the search ended on a complete peak
   double FPDArea = 0;     // counts only when Found
@@ -68,7 +68,7 @@ struct TFpdResult {
 // Searches the FPD signal for its peak: rise, fall, tail, with false starts and narrow peaks
 // thrown away. `shared` holds the peak fields the FID evaluation left (the FPD bounds fall
 // back to them when the search finds nothing, as the records expect); NoPeak is set from
-// the FPD search. A signal of fewer than five points makes no search and reads nothing.
+// the FPD search. A signal of fewer than four points makes no search and reads nothing.
 TFpdResult FpdSearch(std::span<const double> fpd, const TFpdSettings &settings, TPeakState &shared);
 
 }  // namespace zelvo

@@ -372,10 +372,12 @@ void TLabeledMemo::keyPressEvent(QKeyEvent *e) {
   OnKeyPress(key);
   if (key.isNull()) {
     e->accept();
+  } else if (key == QLatin1Char('\r')) {
+    // Shift+Enter too: the editor's soft line break would be a line break in the text while
+    // the filter counted it as part of a line.
+    insertPlainText(QStringLiteral("\n"));
   } else if (key == typed) {
     QPlainTextEdit::keyPressEvent(e);
-  } else if (key == QLatin1Char('\r')) {
-    insertPlainText(QStringLiteral("\n"));
   } else if (key == QLatin1Char('\b')) {
     QKeyEvent bs(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
     QPlainTextEdit::keyPressEvent(&bs);

@@ -305,7 +305,13 @@ TEST_F(RecordsWindow, DescriptionKeyFilterThroughTheField) {
        "1\n2\n3\n4\n5\n"},
       {"Enter on the sixth line does nothing", "1\n2\n3\n4\n5\n", 5, 0, Qt::Key_Return, "\r",
        "1\n2\n3\n4\n5\n"},
-      {"no text on the sixth line", "1\n2\n3\n4\n5\n", 5, 0, Qt::Key_X, "x", "1\n2\n3\n4\n5\n"},
+      {"text on the sixth line", "1\n2\n3\n4\n5\n", 5, 0, Qt::Key_X, "x", "1\n2\n3\n4\n5\nx"},
+      {"Enter on the start text's fifth line", "Zeile 1\nZeile 2\nZeile 3\nZeile 4\nZeile 5\n", 4, 7,
+       Qt::Key_Return, "\r", "Zeile 1\nZeile 2\nZeile 3\nZeile 4\nZeile 5\n\n"},
+      {"typing past column 60 goes on on the next line", "1\n2\n3\n4\n" + sixty, 4, 60, Qt::Key_X, "x",
+       "1\n2\n3\n4\n" + sixty + "\n"},
+      // Shift+Enter is Enter: a real line, which the line count sees.
+      {"Shift+Enter", "ab", 0, 1, Qt::Key_Return, "\r", "a\nb", Qt::ShiftModifier},
       {"a shortcut is the editor's", "abc", 0, 3, Qt::Key_A, "\x01", "abc", Qt::ControlModifier},
   };
   for (Case &c : cases) {
@@ -317,6 +323,7 @@ TEST_F(RecordsWindow, DescriptionKeyFilterThroughTheField) {
     QKeyEvent key(QEvent::KeyPress, c.key, c.mods, c.keyText);
     QApplication::sendEvent(form.memoDescription, &key);
     EXPECT_EQ(form.memoDescription->toPlainText(), c.after);
+    EXPECT_EQ(form.memoDescription->document()->blockCount(), c.after.count(u'\n') + 1);
   }
   // The shortcut selected everything.
   EXPECT_EQ(form.memoDescription->textCursor().selectedText(), "abc");

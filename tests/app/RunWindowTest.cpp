@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/Language.h"
 #include "core/NumberText.h"
 #include "run/Sequencer.h"
 #include "ui/TZeLed.h"
@@ -107,8 +108,8 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
     const char *first, *count, *cycles, *message;
   } cases[] = {
       {"x", "4", "2", "Startcell: 'x' is not a valid integer value"},
-      {"7", "1", "1", "Startcell: '7' is not a valid integer value"},  // no position 7
-      {"0", "1", "1", "Startcell: '0' is not a valid integer value"},
+      {"7", "1", "1", nullptr},  // no position 7: the first position's range
+      {"0", "1", "1", nullptr},
       {"1", "4", "", "Number of cycles: '' is not a valid integer value"},
   };
   for (const auto &c : cases) {
@@ -118,7 +119,9 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
     Collect();
     ASSERT_EQ(messages.size(), 1u) << c.first;
     EXPECT_EQ(messages[0].kind, DialogMessage::Error);
-    EXPECT_EQ(messages[0].text, c.message);
+    EXPECT_EQ(messages[0].text, c.message ? QString(c.message)
+                                          : GetLangString(form.ID, kTextFirstPositionRange).arg(c.first))
+        << c.first;
     EXPECT_EQ(form.runTag, 0);
     EXPECT_TRUE(sent.isEmpty()) << sent.join(' ').toStdString();
     EXPECT_TRUE(form.btnStart->isEnabled());

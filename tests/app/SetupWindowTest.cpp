@@ -458,6 +458,25 @@ TEST_F(SetupWindow, LeavingTheFactorsPageStoresAndSavesTheLists) {
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
 }
 
+// A lab's file with blank lines and a name given twice stays as it is while the operator
+// changes nothing; a change saves the list as shown.
+TEST_F(SetupWindow, AListLeftAsReadKeepsItsFile) {
+  const QByteArray lab = "THT=1,00\r\n\r\nH2S=1,30\r\nTHT=1,20\r\n";
+  WriteBytes(dir.filePath("S-Substanzen.txt"), lab);
+  form.LoadSubstanceLists();
+  form.PageControl->setCurrentWidget(form.tabFaktoren);
+  Focus(form.lblEditFact3);
+  form.PageControl->setCurrentWidget(form.tabSampleInfo);
+  Focus(form.editInfo1);
+  form.SaveSubstanceLists();
+  EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), lab);
+  EXPECT_FALSE(QFile::exists(dir.filePath("CH-Substanzen.txt")));
+
+  ASSERT_TRUE(form.ValueListEditor2->InsertRow("CS2", "0,8"));
+  form.SaveSubstanceLists();
+  EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "THT=1,00\r\nH2S=1,30\r\nCS2=0,8\r\n");
+}
+
 TEST_F(SetupWindow, OnlyListsThatWereReadOrAbsentAreSaved) {
   // Before the start-up read them, no list is saved over a lab's file.
   WriteBytes(dir.filePath("S-Substanzen.txt"), "Schwefel=3\r\n");
@@ -465,13 +484,17 @@ TEST_F(SetupWindow, OnlyListsThatWereReadOrAbsentAreSaved) {
   EXPECT_FALSE(QFile::exists(dir.filePath("CH-Substanzen.txt")));
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "Schwefel=3\r\n");
 
-  // The CH list is missing: the start content is saved as the new file, the S list as read.
+  // The CH list is missing: unchanged, nothing is written; once the operator adds an entry
+  // the list is saved as the new file. The S list, unchanged, keeps its file.
   form.LoadSubstanceLists();
   EXPECT_EQ(form.ListState1, TListFileState::Absent);
   EXPECT_EQ(form.ListState2, TListFileState::Loaded);
   messages.clear();
   form.SaveSubstanceLists();
-  EXPECT_EQ(Bytes(dir.filePath("CH-Substanzen.txt")), "Aceton=2,05\r\n");
+  EXPECT_FALSE(QFile::exists(dir.filePath("CH-Substanzen.txt")));
+  ASSERT_TRUE(form.ValueListEditor1->InsertRow("Benzol", "1"));
+  form.SaveSubstanceLists();
+  EXPECT_EQ(Bytes(dir.filePath("CH-Substanzen.txt")), "Aceton=2,05\r\nBenzol=1\r\n");
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "Schwefel=3\r\n");
 
   // A list file that cannot be read is never written over.

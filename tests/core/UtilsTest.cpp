@@ -24,6 +24,13 @@ TEST(Utils, TextHelpers) {
       {TenthsText(32767), "3276.7"},
       {TenthsText(32768), "-3276.8"},       // 0x8000
       {TenthsText(0x10000 + 275), "27.5"},  // only the low 16 bits count
+      // Text of a file quoted in a message: what does not print is escaped, a long text cut.
+      {QuotedForMessage(u"0,5x"), "0,5x"},
+      {QuotedForMessage(QString::fromLatin1("a\x1b[31m\tb\r\x7f\x81 \xe4")), "a\\x1b[31m\\x09b\\x0d\\x7f\\x81 \u00e4"},
+      {QuotedForMessage(QString(61, u'7')), "777777777777777777777777777777777777777777777777777777777777..."},
+      {QuotedForMessage(QString(60, u'7')), "777777777777777777777777777777777777777777777777777777777777"},
+      {QuotedForMessage(u"\x01\x02\x03", 2), "\\x01\\x02..."},
+      {QuotedForMessage(QString(1, QChar(0x202E))), "\\u202e"},
   };
   for (const Case &c : cases) EXPECT_EQ(c.actual, c.expected) << c.expected;
 

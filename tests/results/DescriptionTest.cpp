@@ -41,14 +41,18 @@ TEST(DescriptionKey, LineLengthAndLineCount) {
       {"enter on the fifth line opens the sixth", kFive, {4, 4}, u'\r', A::LineBreak, {4, 4}, {5, 0}},
       {"enter on the sixth line", kSix, {5, 0}, u'\r', A::Swallow, {5, 0}, {5, 0}},
       {"enter in the middle of four lines", kFour, {1, 1}, u'\n', A::LineBreak, {1, 1}, {2, 0}},
-      // Text pushed onto the sixth line would not be kept.
-      {"enter that pushes the fifth line down", kFive, {1, 0}, u'\r', A::Swallow, {1, 0}, {1, 0}},
-      {"enter inside the fifth line", kFive, {4, 2}, u'\r', A::Swallow, {4, 2}, {4, 2}},
-      {"enter would make a seventh line", kDesign, {4, 7}, u'\r', A::Swallow, {4, 7}, {4, 7}},
+      // Enter counts the caret's row only: the text may grow past six lines (the result file
+      // keeps the first five).
+      {"enter that pushes the fifth line down", kFive, {1, 0}, u'\r', A::LineBreak, {1, 0}, {2, 0}},
+      {"enter inside the fifth line", kFive, {4, 2}, u'\r', A::LineBreak, {4, 2}, {5, 0}},
+      {"enter at the end of the start text's fifth line", kDesign, {4, 7}, u'\r', A::LineBreak, {4, 7}, {5, 0}},
+      {"enter below the sixth line", kEight, {7, 1}, u'\r', A::Swallow, {5, 1}, {5, 1}},
+      // A character at column 60 or later is a line break wherever the caret stands.
       {"overflow on the fifth line", kFullFifth, {4, 60}, u'x', A::LineBreak, {4, 60}, {5, 0}},
-      {"overflow that pushes text down", kFullFourth, {3, 60}, u'x', A::Swallow, {3, 60}, {3, 60}},
-      {"typing on the sixth line", kDesign, {5, 0}, u'x', A::Swallow, {5, 0}, {5, 0}},
-      {"caret below the sixth line", kEight, {7, 4}, u'x', A::Swallow, {5, 2}, {5, 2}},
+      {"overflow that pushes text down", kFullFourth, {3, 60}, u'x', A::LineBreak, {3, 60}, {4, 0}},
+      {"overflow on the sixth line", kFullFifth + QStringList{k60}, {5, 60}, u'x', A::LineBreak, {5, 60}, {6, 0}},
+      {"typing on the sixth line", kDesign, {5, 0}, u'x', A::Insert, {5, 0}, {5, 1}},
+      {"caret below the sixth line", kEight, {7, 4}, u'x', A::Insert, {5, 2}, {5, 3}},
   };
   for (const Case &c : cases) {
     const TKeyResult r = DescriptionKey(c.lines, c.caret.row, c.caret.col, c.key);

@@ -87,6 +87,14 @@ TEST(ReportCli, RefusesWhatItCannotRead) {
       QString::fromUtf8(bad.Err).toStdString(),
       (file + QStringLiteral(":19: Measurement line: field 9 (\"0,5x\") cannot be read\n")).toStdString());
 
+  // A field with control characters is quoted with them escaped: nothing reaches the terminal
+  // as it stood in the file.
+  lines[18].replace(QStringLiteral("0,5x"), QStringLiteral("0,5\x1b[2J\x07"));
+  WriteTextLines(file, lines);
+  EXPECT_EQ(QString::fromUtf8(RunReport({file}).Err).toStdString(),
+            (file + QStringLiteral(":19: Measurement line: field 9 (\"0,5\\x1b[2J\\x07\") cannot be read\n"))
+                .toStdString());
+
   const QString missing = dir.filePath(QStringLiteral("none.csv"));
   const TRun gone = RunReport({missing});
   EXPECT_EQ(gone.Exit, 2);

@@ -154,6 +154,7 @@ TEST(ResultFile, FileNames) {
       {"/d/probe.csv", "/d/probe.csv"}, {"/d/test.run.txt", "/d/test.run.csv"},
       {"/d.x/probe", "/d.x/probe.csv"},  // a "." in the folder is no extension
       {"/d/probe.", "/d/probe.csv"},
+      {"/d/PROBE.CSV", "/d/PROBE.CSV"}, {"/d/probe.Csv", "/d/probe.Csv"},  // the file as chosen
   };
   for (const Case &c : cases) EXPECT_EQ(ResultFileName(c.chosen), c.result) << c.chosen;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "core/LocaleGuard.h"
 #include "run/CellEvaluation.h"
@@ -355,85 +356,55 @@ TEST_F(CellEvaluation, FpdAreaOnlyFromAFoundPeak) {
   EXPECT_EQ(r.Mark, "*");  // a found-nothing 0 still exceeds a negative limit
 }
 
-// A parameter that would divide by zero, or give a negative amount, makes that detector's
-// result 0 for this evaluation with one note per cause; nothing else stops.
+// A divisor of 0 or a result that is no finite number makes that detector's result 0 for
+// this evaluation with one note per cause; nothing else stops. Any other value is computed
+// as it is, alike on both detectors: a negative factor gives a negative result.
 TEST_F(CellEvaluation, UnusableParameters) {
   using C = TEvalCause;
+  constexpr double kNotUsable = std::numeric_limits<double>::quiet_NaN();  // the result is 0
   struct Case {
     const char *name;
     void (*set)(TEvalInput &);
-    bool fidZero, fpdZero, ppmKept;
+    double fid, fpd;  // expected rates; kNotUsable: 0 and no breakthrough by it
     std::vector<C> causes;
   } cases[] = {
-      {"FID calibration factor 0",
-       [](TEvalInput &i) { i.FIDCalFactor = 0; },
-       true,
-       false,
-       false,
+      {"FID calibration factor 0", [](TEvalInput &i) { i.FIDCalFactor = 0; }, kNotUsable, FpdRate(50),
        {C::FidCalFactor}},
-      {"FID calibration factor negative",
-       [](TEvalInput &i) { i.FIDCalFactor = -1; },
-       true,
-       false,
-       false,
-       {C::FidCalFactor}},
-      {"isobutane concentration 0",
-       [](TEvalInput &i) { i.FIDCALMenge = 0; },
-       true,
-       false,
-       false,
-       {C::FidCalConcentration}},
-      {"both FID causes at once, each noted",
-       [](TEvalInput &i) { i.FIDCalFactor = i.FIDCALMenge = 0; },
-       true,
-       false,
-       false,
-       {C::FidCalFactor, C::FidCalConcentration}},
-      {"FPD factor 0", [](TEvalInput &i) { i.FPDFactor = 0; }, false, true, true, {C::FpdFactor}},
-      {"THT concentration negative",
-       [](TEvalInput &i) { i.FPDCalMenge = -10; },
-       false,
-       true,
-       true,
-       {C::FpdCalConcentration}},
-      {"sample area 0: one note for both rates",
-       [](TEvalInput &i) { i.SampleArea = 0; },
-       true,
-       true,
-       true,
-       {C::SampleArea}},
-      {"flow of the cell 0", [](TEvalInput &i) { i.Flows.SampleFlow[0] = 0; }, true, true, true, {C::Flow}},
+      {"FID calibration factor negative", [](TEvalInput &i) { i.FIDCalFactor = -1; }, -5, FpdRate(50), {}},
+      {"FPD calibration factor negative", [](TEvalInput &i) { i.FPDCalFactor = -1; }, 5, -FpdRate(50), {}},
+      {"isobutane concentration 0", [](TEvalInput &i) { i.FIDCALMenge = 0; }, 0, FpdRate(50), {}},
+      {"THT concentration negative", [](TEvalInput &i) { i.FPDCalMenge = -10; }, 5, -FpdRate(50), {}},
+      {"FPD factor 0", [](TEvalInput &i) { i.FPDFactor = 0; }, 5, kNotUsable, {C::FpdFactor}},
+      {"FPD factor negative", [](TEvalInput &i) { i.FPDFactor = -0.5; }, 5, -FpdRate(50), {}},
+      {"FID result too large for a number",
+       [](TEvalInput &i) { i.FIDSampleFactor = 1e308, i.FIDCALMenge = 1e308; }, kNotUsable, FpdRate(50),
+       {C::FidNotFinite}},
+      {"FPD result too large for a number", [](TEvalInput &i) { i.FPDCalMenge = 1e308; }, 5, kNotUsable,
+       {C::FpdNotFinite}},
+      {"sample area 0: one note for both rates", [](TEvalInput &i) { i.SampleArea = 0; }, kNotUsable,
+       kNotUsable, {C::SampleArea}},
+      {"flow of the cell 0", [](TEvalInput &i) { i.Flows.SampleFlow[0] = 0; }, kNotUsable, kNotUsable,
+       {C::Flow}},
       {"measured flow negative",
        [](TEvalInput &i) {
          i.Flows.HasFlowSensor = true;
          i.Flows.AutoFlow[0] = true;
-         i.Flows.AktFlow = -3;
+         i.Flows.AktFlow = -10;
        },
-       true,
-       true,
-       true,
-       {C::Flow}},
+       -1, FpdRate(-10), {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     TEvalInput in = Injection(4);
     c.set(in);
-    in.LimitFID = in.LimitFPD = -1;  // an unusable result must not decide either
+    in.LimitFID = in.LimitFPD = -1e9;  // an unusable result must not decide
     const TCellEvaluation r = EvaluateCell(in);
     EXPECT_EQ(Causes(r), c.causes);
-    if (c.fidZero) {
-      EXPECT_EQ(r.FIDMessMenge, 0);
-      EXPECT_EQ(r.FIDLabel, "0.00 ug/cm²/min");
-      EXPECT_EQ(r.FIDppm, c.ppmKept ? 100 : 0);
-    } else {
-      EXPECT_NEAR(r.FIDMessMenge, 5, 1e-9);
-    }
-    if (c.fpdZero)
-      EXPECT_EQ(r.FPDMessMenge, 0);
-    else
-      EXPECT_NEAR(r.FPDMessMenge, FpdRate(50), 1e-9);
-    // Breaks only through a detector whose result could be computed.
-    EXPECT_EQ(r.BrokeCell, c.fidZero && c.fpdZero ? 0 : 1);
+    const bool fidUsable = !std::isnan(c.fid), fpdUsable = !std::isnan(c.fpd);
+    EXPECT_NEAR(r.FIDMessMenge, fidUsable ? c.fid : 0, 1e-9);
+    EXPECT_NEAR(r.FPDMessMenge, fpdUsable ? c.fpd : 0, 1e-9);
+    EXPECT_TRUE(std::isfinite(r.FIDppm));
+    EXPECT_EQ(r.BrokeCell, fidUsable || fpdUsable ? 1 : 0);
     for (const TEvalNote &n : r.Notes) EXPECT_FALSE(n.Text.isEmpty());
   }
   // The reference gas has no rate, so neither the flow nor the sample area matter there.
@@ -453,12 +424,12 @@ TEST_F(CellEvaluation, TextsFollowLanguageAndRegionalFormat) {
   EXPECT_EQ(r.FIDLabel, "0,00 ug/cm²/min");
   ASSERT_EQ(r.Notes.size(), 1u);
   EXPECT_EQ(r.Notes[0].Text,
-            QString::fromUtf8("Permeationsrate 0: Probenfläche ist 0 cm², sie muss größer als 0 sein"));
+            QString::fromUtf8("Permeationsrate 0: Probenfläche ist 0 cm², durch sie wird geteilt"));
 
   in = Injection(5);
-  in.FPDFactor = -0.5;
+  in.FPDFactor = 0;
   r = EvaluateCell(in);
   ASSERT_EQ(r.Notes.size(), 1u);
-  EXPECT_EQ(r.Notes[0].Text, "FPD result 0: the factor of position 5 is -0,5, it must be above 0");
+  EXPECT_EQ(r.Notes[0].Text, "FPD result 0: the factor of position 5 is 0, the result is divided by it");
   EXPECT_EQ(EvaluateCell(Injection(2)).FIDLabel, "100,00 ppm");
 }

@@ -88,6 +88,22 @@ TEST(SubstanceLists, OnlyAListReadAtStartUpOrWithoutAFileIsSaved) {
   EXPECT_TRUE(QFileInfo(dir.filePath("sub/S-Substanzen.txt")).isDir());
 }
 
+// Only a list the operator changed is saved, and only over a file read or absent.
+TEST(SubstanceLists, SavedOnlyWhenChanged) {
+  const QList<TSubstance> read{{"THT", "1,00"}, {"H2S", "1,30"}};
+  const QList<TSubstance> changed{{"THT", "1,10"}, {"H2S", "1,30"}};
+  struct Case {
+    State state;
+    const QList<TSubstance> &now;
+    bool save;
+  } cases[] = {
+      {State::Loaded, read, false},     {State::Loaded, changed, true},
+      {State::Absent, read, false},     {State::Absent, changed, true},
+      {State::NotLoaded, changed, false}, {State::Unreadable, changed, false},
+  };
+  for (const Case &c : cases) EXPECT_EQ(SubstanceListToSave(c.state, read, c.now), c.save) << int(c.state);
+}
+
 TEST(SubstanceLists, FailedSaveLeavesThePreviousFile) {
   QTemporaryDir dir;
   Put(dir.filePath("CH-Substanzen.txt"), "Aceton=2,05\r\n");

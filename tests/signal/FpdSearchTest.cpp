@@ -82,6 +82,34 @@ TEST(FpdSearch, FindsAPeakAndLaysItsBaselineOnTheFpdSignal) {
   ExpectBaselineUnderThePeak(y, r);
 }
 
+// A peak small enough to follow by hand (default settings: threshold slope 1000 / 4 / 12 =
+// 20.8 µV/s, a fall below -4.17 µV/s, still falling below -6.94 µV/s): 100 µV, a rise of
+// 100 µV per sample from sample 20 to 1100 µV at 30, a fall of 50 per sample to 300 µV at 46,
+// then a tail sinking 0.5 µV per sample (5 µV/s: falling, but no longer "still falling").
+// The rise is seen on the window centred on 19 (start level 100), the fall on the one
+// centred on 31, the tail on the one centred on 48, which ends the peak there and adds its
+// own point. The area is the sum of y - 100 over the centres 20..48: 5500 rising, 9200
+// falling, 199.5 + 199 in the tail. Swapped fall thresholds follow the tail to the end of the
+// signal without a peak; a tail step that adds nothing gives 14899.5.
+TEST(FpdSearch, HandFollowedPeak) {
+  Vec y = Baseline(70);
+  for (int k = 20; k <= 30; ++k) y[k] = 100 + 100 * (k - 20);
+  for (int k = 31; k <= 46; ++k) y[k] = 1100 - 50 * (k - 30);
+  for (int k = 47; k < 70; ++k) y[k] = 300 - 0.5 * (k - 46);
+  TPeakState st = FidFields();
+  const TFpdResult r = FpdSearch(y, {}, st);
+  EXPECT_TRUE(r.Found);
+  EXPECT_EQ(r.Phase, 3);
+  EXPECT_EQ(r.PeakStartAreaFPD, 120);
+  EXPECT_EQ(r.FPDArea, 15098.5);
+  // The baseline from 19 (100 µV) to 48 (299 µV) passes above sample 20; the baseline check
+  // moves the drawn start onto the rise, the end stays.
+  EXPECT_EQ(r.FPDStart, 20);
+  EXPECT_EQ(r.FPDEnd, 48);
+  EXPECT_EQ(r.FPDEndLevel, 299);
+  ExpectBaselineUnderThePeak(y, r);
+}
+
 TEST(FpdSearch, ThrowsAwayFalseStartsAndNarrowPeaks) {
   struct Case {
     const char *name;
@@ -144,23 +172,27 @@ TEST(FpdSearch, NoAreaWithoutAFoundPeak) {
   }
 }
 
-// Too short for a single step: the bounds stay those of the FID evaluation, the levels are the
-// starting level, the FPD value at index 3.
+// Too short for a single step, four points included: the bounds stay those of the FID
+// evaluation, the levels are the starting level, the FPD value at index 3, and it is drawn.
 TEST(FpdSearch, TooShortKeepsTheFidBounds) {
-  Vec y = {1, 2, 3, 44, 5, 6, 7, 8, 9, 10};
-  TPeakState st = FidFields();
-  const TFpdResult r = FpdSearch(y, {}, st);
-  EXPECT_TRUE(r.Searched);
-  EXPECT_EQ(r.FPDStart, 100);
-  EXPECT_EQ(r.FPDEnd, 118);
-  EXPECT_EQ(r.FPDStartLevel, 44);
-  EXPECT_EQ(r.FPDEndLevel, 44);
-  EXPECT_EQ(r.PeakHeigth, 0);
+  for (const Vec &y : {Vec{1, 2, 3, 44, 5, 6, 7, 8, 9, 10}, Vec{1, 2, 3, 44}}) {
+    SCOPED_TRACE(y.size());
+    TPeakState st = FidFields();
+    const TFpdResult r = FpdSearch(y, {}, st);
+    EXPECT_TRUE(r.Searched);
+    EXPECT_FALSE(r.Found);
+    EXPECT_TRUE(r.FPDBaseDraw);
+    EXPECT_EQ(r.FPDStart, 100);
+    EXPECT_EQ(r.FPDEnd, 118);
+    EXPECT_EQ(r.FPDStartLevel, 44);
+    EXPECT_EQ(r.FPDEndLevel, 44);
+    EXPECT_EQ(r.PeakHeigth, 0);
+  }
 }
 
 // A converter that sent (almost) nothing: no search, nothing read, nothing to draw.
 TEST(FpdSearch, SilentConverterMakesNoSearch) {
-  for (const Vec &y : {Vec{}, Vec{1, 2, 3, 4}}) {
+  for (const Vec &y : {Vec{}, Vec{1, 2, 3}}) {
     SCOPED_TRACE(y.size());
     TPeakState st = FidFields();
     const TFpdResult r = FpdSearch(y, {}, st);

@@ -4,6 +4,7 @@
 #if defined(ZELVO_EVAL_PATH)
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -99,6 +100,40 @@ TEST_F(EvalTool, OneLinePerFileAndBrokenFilesOnStandardError) {
   EXPECT_LT(p["start"].toDouble(), 249);
   EXPECT_GT(p["end"].toDouble(), 249);
   EXPECT_NEAR(p["area"].toDouble(), 25000, 1500);
+}
+
+// The FID bounds printed are those the area was taken between. A flat 100 µV with a step
+// from -1000 to +1000 (file samples 400, 401): the search ends at 396..397 with its apex
+// before the start, so its own start level was never read; the baseline's is 100.
+TEST_F(EvalTool, FidBoundsAreThoseOfTheArea) {
+  Vec y(600, 100);
+  y[401] = -1000, y[402] = 1000;  // the writer leaves out sample 0
+  const EvalRun r = Eval({Write("step.txt", TDeviceTyp::FID, y)});
+  ASSERT_EQ(r.lines.size(), 1);
+  const QJsonObject f = r.lines[0]["fid"].toObject();
+  EXPECT_FALSE(f["noPeak"].toBool());
+  EXPECT_EQ(f["start"].toInt(), 396);
+  EXPECT_EQ(f["end"].toInt(), 397);
+  EXPECT_EQ(f["startLevel"].toDouble(), 100);
+  EXPECT_EQ(f["endLevel"].toDouble(), 100);
+  EXPECT_EQ(f["area"].toDouble(), 0);
+}
+
+// A binary file's offending line is quoted with its control bytes escaped and cut short.
+TEST_F(EvalTool, OffendingLineIsQuotedEscapedAndShort) {
+  const QString path = dir.filePath("binary.txt");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("0\r\n3\r\n1\r\n\x1b]0;owned\x07\x1b[2J" + QByteArray(200, '\x01') + "\r\n");
+  f.close();
+  const EvalRun r = Eval({path});
+  EXPECT_EQ(r.status, 2);
+  ASSERT_EQ(r.errors.size(), 1);
+  const QString e = r.errors[0];
+  EXPECT_TRUE(e.contains(QStringLiteral("line 4: \"\\x1b]0;owned\\x07\\x1b[2J\\x01"))) << e.toStdString();
+  EXPECT_TRUE(e.contains(QStringLiteral("\\x01...\""))) << e.toStdString();
+  EXPECT_LT(e.size(), 400);
+  for (const QChar c : e) EXPECT_TRUE(c.isPrint()) << int(c.unicode());
 }
 
 TEST_F(EvalTool, FlagsAreTheDetectionSettings) {

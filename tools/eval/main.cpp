@@ -133,10 +133,18 @@ std::string Evaluate(const QString &path, const TRawImport &data, const Options 
   AppendSlopes(data.Fid, data.SlopeBegin, data.SlopeEnd, slopes);
   TPeakState peak;
   PeakAndArea(data.Fid, slopes, TPeakSettings{o.MinIndex, static_cast<double>(o.PeakIndex)}, peak);
+  // The bounds and levels the area was taken between; without a baseline (no peak, or a
+  // start not before the end) the search's bounds with the signal there.
+  const auto level = [&data](int k) {
+    return k >= 0 && static_cast<std::size_t>(k) < data.Fid.size() ? data.Fid[static_cast<std::size_t>(k)] : 0.0;
+  };
+  const std::string fid =
+      peak.FIDBaseDraw ? PeakJson(peak.NoPeak, peak.FIDStart, peak.FIDEnd, peak.FIDStartLevel, peak.FIDEndLevel,
+                                  peak.FIDArea)
+                       : PeakJson(peak.NoPeak, peak.PeakStartIndex, peak.PeakEndIndex, level(peak.PeakStartIndex),
+                                  level(peak.PeakEndIndex), peak.FIDArea);
   std::string line = "{\"file\":" + JsonString(path) + ",\"channels\":" + std::to_string(data.Channels) +
-                     ",\"points\":" + std::to_string(data.Fid.size()) + ",\"fid\":" +
-                     PeakJson(peak.NoPeak, peak.PeakStartIndex, peak.PeakEndIndex, peak.PeakStartLevel,
-                              peak.PeakEndLevel, peak.FIDArea);
+                     ",\"points\":" + std::to_string(data.Fid.size()) + ",\"fid\":" + fid;
   if (data.Channels == 2) {
     const TFpdSettings settings{o.LoopVolume / (o.LoopFlow / 60.0), static_cast<double>(o.PeakIndex),
                                 o.LoopFlow};
