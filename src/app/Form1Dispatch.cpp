@@ -1,6 +1,7 @@
 // The tick's instrument traffic: one queued command out, one poll examined, one reply
 // applied to the status display, the run time sent to the instrument display.
 #include <QLineEdit>
+#include <QPushButton>
 #include <algorithm>
 
 #include "app/Zelvo730_Main.h"
@@ -51,6 +52,7 @@ void TForm1::RunTimeStep() {
 
 void TForm1::ReplyStep() {
   const QString s = TakeReply(true);
+  if (Heating.Answer(s)) return;  // the answer to a heating set point
   const proto::ParsedReply reply = proto::ParseReply(s);
   if (reply.kind == proto::Reply::Unrecognised) return;
   // Data characters missing or not digits: nothing changes.
@@ -87,7 +89,7 @@ void TForm1::ApplyReply(const proto::ParsedReply &reply) {
     case Reply::FlowRefresh: lblFlowValTab1->setText(sFlowVal); break;
     case Reply::HighVoltage: lblHVoltage->setText(text); break;
     case Reply::LampByte: LampByte = static_cast<std::uint8_t>(*reply.value); break;  // nothing is sent
-    case Reply::HeatingPort: HeatingSequence(static_cast<std::uint8_t>(*reply.value)); break;
+    case Reply::HeatingPort: HeatingReport(static_cast<std::uint8_t>(*reply.value)); break;
     case Reply::StartRequest: InstrumentStartRequest(); break;  // ignored during a run
     case Reply::ChamberTemperature: lblMesskammer->setText(text); break;
     case Reply::ValveBlockTemperature: lblVentilblock->setText(text); break;
@@ -110,13 +112,36 @@ void TForm1::FollowLoopState(std::uint8_t b) {
   FifoPutString(update->command);
 }
 
-// The instrument reported a new heating port byte: both heating toggles follow it, then the
-// port is written back.
-void TForm1::HeatingSequence(std::uint8_t b) {
+// The instrument reported a new heating port byte: both heatings follow it (each one's set
+// point first, then its switch), then the port is written back. The steps run from the tick
+// without waiting for the instrument; a report that arrives while they are under way is
+// taken at the next poll, since the held byte still differs then.
+void TForm1::HeatingReport(std::uint8_t b) {
+  if (Heating.Busy()) return;
   const auto update = FollowHeatingPort(HeatingStateByte, b);
   if (!update) return;
   HeatingStateByte = b;
-  MesskammerOnOff(update->chamberOn);
-  VentilblockOnOff(update->valveBlockOn);
-  FifoPutString(update->command);
+  Heating.Begin(*update);
+  HeatingStep();
+}
+
+void TForm1::HeatingStep() {
+  using Step = zelvo::HeatingSequence::Step;
+  const double now = Clock::Steady();
+  while (const auto step = Heating.Due(now)) {
+    if (Heating.TimedOut() && DebugLevel > 0)
+      DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" heating set point not answered"));
+    QPushButton *toggle = step->setpoint == SetpointId::Messkammer ? btnMesskammerAn : btnVentilblockAn;
+    switch (step->kind) {
+      case Step::SendSetpoint:
+        toggle->setChecked(step->on);
+        if (HeatingSetpointSend(step->setpoint)) Heating.Sent(now);
+        break;
+      case Step::QueueSwitch:
+        SetToggle(toggle, step->on, false);
+        FifoPutString(step->command);
+        break;
+      case Step::QueuePort: FifoPutString(step->command); break;
+    }
+  }
 }

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
 #include "core/Errors.h"
 #include "core/IniFile.h"
 #include "core/Language.h"
@@ -64,6 +65,29 @@ bool TForm1::SetpointSet(SetpointId id) {
   else
     SendAndWait(ComPort1, cmd);
   return true;
+}
+
+// The heating report's set point: the stored value (what the operator typed without pressing
+// Set is not sent), kept in range, shown, stored and sent without waiting; the tick goes on
+// and the heating sequence takes the answer when it comes. A stored value outside the range
+// (a hand-edited settings file) is told in the status bar and the log, and once in a box
+// that does not stop the tick. False when nothing went out.
+bool TForm1::HeatingSetpointSend(SetpointId id) {
+  const SetpointBinding b = Binding(id);
+  const ClampResult r = ClampSetpoint(id, this->*b.field);
+  const unsigned bit = 1u << static_cast<int>(id);
+  if (r.outOfRange) {
+    const QString text = SetpointRangeMessage(id, ID);
+    statusbarRun->SetText(text);
+    DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text);
+    if (!(HeatingRangeShown & bit)) Dialogs::Notice(this, windowTitle(), text);
+    HeatingRangeShown |= bit;
+  } else {
+    HeatingRangeShown &= ~bit;  // the episode is over once the value is in range
+  }
+  (this->*b.edit)->setText(QString::number(r.value));
+  SetpointKeep(id, r.value);
+  return SendLine(ComPort1, SetpointCommand(id, r.value));
 }
 
 void TForm1::SetpointStore(SetpointId id) { SetpointKeep(id, StrToInt((this->*Binding(id).edit)->text())); }

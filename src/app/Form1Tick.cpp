@@ -30,6 +30,7 @@ void TForm1::Timer1Timer() {
   try {
     PollListStep();
     ReplyStep();
+    HeatingStep();    // the heating report's steps, once answered or given up
     RunTimeStep();
     ReconnectStep();  // a lost port opened again when its device is back
   } catch (const std::exception &e) {

@@ -31,6 +31,7 @@
 #include "run/Sequencer.h"
 #include "setup/Setpoints.h"
 #include "setup/SubstanceLists.h"
+#include "session/HeatingSequence.h"
 #include "signal/Acquisition.h"
 #include "signal/Peak.h"
 
@@ -224,7 +225,10 @@ class TForm1 : public QMainWindow {
   void LogStats();
   void ApplyReply(const zelvo::proto::ParsedReply &reply);  // a status reply with valid data
   void FollowLoopState(std::uint8_t b);                     // "D": the loop lamp
-  void HeatingSequence(std::uint8_t b);                     // "P": the two heatings
+  void HeatingReport(std::uint8_t b);                       // "P": the two heatings
+  void HeatingStep();                                       // the heating report's next due step
+  zelvo::HeatingSequence Heating;                           // its steps and the awaited answer
+  unsigned HeatingRangeShown = 0;                           // bit per set point: its range box is shown
 
   // ===================================================================== run (src/run)
   // The window's side of the run: the sequencer acts on the window and the instrument only
@@ -387,6 +391,7 @@ class TForm1 : public QMainWindow {
   bool SetpointSet(zelvo::SetpointId id);
   void SetpointStore(zelvo::SetpointId id);                    // what every Update... store operation does
   void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
+  bool HeatingSetpointSend(zelvo::SetpointId id);              // the stored set point, sent without a wait
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
   void btnVentilBlockSetClick();
