@@ -228,6 +228,7 @@ class TForm1 : public QMainWindow {
   void HeatingReport(std::uint8_t b);                       // "P": the two heatings
   void HeatingStep();                                       // the heating report's next due step
   zelvo::HeatingSequence Heating;                           // its steps and the awaited answer
+  QString TickErrorShown;                                   // the last tick error shown in a box
   unsigned HeatingRangeShown = 0;                           // bit per set point: its range box is shown
 
   // ===================================================================== run (src/run)
