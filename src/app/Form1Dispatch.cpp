@@ -64,10 +64,27 @@ void TForm1::ReplyStep() {
   ApplyReply(reply);
 }
 
+// The labels that show a reported value, each with its reply form.
+std::vector<std::pair<proto::Reply, TLabel *>> TForm1::StatusLabels() const {
+  using proto::Reply;
+  return {{Reply::ChamberTemperature, lblMesskammer}, {Reply::ValveBlockTemperature, lblVentilblock},
+          {Reply::EmissionTemperature, lblEmmision},  {Reply::TransferTemperature, lblTransfer},
+          {Reply::HighVoltage, lblHVoltage},          {Reply::FpdAir, lblFPDAir},
+          {Reply::FpdH2, lblFPDH2}};
+}
+
+// Every status label from the held values (placeholders until the first report).
+void TForm1::ShowStatusLabels() {
+  for (const auto &[kind, label] : StatusLabels()) label->setText(Status.Text(kind, ID));
+}
+
 // Acts on one recognised status reply with valid data.
 void TForm1::ApplyReply(const proto::ParsedReply &reply) {
   using proto::Reply;
-  const QString text = StatusText(reply, ID);
+  Status.Take(reply);
+  const QString text = Status.Text(reply.kind, ID);
+  for (const auto &[kind, label] : StatusLabels())
+    if (kind == reply.kind) label->setText(text);
   // A pressure field the operator is editing keeps the operator's text.
   auto showPressure = [&](QLineEdit *edit) {
     if (!edit->hasFocus()) edit->setText(text);
@@ -79,24 +96,17 @@ void TForm1::ApplyReply(const proto::ParsedReply &reply) {
     case Reply::CarrierPressure: showPressure(edCarrier); break;
     case Reply::H2Pressure: showPressure(edH2); break;
     case Reply::InstrumentState: FollowLoopState(static_cast<std::uint8_t>(*reply.value)); break;
-    case Reply::EmissionTemperature: lblEmmision->setText(text); break;
-    case Reply::TransferTemperature: lblTransfer->setText(text); break;
     case Reply::Flow:
       sFlowVal = text;
       lblFlowVal->setText(sFlowVal);
       lblFlowValTab1->setText(sFlowVal);
       break;
     case Reply::FlowRefresh: lblFlowValTab1->setText(sFlowVal); break;
-    case Reply::HighVoltage: lblHVoltage->setText(text); break;
     case Reply::LampByte: LampByte = static_cast<std::uint8_t>(*reply.value); break;  // nothing is sent
     case Reply::HeatingPort: HeatingReport(static_cast<std::uint8_t>(*reply.value)); break;
     case Reply::StartRequest: InstrumentStartRequest(); break;  // ignored during a run
-    case Reply::ChamberTemperature: lblMesskammer->setText(text); break;
-    case Reply::ValveBlockTemperature: lblVentilblock->setText(text); break;
     case Reply::ValveBank1: DispV1State(); break;  // the held byte is drawn, not the reply's
     case Reply::ValveBank2: DispV2State(); break;
-    case Reply::FpdAir: lblFPDAir->setText(text); break;
-    case Reply::FpdH2: lblFPDH2->setText(text); break;
     default: break;
   }
   // clang-format on

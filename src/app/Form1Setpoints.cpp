@@ -90,8 +90,6 @@ bool TForm1::HeatingSetpointSend(SetpointId id) {
   return SendLine(ComPort1, SetpointCommand(id, r.value));
 }
 
-void TForm1::SetpointStore(SetpointId id) { SetpointKeep(id, StrToInt((this->*Binding(id).edit)->text())); }
-
 void TForm1::SetpointKeep(SetpointId id, int value) {
   this->*Binding(id).field = value;
   TIniFile ini = Settings();
@@ -108,17 +106,6 @@ void TForm1::btnFPDH2SetClick() { SetpointSet(SetpointId::FPDH2); }
 void TForm1::btnH2SetClick() { SetpointSet(SetpointId::H2); }
 void TForm1::btnAirSetClick() { SetpointSet(SetpointId::Air); }
 void TForm1::btnCarrierSetClick() { SetpointSet(SetpointId::Carrier); }
-
-void TForm1::UpdateVentilblock() { SetpointStore(SetpointId::Ventilblock); }
-void TForm1::UpdateMesskammer() { SetpointStore(SetpointId::Messkammer); }
-void TForm1::UpdateEmmision() { SetpointStore(SetpointId::Emmision); }
-void TForm1::UpdateTransfer() { SetpointStore(SetpointId::Transfer); }
-void TForm1::UpdateHVoltage() { SetpointStore(SetpointId::HVoltage); }
-void TForm1::UpdateFPDAir() { SetpointStore(SetpointId::FPDAir); }
-void TForm1::UpdateFPDH2() { SetpointStore(SetpointId::FPDH2); }
-void TForm1::UpdateH2() { SetpointStore(SetpointId::H2); }
-void TForm1::UpdateAir() { SetpointStore(SetpointId::Air); }
-void TForm1::UpdateCarrier() { SetpointStore(SetpointId::Carrier); }
 
 void TForm1::SetToggle(QPushButton *btn, bool down, bool setState) {
   if (!btn) return;

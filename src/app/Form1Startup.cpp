@@ -93,7 +93,6 @@ void TForm1::ReportSettingsProblems() {
 
 void TForm1::StartUp() {
   if (Serie3) Serie3->setVisible(false);
-  if (Serie4) Serie4->setVisible(false);
   setWindowTitle(QStringLiteral("ZELVO730-PC-FLOW-EPC ") + VersionText());
   FIDBaseDraw = false;
 
@@ -101,13 +100,9 @@ void TForm1::StartUp() {
   ShowStartupSettings();
   SetupChartAxes();
 
-  // Placeholders until the first status reply.
+  Status.Clear();
+  ShowStatusLabels();  // placeholders until the first status reply
   auto T = [this](int n) { return GetLangString(ID, n); };
-  for (TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer})
-    l->setText("--- " + T(kTextDegree));
-  lblHVoltage->setText("---- " + T(kTextVolt));
-  lblFPDH2->setText("---- " + T(kTextH2Mbar));
-  lblFPDAir->setText("---- " + T(kTextAirMbar));
   btnStop->setEnabled(false);
   btnStart->setEnabled(false);
   for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
