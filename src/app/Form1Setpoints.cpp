@@ -41,31 +41,38 @@ SetpointBinding Binding(SetpointId id) {
 }
 }  // namespace
 
-// Set button: read the field, clamp with a message, show the accepted value, store it, send it
-// on the quantity's path. A text that is no whole number stops here with the conversion error:
-// nothing is stored or sent, and a switch that runs the Set first sends nothing either. The
-// error is shown here rather than thrown, since these run from button signals and from the
-// tick's heating report, where an exception must not pass through Qt.
+// Set button: read the field and apply it. A text that is no whole number stops here with the
+// conversion error: nothing is stored or sent, and a switch that runs the Set first sends
+// nothing either. The error is shown here rather than thrown, since these run from button
+// signals, where an exception must not pass through Qt.
 bool TForm1::SetpointSet(SetpointId id) {
-  const SetpointBinding b = Binding(id);
   int typed = 0;
   try {
-    typed = StrToInt((this->*b.edit)->text());
+    typed = StrToInt((this->*Binding(id).edit)->text());
   } catch (const EConvertError &e) {
     Dialogs::Error(this, windowTitle(), e.Message());
     return false;
   }
-  const ClampResult r = ClampSetpoint(id, typed);
+  SetpointApply(id, typed);
+  return true;
+}
+
+// A set point from the operator, the start-up or the test standard: clamped with a message,
+// the accepted value shown, stored and sent on the quantity's path.
+void TForm1::SetpointApply(SetpointId id, int value) {
+  const ClampResult r = ClampSetpoint(id, value);
   if (r.outOfRange) Dialogs::Information(this, windowTitle(), SetpointRangeMessage(id, ID));
-  (this->*b.edit)->setText(QString::number(r.value));
+  (this->*Binding(id).edit)->setText(QString::number(r.value));
   SetpointKeep(id, r.value);
   const QString cmd = SetpointCommand(id, r.value);
   if (SetpointOf(id).queued)
     FifoPutString(cmd);
   else
     SendAndWait(ComPort1, cmd);
-  return true;
 }
+
+// The value the program holds for a set point.
+int TForm1::SetpointValue(SetpointId id) const { return this->*Binding(id).field; }
 
 // The heating report's set point: the stored value (what the operator typed without pressing
 // Set is not sent), kept in range, shown, stored and sent without waiting; the tick goes on

@@ -397,6 +397,8 @@ class TForm1 : public QMainWindow {
   // error has been shown, nothing was stored or sent).
   bool SetpointSet(zelvo::SetpointId id);
   void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
+  void SetpointApply(zelvo::SetpointId id, int value);         // clamp, show, store, send
+  int SetpointValue(zelvo::SetpointId id) const;
   bool HeatingSetpointSend(zelvo::SetpointId id);              // the stored set point, sent without a wait
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
