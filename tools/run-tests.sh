@@ -14,6 +14,8 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # Paths below the clone are hashed relative to it, so every clone shares the compiler cache.
 export CCACHE_BASEDIR="$root"
+# Debug builds would otherwise key every object on the build folder's absolute path.
+export CCACHE_NOHASHDIR=true
 
 run_suite() {
   local dir=$1; shift
@@ -27,6 +29,10 @@ run_suite() {
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Debian package from the normal build"
+# cpack installs from build/ as it stands (nothing is compiled again), then the package's
+# contents, desktop entry and metainfo are checked and its executables started unpacked.
+bash tools/package.sh build
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON

@@ -138,7 +138,7 @@ void TForm1::StartUp() {
 // The settings file (created with its creation values when missing), the language, and every
 // value the program keeps in a field. Keys and defaults are those of the settings table.
 void TForm1::ReadStartupSettings() {
-  CreateSettingsFileIfMissing(SettingsFile(), ProgramDir());
+  CreateSettingsFileIfMissing(SettingsFile(), DataDirDefault.isEmpty() ? ProgramDir() : DataDirDefault);
   const TIniFile ini = Settings();
   auto Int = [&ini](const char *section, const char *key) { return ReadSettingInteger(ini, section, key); };
   auto Text = [&ini](const char *section, const char *key) { return ReadSettingText(ini, section, key); };

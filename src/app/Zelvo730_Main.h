@@ -149,10 +149,12 @@ class TForm1 : public QMainWindow {
   double FPDCalFactor = 1, FPDFactor1 = 1, FPDFactor2 = 1, FPDFactor3 = 1;
   int SampleTime = 45, InjectionTime = 300, Scale = 20000, ScaleMin = 0;
   QString sInitialDir, sDataDir, sDateiname;
-  // Path of the settings file and the folder beside it (the executable's folder).
+  // Path of the settings file and its folder: the executable's folder unless the program
+  // entry (installed program, --settings) or a test chose another one.
   QString SettingsFile() const;
   QString ProgramDir() const;
-  QString ProgramDirOverride;  // tests run the window from a folder of their own
+  QString ProgramDirOverride;
+  QString DataDirDefault;  // data folders of a new settings file; empty: ProgramDir()
   // The settings file for reading and writing. A write that fails (the file or its folder
   // read-only, the disk full) does not stop the handler: the value is in use for this
   // session, and the operator is told in the status bar, the log and once in a box beside the

@@ -95,7 +95,7 @@ TEST(ReportCli, RefusesWhatItCannotRead) {
 
   EXPECT_EQ(RunReport({}).Exit, 1);
   EXPECT_EQ(RunReport({file, QStringLiteral("--pdf")}).Exit, 1);
-  EXPECT_EQ(RunReport({file, QStringLiteral("--xml"), QStringLiteral("x")}).Exit, 1);
+  EXPECT_EQ(RunReport({file, QStringLiteral("--xml"), QStringLiteral("x")}).Exit, 2);  // unknown option
   const QByteArray before = ReadFileBytes(file);
   EXPECT_EQ(RunReport({file, QStringLiteral("--pdf"), file}).Exit, 1);
   EXPECT_EQ(ReadFileBytes(file), before);

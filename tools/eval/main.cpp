@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "core/CommandLine.h"
 #include "results/RawData.h"
 #include "signal/Peak.h"
 
@@ -68,7 +69,7 @@ std::optional<Options> Parse(int argc, char **argv) {
     const std::string name = arg.substr(0, eq);
     const auto flag = flags.find(name);
     if (flag == flags.end()) {
-      Usage(("unknown option " + arg).c_str());
+      UnknownOption(QStringLiteral("zelvo730-eval"), QString::fromLocal8Bit(arg.c_str()));
       return std::nullopt;
     }
     std::string value;
@@ -148,7 +149,25 @@ std::string Evaluate(const QString &path, const TRawImport &data, const Options 
 
 }  // namespace
 
+const char *const kHelp =
+    "usage: zelvo730-eval [--min-index N] [--peak-index N] [--loop-volume N] [--loop-flow N] FILE...\n"
+    "\n"
+    "Evaluates raw data files again and prints one JSON object per file on one line.\n"
+    "\n"
+    "  --min-index N    first index of the peak search (MinIndex, default 10)\n"
+    "  --peak-index N   peak index (PeakIndex, default 25)\n"
+    "  --loop-volume N  loop volume (Loopvolume, default 200)\n"
+    "  --loop-flow N    loop flow (Loopflow, default 10000)\n"
+    "  --help           show this help and exit\n"
+    "  --version        show the version and exit\n"
+    "\n"
+    "Exit status: 0 all files evaluated, 2 wrong arguments or a file that cannot be read.\n"
+    "See zelvo730-eval(1).\n";
+
 int main(int argc, char **argv) {
+  if (const auto exit =
+          AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-eval"), QString::fromLatin1(kHelp)))
+    return *exit;
   const std::optional<Options> options = Parse(argc, argv);
   if (!options) return kUsageError;
   int status = 0;

@@ -6,14 +6,16 @@
 // as a PDF report in the language the result file was written in; "-" as FILE means standard
 // output (for one of the two at most). Warnings go to standard error.
 //
-// Exit status: 0 done; 1 wrong arguments or an output that cannot be written; 2 the result file
-// cannot be read (one line on standard error names the file and the line).
+// Exit status: 0 done; 1 wrong arguments or an output that cannot be written; 2 an unknown
+// option, or the result file cannot be read (one line on standard error names the file and
+// the line).
 #include <QApplication>
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 
 #include "core/Clock.h"
+#include "core/CommandLine.h"
 #include "core/Errors.h"
 #include "core/Language.h"
 #include "core/TextFile.h"
@@ -69,18 +71,32 @@ void QuietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 }  // namespace
 
+const char *const kHelp =
+    "usage: zelvo730-report RESULTFILE [--pdf FILE] [--csv FILE]\n"
+    "\n"
+    "The permeation test report of a result file: the figures per cell as a table on standard\n"
+    "output, or as CSV or PDF.\n"
+    "\n"
+    "  --csv FILE   write the figures as CSV (UTF-8)\n"
+    "  --pdf FILE   write the PDF report, in the language of the result file\n"
+    "  --help       show this help and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "FILE \"-\" means standard output (for one of the two at most).\n"
+    "Exit status: 0 done; 1 wrong arguments or an output that cannot be written; 2 an unknown\n"
+    "option, or the result file cannot be read. See zelvo730-report(1).\n";
+
 int main(int argc, char **argv) {
   qInstallMessageHandler(QuietHandler);
+  if (const auto exit =
+          AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-report"), QString::fromLatin1(kHelp)))
+    return *exit;
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
   QString resultFile, pdf, csv;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString &a = args[i];
-    if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
-      Usage(QString());
-      return 0;
-    }
     QString *option = a.startsWith(QStringLiteral("--pdf"))   ? &pdf
                       : a.startsWith(QStringLiteral("--csv")) ? &csv
                                                               : nullptr;
@@ -96,7 +112,7 @@ int main(int argc, char **argv) {
       if (!option->isEmpty()) return Usage(name + QStringLiteral(" given twice"));
       *option = value;
     } else if (a.startsWith(u'-') && a != u'-') {
-      return Usage(QStringLiteral("unknown option ") + a);
+      return UnknownOption(QStringLiteral("zelvo730-report"), a);
     } else if (resultFile.isEmpty()) {
       resultFile = a;
     } else {

@@ -13,6 +13,7 @@
 
 #include "Scenario.h"
 #include "Simulator.h"
+#include "core/CommandLine.h"
 
 namespace {
 
@@ -52,7 +53,25 @@ int main(int argc, char *argv[]) {
   const QCommandLineOption rate(QStringLiteral("rate"), "Data lines per second per converter.", "N", "10");
   const QCommandLineOption seed(QStringLiteral("seed"), "Seed of the noise and fault generator.", "N");
   p.addOptions({port1, port2, id1, id2, flow, scenario, log, truth, rate, seed});
-  p.process(app);
+  p.addVersionOption();
+  if (const auto exit = zelvo::AnswerHelpOrVersion(argc, argv, QStringLiteral("zelvo730-sim"), p.helpText()))
+    return *exit;
+  if (!p.parse(QCoreApplication::arguments())) {
+    const QStringList unknown = p.unknownOptionNames();
+    if (!unknown.isEmpty())
+      return zelvo::UnknownOption(
+          QStringLiteral("zelvo730-sim"),
+          (unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + unknown.first());
+    return zelvo::UsageError(QStringLiteral("zelvo730-sim"), p.errorText());
+  }
+  if (p.isSet(QStringLiteral("version"))) {
+    std::printf("%s\n", zelvo::VersionLine(QStringLiteral("zelvo730-sim")).toLocal8Bit().constData());
+    return 0;
+  }
+  if (p.isSet(QStringLiteral("help-all"))) {
+    std::printf("%s", p.helpText().toLocal8Bit().constData());
+    return 0;
+  }
 
   if (!p.isSet(port1)) return Fail(QStringLiteral("--port1 PATH is required (see --help)"), 2);
   zelvo::sim::Options o;
