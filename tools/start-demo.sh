@@ -98,7 +98,8 @@ fi
 
 ini="$run/Zelvo730.ini"
 if [ "$fresh" -eq 1 ] || [ ! -f "$ini" ]; then
-  # English, calibrated for the simulator's defaults (100 ppm give an area of 200000), six
+  # English, calibrated for the simulator's defaults (its 100 ppm reference gas, evaluated by
+  # the program with these settings, gives an area of about 196100, not the 200000 it injects), six
   # positions per cycle of about 32 s each, peaks 8 s after the injection, so that cell 1
   # breaks through about eight minutes after the run start. SampleArea(cm²) keeps its default
   # of 19.6, the simulator's sample area.
@@ -120,7 +121,7 @@ Loopflow=10000
 [Calibration]
 FID/ppm=100
 FPD/ppm=10
-FIDCalArea=200000
+FIDCalArea=196100
 FPDCalArea=50000
 CalFlow=100
 [Preferences]
@@ -169,7 +170,7 @@ FPDSampleFactor2=1
 FPDSampleFactorName2=THT
 FPDSampleFactor3=1
 FPDSampleFactorName3=THT
-Scale=25000
+Scale=35000
 ScaleMin=0
 InitialDir=$run/
 DataDir=$run/

@@ -61,6 +61,10 @@ void TForm1::ReplyStep() {
       DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" malformed reply ignored: ") + s);
     return;
   }
+  if (LinkState.ReplyArrived())
+    ShowLinkBack();
+  else if (LinkState.ShownLost())
+    return;  // taken from the port before it was lost: not shown as live
   ApplyReply(reply);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -115,6 +116,7 @@ void TForm1::FollowClientSize(const QSize &size) {
   const int extraW = std::max(0, size.width() - kClientSize.width());
   const int extraH = std::max(0, size.height() - kClientSize.height());
   Chart1->setGeometry(kChartPlace.adjusted(0, 0, extraW, extraH));
+  if (lblLinkLost) lblLinkLost->resize(kChartPlace.width() + extraW, lblLinkLost->height());
   PageControl->setGeometry(kPagesPlace.translated(0, extraH));
 }
 
@@ -164,6 +166,12 @@ void TForm1::CreateControls() {
   Serie3 = series("Serie3", Qt::blue, false);
   Serie3->removeFromLegend();
   SetupChartView();
+  // The lost link, across the top of the chart: seen whichever page is open.
+  lblLinkLost = Make<QLabel>(client, "lblLinkLost", kChartPlace.x(), kChartPlace.y(), kChartPlace.width(), 26);
+  lblLinkLost->setAlignment(Qt::AlignCenter);
+  lblLinkLost->setStyleSheet(QStringLiteral("QLabel { background: #c00000; color: white; font-weight: bold; }"));
+  lblLinkLost->setWordWrap(false);
+  lblLinkLost->hide();
 
   // ---------------------------------------------------------------- tab area
   PageControl = Make<QTabWidget>(client, "PageControl", kPagesPlace.x(), kPagesPlace.y(), kPagesPlace.width(),
@@ -339,8 +347,8 @@ void TForm1::CreateControls() {
   }
 
   g = groupGas;
-  lblFPDH2 = Label(g, "lblFPDH2", 7, 17, 51, 15, 122);
-  lblFPDAir = Label(g, "lblFPDAir", 8, 38, 52, 15, 123);
+  lblFPDH2 = Label(g, "lblFPDH2", 7, 17, 51, 15, 122, 10);  // a smaller face: value and unit before the field
+  lblFPDAir = Label(g, "lblFPDAir", 8, 38, 52, 15, 123, 10);
   btnFPDH2An = Toggle(g, "btnFPDH2An", 146, 11, 23, 20, 23);
   btnFPDAirAN = Toggle(g, "btnFPDAirAN", 146, 32, 23, 20, 23);
   editFPDH2 = Edit(g, "editFPDH2", 69, 11, 50, 20);

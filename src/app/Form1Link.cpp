@@ -3,6 +3,7 @@
 #include <errno.h>
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -15,6 +16,7 @@
 #include "core/Language.h"
 #include "link/ComPort.h"
 #include "ui/Dialogs.h"
+#include "ui/TZeLed.h"
 #include "ui/Widgets.h"
 
 using zelvo::Clock;
@@ -161,6 +163,8 @@ void TForm1::PortError(TComPort *port, const EComError &error) {
   }
   const QString lost = QStringLiteral("%1: %2. ").arg(name, error.Message()) + lostText;
   statusbarRun->SetText(lost);
+  statusbarRun->setToolTip(lost);
+  ShowLinkLost();
   Log(*this, QStringLiteral(" ") + lost);
   if (!otherLost) ShowPortError(this, port, text);
 }
@@ -202,6 +206,8 @@ void TForm1::ReconnectStep() {
     (port == ComPort1 ? LineBuffer1 : LineBuffer2).Clear();
     const QString back = zelvo::GetLangString(ID, zelvo::kTextLinkBack).arg(port->DeviceName());
     statusbarRun->SetText(back);
+    statusbarRun->setToolTip(back);
+    if (!PortLost(ComPort1) && !PortLost(ComPort2)) LinkState.PortsBack();
     Log(*this, QStringLiteral(" ") + back);
   }
 }
@@ -251,4 +257,42 @@ void TForm1::LMDMemo1Change() {
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();  // the first line with its line end
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// The lost link on the window
+
+// The reported values are forgotten: the displays (and a result file's header written
+// meanwhile) show the placeholders until the instrument reports again.
+void TForm1::ShowStatusPlaceholders() {
+  Status.Clear();
+  ShowStatusLabels();
+}
+
+void TForm1::ShowLinkLost() {
+  if (!LinkState.Lost(Clock::Now())) return;
+  ShowStatusPlaceholders();
+  sFlowVal = QStringLiteral("---");
+  lblFlowVal->setText(sFlowVal);
+  lblFlowValTab1->setText(sFlowVal);
+  // The lamps that show the instrument's state go dark; the held bytes stay as they are.
+  LoopLampAtLoss = ledLoop->LedOn();
+  for (int bank : {1, 2})
+    for (zelvo::TZLed *led : ValveLamps(bank)) led->SetLedOn(false);
+  for (zelvo::TZLed *led : {ledLoop, LedLoopTab1, ledPower}) led->SetLedOn(false);
+  lblLinkLost->setText(zelvo::GetLangString(ID, zelvo::kTextLinkLostSince).arg(LinkState.SinceText()));
+  lblLinkLost->setToolTip(lblLinkLost->text());
+  lblLinkLost->show();
+  lblLinkLost->raise();
+}
+
+// The first reply after every lost port is open again: the lamps show the held state once
+// more; the displays fill with the replies that follow.
+void TForm1::ShowLinkBack() {
+  DispV1State();
+  DispV2State();
+  ledLoop->SetLedOn(LoopLampAtLoss);
+  LedLoopTab1->SetLedOn(LoopLampAtLoss);
+  ledPower->SetLedOn(true);
+  lblLinkLost->hide();
 }

@@ -111,6 +111,21 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
   return stored;
 }
 
+// Writes the report of run `run` to `pdf` and tells where.
+void WriteReportOfRun(TForm1 &f, const QString &pdf, int run) {
+  const TReportPdfResult written = WriteReportPdf(f.sDateiname, pdf, f.ID, run);
+  if (!written.Ok) {
+    Dialogs::Error(&f, f.windowTitle(), written.Error);
+    return;
+  }
+  QString text = GetLangString(f.ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
+  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, f.ID);
+  Note(f, text);
+  // The status bar is on another page: the name is shown beside the button as well.
+  f.lblReportName->setText(QFileInfo(pdf).fileName());
+  f.lblReportName->setToolTip(text);
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ records of a run
@@ -208,7 +223,7 @@ void TForm1::ShowWriterReport(const TWriterReport &report) {
 
 QStringList TForm1::StartWarnings() const {
   QStringList w;
-  if (Records.ResultFile().isEmpty())
+  if (Records.ResultFile().isEmpty() && !RunWithoutSavingChosen)
     w << Pick(ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
               "No result file chosen: this run saves no results.");
   if (DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(FIDCalArea))
@@ -220,6 +235,23 @@ QStringList TForm1::StartWarnings() const {
 }
 
 // ------------------------------------------------------------------ the result file
+void TForm1::AskResultFileThen(const std::function<void()> &start) {
+  Dialogs::Ask(this, QStringLiteral("msgNoResultFile"), windowTitle(), GetLangString(ID, kTextNoResultFileAsk),
+               {GetLangString(ID, kTextChooseResultFile), GetLangString(ID, kTextRunWithoutSaving),
+                GetLangString(ID, kTextCancel)},
+               [this, start](int answer) {
+                 if (answer == 0) {
+                   btnSpeichernClick();
+                   if (Records.ResultFile().isEmpty()) return;  // the Save dialog was cancelled
+                   start();
+                 } else if (answer == 1) {
+                   RunWithoutSavingChosen = true;
+                   start();
+                   RunWithoutSavingChosen = false;
+                 }
+               });
+}
+
 QString TForm1::ExecFileDialog(const TFileDialogRequest &request) {
   if (FileDialogHook) return FileDialogHook(request);
   QFileDialog dialog(this);
@@ -266,18 +298,19 @@ void TForm1::btnReportClick() {
     Dialogs::Information(this, windowTitle(), GetLangString(ID, report_text::kNoResultFile));
     return;
   }
-  const QString pdf = ReportPdfName(sDateiname);
-  const TReportPdfResult written = WriteReportPdf(sDateiname, pdf, ID);
-  if (!written.Ok) {
-    Dialogs::Error(this, windowTitle(), written.Error);
+  // One report per run: the run just ended (or going on) is the file's last, and its PDF
+  // carries its number, so an earlier run's report is never replaced by a later run's.
+  const int run = LastRunOf(sDateiname);
+  const QString pdf = ReportPdfName(sDateiname, run);
+  if (!QFileInfo::exists(pdf)) {
+    WriteReportOfRun(*this, pdf, run);
     return;
   }
-  QString text = GetLangString(ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
-  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, ID);
-  Note(*this, text);
-  // The status bar is on another page: the name is shown beside the button as well.
-  lblReportName->setText(QFileInfo(pdf).fileName());
-  lblReportName->setToolTip(text);
+  Dialogs::Ask(this, QStringLiteral("msgReplaceReport"), windowTitle(),
+               GetLangString(ID, kTextReplaceReport).arg(QDir::toNativeSeparators(pdf)),
+               {GetLangString(ID, kTextReplace), GetLangString(ID, kTextCancel)}, [this, pdf, run](int answer) {
+                 if (answer == 0) WriteReportOfRun(*this, pdf, run);
+               });
 }
 
 // ------------------------------------------------------------------ import of a raw data file

@@ -209,7 +209,14 @@ bool TForm1::RefusedWhileLinkLost() {
   return true;
 }
 
-void TForm1::btnStartClick() { StartRun(TStartSource::Operator); }
+void TForm1::btnStartClick() {
+  // The operator is at the window: a run that would save nothing is asked about first.
+  if (!Sequencer.RunGoing() && Records.ResultFile().isEmpty()) {
+    AskResultFileThen([this] { StartRun(TStartSource::Operator); });
+    return;
+  }
+  StartRun(TStartSource::Operator);
+}
 
 void TForm1::InstrumentStartRequest() { StartRun(TStartSource::Instrument); }
 
@@ -220,6 +227,10 @@ void TForm1::btnStopClick() {
 
 void TForm1::btnDelayClick() {
   if (Sequencer.RunGoing() || Sequencer.DelayArmed()) return;
+  if (Records.ResultFile().isEmpty() && !RunWithoutSavingChosen) {
+    AskResultFileThen([this] { btnDelayClick(); });
+    return;
+  }
   if (RefusedWhileLinkLost()) return;
   // A field the run would refuse is better said now than when the delay runs out.
   if (!StoreFactorsAndFlows()) {

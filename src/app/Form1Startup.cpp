@@ -100,8 +100,7 @@ void TForm1::StartUp() {
   ShowStartupSettings();
   SetupChartAxes();
 
-  Status.Clear();
-  ShowStatusLabels();  // placeholders until the first status reply
+  ShowStatusPlaceholders();  // until the first status reply
   auto T = [this](int n) { return GetLangString(ID, n); };
   btnStop->setEnabled(false);
   btnStart->setEnabled(false);

@@ -9,6 +9,7 @@
 // src/signal > src/link > src/core) and write the results back.
 #include <QLocale>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,7 @@
 #include "link/DiagLog.h"
 #include "link/Dispatch.h"
 #include "link/LineReceiver.h"
+#include "link/LinkState.h"
 #include "link/Reconnect.h"
 #include "link/Protocol.h"
 #include "link/StatusReplies.h"
@@ -39,6 +41,7 @@
 #include "signal/Peak.h"
 
 class QTimer;
+class QLabel;
 class QPainter;
 class QLineEdit;
 class QPlainTextEdit;
@@ -121,6 +124,22 @@ class TForm1 : public QMainWindow {
   void RunTimeRefresh();
   void RunStateStep();
 
+  // Ending the program while a run or an armed delay is active. The window asks first
+  // (without stopping the tick); a confirmed close, SIGTERM or SIGINT and the application's
+  // quit (the session ending) end the run as a lost link does: the evaluated lines are in the
+  // result file, the run is switched off and both valve banks closed on the port, and only
+  // then the program ends, waiting at most kExitSendSeconds for those commands to leave.
+  static constexpr double kExitSendSeconds = 3.0;
+  void InstallExitHandling();  // main(): the signals and the application's quit
+  void EndRunForExit(const QString &why);
+  void ExitOnSignal(int signalNumber);
+  void AskCloseDuringRun();
+  bool CloseConfirmed = false;  // the operator answered "end the run and close"
+  bool ExitPrepared = false;    // EndRunForExit has run
+  QPointer<QWidget> CloseQuestion;
+  // Tests in their own process: called instead of QCoreApplication::exit(0) after a signal.
+  std::function<void(int)> ExitHook;
+
  protected:
   void closeEvent(QCloseEvent *event) override;
 
@@ -193,6 +212,14 @@ class TForm1 : public QMainWindow {
   int ReconnectCount = 0;                           // ports opened again since the start
   bool PortLost(const TComPort *port) const;        // closed by a hang-up, not yet back
   void ReconnectStep();                             // tick: an attempt when one is due
+  // While the link is lost the status displays show their placeholders, the instrument's
+  // lamps are dark and lblLinkLost (above the pages, so on every page) says since when; all
+  // of it returns with the first reply once every lost port is open again.
+  zelvo::TLinkState LinkState;
+  bool LoopLampAtLoss = false;
+  void ShowLinkLost();
+  void ShowLinkBack();
+  void ShowStatusPlaceholders();
   // The oldest reply, or the empty text; with echo also shown in the service console.
   QString TakeReply(bool echo);
   void EchoReply(const QString &text);
@@ -283,6 +310,10 @@ class TForm1 : public QMainWindow {
   void AfterStart(const zelvo::TStartResult &result, bool byOperator);
   void ShowRunButtons();  // btnStart/btnDelay/btnStop as the run allows; btnMonitor off during a run
   bool RefusedWhileLinkLost();  // true (and told) when a lost port waits for its device
+  // The operator starts (or arms) a run with no result file chosen: asked first whether to
+  // choose one, run without saving, or cancel; `start` runs after the first two answers.
+  void AskResultFileThen(const std::function<void()> &start);
+  bool RunWithoutSavingChosen = false;  // the start about to happen was answered "without saving"
   // Something the operator should learn without being stopped: status bar and log; with
   // a box beside the window when `box`.
   void RunNotice(const QString &text, bool box = false);
@@ -482,6 +513,7 @@ class TForm1 : public QMainWindow {
   zelvo::TZLed *ledSample1 = nullptr, *ledSample2 = nullptr, *ledSample3 = nullptr, *ledLoop = nullptr;
   zelvo::TZLed *ledSmpOff1 = nullptr, *ledSmpOff2 = nullptr, *ledSmpOff3 = nullptr;
   zelvo::TStatusBar *statusbarRun = nullptr;
+  QLabel *lblLinkLost = nullptr;  // the lost link, over the chart, hidden while the link is live
   //   in groupCalib
   zelvo::TLabel *lblFIDCalInfo = nullptr, *lblFPDCALInfo = nullptr, *lblFIDCalFactor = nullptr,
                 *lblFPDCalFactor = nullptr;

@@ -43,6 +43,22 @@ enum TextId : int {
   kTextLinkBack = 164,             // "%1: die Verbindung zum Gerät ist wieder da; …"
   kTextNoStartWhileLost = 165,     // "Kein Lauf kann starten, solange …"
   kTextSettingsNotSaved = 166,     // "%1. Die Änderung gilt bis zum Programmende, …"
+  // Ending the program during a run.
+  kTextCloseDuringRun = 350,       // "Ein Lauf ist aktiv. Soll der Lauf beendet und …"
+  kTextCloseEndRun = 351,          // "Lauf beenden und schließen"
+  kTextCloseKeepRunning = 352,     // "Weiter messen"
+  kTextRunEndsProgramExit = 353,   // "Der Lauf endet: das Programm wird beendet (%1)"
+  kTextLinkLostSince = 354,        // "Verbindung zum Gerät unterbrochen seit %1 – …"
+  // The report of one run of a result file.
+  kTextNoSuchRun = 355,            // "Die Datei enthält keinen Lauf %1 (Läufe: %2)"
+  kTextLevelNotClassified = 356,   // "nicht klassifiziert: %1 min gemessen"
+  kTextReplaceReport = 357,        // "Der Bericht %1 ist schon da. Soll er ersetzt werden?"
+  kTextReplace = 358,              // "Ersetzen"
+  kTextCancel = 359,               // "Abbrechen"
+  // Starting without a result file.
+  kTextNoResultFileAsk = 360,      // "Keine Ergebnisdatei gewählt: diese Messung würde …"
+  kTextChooseResultFile = 361,     // "Ergebnisdatei wählen …"
+  kTextRunWithoutSaving = 362,     // "Ohne Speichern messen"
 };
 
 // The text with id `offset + id`, or the empty text when there is none.

@@ -64,7 +64,7 @@ struct TLine {
   int Number = 0;  // line of the file
   int Position = 0;
   bool Star = false;
-  QString BreakTime, Chemical, SampleText;
+  QString BreakTime, Chemical, SampleText, Date, Time;
   int Seconds = 0;  // run time of day
   double FIDRate = 0, FIDArea = 0, FPDRate = 0, FPDArea = 0;
   int runAktiv = 0;
@@ -75,7 +75,9 @@ QString Field(const QStringList &fields, qsizetype i) { return i < fields.size()
 
 class TParser {
  public:
-  TParser(const QStringList &lines, const QString &path) : fLines(lines) { fOut.Report.File = path; }
+  TParser(const QStringList &lines, const QString &path, int run) : fLines(lines), fWanted(run) {
+    fOut.Report.File = path;
+  }
 
   TReportRead Run() {
     if (Header() && Measurements()) BuildCells();
@@ -84,6 +86,7 @@ class TParser {
 
  private:
   const QStringList &fLines;
+  const int fWanted;  // 0: the last run
   TReportRead fOut;
   int fId = 0;
   bool fFpd = false;
@@ -227,6 +230,8 @@ class TParser {
     const qsizetype sample = fFpd ? 12 : 10;
     const qsizetype last = f.size() - 1;
     l.SampleText = f.mid(sample, last - 2 - sample).join(u';');
+    l.Date = f[last - 2].trimmed();
+    l.Time = f[last - 1].trimmed();
     const auto aktiv = ParseWhole(f[last], 1, 999999999);
     if (!aktiv) return BadField(number, static_cast<int>(last + 1), f[last]);
     l.runAktiv = *aktiv;
@@ -234,24 +239,51 @@ class TParser {
   }
 
   bool Measurements() {
-    int runs = 0, runStart = 0, days = 0;
+    std::vector<std::vector<TLine>> runs;
+    int days = 0;
     for (int i = fMeasurementsFrom; i < fLines.size(); ++i) {
       if (fLines[i].trimmed().isEmpty()) continue;
       TLine l;
       if (!ParseLine(fLines[i], i + 1, l)) return false;
-      if (fRun.empty() || l.runAktiv <= fRun.back().runAktiv) {  // the first line of a run
-        fRun.clear();
+      if (runs.empty() || l.runAktiv <= runs.back().back().runAktiv) {  // the first line of a run
+        runs.emplace_back();
         days = 0;
-        ++runs;
-        runStart = l.Number;
-      } else if (l.Seconds < fRun.back().Seconds) {
+      } else if (l.Seconds < runs.back().back().Seconds) {
         ++days;  // past midnight of the run clock
       }
       l.Minutes = (days * kSecondsPerDay + l.Seconds) / 60.0;
-      fRun.push_back(l);
+      runs.back().push_back(l);
     }
-    if (runs > 1) fOut.Report.Warnings.push_back({TReportWarningKind::EarlierRunsSkipped, runStart, runs});
+    for (size_t r = 0; r < runs.size(); ++r) fOut.Report.Runs.push_back(Summary(runs[r], static_cast<int>(r) + 1));
+    const int count = static_cast<int>(runs.size());
+    if (fWanted < 0 || fWanted > count || (fWanted > 0 && count == 0)) {
+      Fail(TReportErrorKind::NoSuchRun, 0);
+      fOut.Error->Field = fWanted;
+      fOut.Error->Count = count;
+      return false;
+    }
+    if (count == 0) return true;
+    const int chosen = fWanted > 0 ? fWanted : count;
+    fRun = runs[static_cast<size_t>(chosen - 1)];
+    fOut.Report.Run = chosen;
+    if (fWanted == 0 && count > 1)
+      fOut.Report.Warnings.push_back({TReportWarningKind::EarlierRunsSkipped, fRun.front().Number, count});
     return true;
+  }
+
+  TReportRun Summary(const std::vector<TLine> &lines, int number) const {
+    TReportRun r;
+    r.Number = number;
+    r.FirstLine = lines.front().Number;
+    r.Date = lines.front().Date;
+    r.Time = lines.front().Time;
+    r.Evaluations = static_cast<int>(lines.size());
+    for (const TLine &l : lines) {
+      if (!r.Positions.contains(l.Position)) r.Positions << l.Position;
+      const int cell = l.Position - kFirstCell + 1;
+      if (l.Star && Measured(l) && cell >= 1 && !r.BrokeThrough.contains(cell)) r.BrokeThrough << cell;
+    }
+    return r;
   }
 
   bool Measured(const TLine &l) const {
@@ -316,6 +348,31 @@ QStringList CsvFields(const TCellReport &c) {
 
 QString DetectorName(TDetector detector) {
   return detector == TDetector::FID ? QStringLiteral("FID") : QStringLiteral("FPD");
+}
+
+QString LevelText(const TCellFigures &f, int offset) {
+  if (f.Level.Level == 0 && !f.Level.LowerBound) return QStringLiteral("< 1");
+  if (f.Level.Level == 0)
+    return GetLangString(offset, kTextLevelNotClassified).arg(static_cast<int>(std::floor(f.DurationMinutes)));
+  return LevelText(f.Level);
+}
+
+QString ReportRunList(const TReport &report) {
+  QString out;
+  for (const TReportRun &r : report.Runs) {
+    QStringList positions, cells;
+    for (int p : r.Positions) positions << QString::number(p);
+    for (int c : r.BrokeThrough) cells << QString::number(c);
+    out += QStringLiteral("run %1: started %2 %3, line %4; positions %5; %6 evaluations; breakthrough: %7\n")
+               .arg(r.Number)
+               .arg(r.Date, r.Time)
+               .arg(r.FirstLine)
+               .arg(positions.join(u','))
+               .arg(r.Evaluations)
+               .arg(cells.isEmpty() ? QStringLiteral("none") : QStringLiteral("cell ") + cells.join(QStringLiteral(", cell ")));
+  }
+  if (report.Runs.empty()) out += QStringLiteral("no run in the file\n");
+  return out;
 }
 
 QString LevelText(const TPerformanceLevel &level) {
@@ -391,9 +448,11 @@ TCellFigures ComputeFigures(std::span<const TRatePoint> curve) {
   return f;
 }
 
-TReportRead ParseReport(const QStringList &lines, const QString &path) { return TParser(lines, path).Run(); }
+TReportRead ParseReport(const QStringList &lines, const QString &path, int run) {
+  return TParser(lines, path, run).Run();
+}
 
-TReportRead ReadReport(const QString &path) {
+TReportRead ReadReport(const QString &path, int run) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     TReportRead out;
@@ -408,7 +467,7 @@ TReportRead ReadReport(const QString &path) {
     out.Error = TReportError{TReportErrorKind::CannotRead, path, 0, file.errorString()};
     return out;
   }
-  return ParseReport(SplitLines(Cp1252Decode(bytes)), path);
+  return ParseReport(SplitLines(Cp1252Decode(bytes)), path, run);
 }
 
 QString ReportErrorText(const TReportError &e, int offset) {
@@ -429,6 +488,9 @@ QString ReportErrorText(const TReportError &e, int offset) {
       break;
     case TReportErrorKind::BadField:
       text = S(kBadField).arg(e.Field).arg(e.Detail);
+      break;
+    case TReportErrorKind::NoSuchRun:
+      text = GetLangString(offset, kTextNoSuchRun).arg(e.Field).arg(e.Count);
       break;
   }
   const QString where = e.Line > 0 ? e.File + u':' + QString::number(e.Line) : e.File;
@@ -457,6 +519,10 @@ QString ReportTable(const TReport &report) {
     if (!value.trimmed().isEmpty()) out += label + QStringLiteral(": ") + value + u'\n';
   };
   line(QStringLiteral("Result file"), report.File);
+  if (report.Run > 0) {
+    const TReportRun &r = report.Runs[static_cast<size_t>(report.Run - 1)];
+    line(QStringLiteral("Run"), QStringLiteral("%1 of %2, started %3 %4").arg(report.Run).arg(report.Runs.size()).arg(r.Date, r.Time));
+  }
   line(QStringLiteral("Written"), h.Created);
   line(QStringLiteral("Device"),
        h.SerialNumber + QLatin1String(h.DeviceTyp == TDeviceTyp::FIDFPD ? " (FID and FPD)" : " (FID)"));
@@ -467,7 +533,12 @@ QString ReportTable(const TReport &report) {
   if (h.DeviceTyp == TDeviceTyp::FIDFPD) line(QStringLiteral("Run limit FPD"), h.LimitFPD);
   for (const QString &d : h.Description) line(QStringLiteral("Description"), d);
 
-  QList<QStringList> rows{QString::fromLatin1(kReportCsvHeader).split(u';')};
+  // Column titles a reader understands; the CSV keeps its short names.
+  QList<QStringList> rows{{QStringLiteral("Cell"), QStringLiteral("Detector"), QStringLiteral(">0.1 first"),
+                           QStringLiteral(">0.1 at"), QStringLiteral(">1.0 first"), QStringLiteral(">1.0 at"),
+                           QStringLiteral("Level"), QStringLiteral("Steady rate"), QStringLiteral("Cum. end"),
+                           QStringLiteral("Cum. 30"), QStringLiteral("Cum. 60"), QStringLiteral("Cum. 120"),
+                           QStringLiteral("Cum. 240"), QStringLiteral("Cum. 480"), QStringLiteral("Duration")}};
   int shownCell = 0;
   for (const TCellReport &c : report.Cells) {
     if (c.Cell != shownCell) {
@@ -480,6 +551,7 @@ QString ReportTable(const TReport &report) {
       line(QStringLiteral("Cell %1").arg(c.Cell), about);
     }
     QStringList row = CsvFields(c);
+    row[6] = LevelText(c.Figures, en);
     for (QString &field : row)
       if (field.isEmpty()) field = u'-';
     rows << row;
@@ -498,8 +570,8 @@ QString ReportTable(const TReport &report) {
     }
     out += text + u'\n';
   }
-  for (const TReportWarning &w : report.Warnings)
-    out += QStringLiteral("\nwarning: ") + ReportWarningText(w, en) + u'\n';
+  out += QStringLiteral("\nBreakthrough times in minutes of run time (first evaluation above the limit, and "
+                        "interpolated), rates in µg/cm²/min, cumulative permeation in µg/cm².\n");
   return out;
 }
 

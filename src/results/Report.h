@@ -67,7 +67,7 @@ struct TPerformanceLevel {
   int Level = 0;
   bool LowerBound = false;  // the cell was not measured up to its 1.0 crossing
 };
-// "3", or "≥3" for a lower bound.
+// "3", or "≥3" for a lower bound (the CSV's form).
 QString LevelText(const TPerformanceLevel &level);
 
 struct TCellFigures {
@@ -93,6 +93,11 @@ struct TCellReport {
   QString BreakTime;                // break time text of that line
   QString SampleText, Chemical;     // of the cell's last measured line
 };
+
+// The level as a reader is shown it, in the language `offset`: a breakthrough within the first
+// level's 10 minutes reads "< 1"; a cell measured for less than that without one is not
+// classified ("not classified: measured 6 min"); otherwise LevelText.
+QString LevelText(const TCellFigures &figures, int offset);
 
 // The header block of the result file, its values as the file holds them.
 struct TReportHeader {
@@ -120,8 +125,20 @@ struct TReportWarning {
   int Count = 0;
 };
 
+// One run of a result file (the file is appended to by every run that chooses it).
+struct TReportRun {
+  int Number = 0;     // 1 for the file's first run
+  int FirstLine = 0;  // line of the file of its first measurement line
+  QString Date, Time;  // of its first measurement line, as the file holds them
+  QList<int> Positions;  // the positions measured, in order, each once
+  int Evaluations = 0;   // measurement lines
+  QList<int> BrokeThrough;  // sample cells (1..3) with a line marked "*" that was measured
+};
+
 struct TReport {
   QString File;  // the path it was read from
+  std::vector<TReportRun> Runs;  // every run of the file
+  int Run = 0;                   // the number of the run reported (0: the file has none)
   TReportHeader Header;
   std::vector<TCellReport> Cells;  // cells in order, FID before FPD; a cell without a measured line has none
   std::vector<TReportWarning> Warnings;
@@ -133,6 +150,7 @@ enum class TReportErrorKind {
   BadHeaderLine,  // Detail: the text the line should begin with
   FieldCount,     // a measurement line with Count fields, Expected wanted
   BadField,       // field Field of a measurement line; Detail: its text
+  NoSuchRun,      // run Field asked for; the file holds Count runs
 };
 struct TReportError {
   TReportErrorKind Kind = TReportErrorKind::CannotRead;
@@ -151,9 +169,15 @@ struct TReportRead {
 // Reads a result file (Windows-1252; German or English; FID, FPD or FIDFPD; decimal comma or
 // point) and computes the figures. Nothing is thrown: a file that cannot be read comes back as
 // the error, with its line.
-TReportRead ReadReport(const QString &path);
+// `run` chooses the run reported (1 the first); 0 reports the last, with a warning when
+// there are earlier ones.
+TReportRead ReadReport(const QString &path, int run = 0);
 // The same for the decoded lines of a file; `path` only names it in the report and the error.
-TReportRead ParseReport(const QStringList &lines, const QString &path);
+TReportRead ParseReport(const QStringList &lines, const QString &path, int run = 0);
+
+// The runs of a report as lines for a terminal: number, start date and time, positions,
+// evaluations and the cells that broke through. Lines end with LF.
+QString ReportRunList(const TReport &report);
 
 // The error as one line in the language `offset`: "FILE:LINE: text", or "FILE: text" without a
 // line.

@@ -39,6 +39,10 @@ QString IntegerError(const QString &text) {
 }
 
 QString Text(const TRunInputs &in, int id) { return GetLangString(in.ID, id); }
+// A refused run field, named by its caption as the fields' own messages name theirs.
+QString FieldError(const TRunInputs &in, int captionId, const QString &text) {
+  return Text(in, captionId) + QStringLiteral(": ") + IntegerError(text);
+}
 
 void Queue(TRunHost &host, proto::Cmd cmd) { host.QueueCommand(proto::Form(cmd)); }
 
@@ -91,11 +95,11 @@ TStartResult TRunSequencer::Refuse(const QString &message) {
 TStartResult TRunSequencer::Start(const TRunInputs &in, const TNow &now) {
   if (RunGoing()) return {TStartResult::Outcome::Ignored, QStringLiteral("a run is going on")};
   const auto first = TryStrToInt(in.StartText);
-  if (!first || *first < 1 || *first > kPositions) return Refuse(IntegerError(in.StartText));
+  if (!first || *first < 1 || *first > kPositions) return Refuse(FieldError(in, 1, in.StartText));
   const auto count = TryStrToInt(in.CountText);
-  if (!count) return Refuse(IntegerError(in.CountText));
+  if (!count) return Refuse(FieldError(in, 2, in.CountText));
   const auto cycles = TryStrToInt(in.CyclesText);
-  if (!cycles) return Refuse(IntegerError(in.CyclesText));
+  if (!cycles) return Refuse(FieldError(in, 4, in.CyclesText));
   // The range ends at position 6, whatever the count says; at least one position and one
   // cycle, and no more measurements than a counter holds.
   const int n = std::clamp(*count, 1, kPositions + 1 - *first);

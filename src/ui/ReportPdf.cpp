@@ -384,7 +384,7 @@ class TPdfLayout {
         return Number(f.Breakthrough[k] ? std::optional(f.Breakthrough[k]->Minutes) : std::nullopt, 2);
       });
     }
-    add(S(kLevel), [](const TCellFigures &f) { return LevelText(f.Level); });
+    add(S(kLevel), [&](const TCellFigures &f) { return LevelText(f, fOffset); });
     add(S(kSteadyRate),
         [&](const TCellFigures &f) { return f.SteadyRate ? Number(*f.SteadyRate, 4) : S(kNotReached); });
     add(S(kCumulativeEnd), [&](const TCellFigures &f) { return Number(f.CumulativeEnd, 4); });
@@ -473,15 +473,21 @@ QByteArray ReportPdf(const TReport &report, int offset, TDateTime created) {
   return bytes;
 }
 
-QString ReportPdfName(const QString &resultFile) {
+QString ReportPdfName(const QString &resultFile, int run) {
   const qsizetype nameStart = resultFile.size() - NamePart(resultFile).size();
   const qsizetype dot = resultFile.lastIndexOf(u'.');
-  return (dot >= nameStart ? resultFile.left(dot) : resultFile) + QStringLiteral(".pdf");
+  const QString stem = dot >= nameStart ? resultFile.left(dot) : resultFile;
+  return stem + (run > 0 ? QStringLiteral("-run%1.pdf").arg(run) : QStringLiteral(".pdf"));
 }
 
-TReportPdfResult WriteReportPdf(const QString &resultFile, const QString &pdfFile, int offset) {
-  TReportPdfResult out;
+int LastRunOf(const QString &resultFile) {
   const TReportRead read = ReadReport(resultFile);
+  return read.Ok() ? read.Report.Run : 0;
+}
+
+TReportPdfResult WriteReportPdf(const QString &resultFile, const QString &pdfFile, int offset, int run) {
+  TReportPdfResult out;
+  const TReportRead read = ReadReport(resultFile, run);
   if (!read.Ok()) {
     out.Error = ReportErrorText(*read.Error, offset);
     return out;

@@ -18,9 +18,12 @@ namespace zelvo {
 // The PDF document of a report; `created` is the date and time printed as the report's own.
 QByteArray ReportPdf(const TReport &report, int offset, TDateTime created);
 
-// The report's file for a result file: the same path with the extension ".pdf"
-// (probe.csv -> probe.pdf, probe -> probe.pdf).
-QString ReportPdfName(const QString &resultFile);
+// The report's file for run `run` of a result file: the same path with "-run<N>.pdf" for the
+// extension (probe.csv, run 2 -> probe-run2.pdf), so that no run's report replaces
+// another's; run 0 gives just ".pdf" (probe.csv -> probe.pdf).
+QString ReportPdfName(const QString &resultFile, int run = 0);
+// The number of the last run of a result file; 0 when it holds none or cannot be read.
+int LastRunOf(const QString &resultFile);
 
 struct TReportPdfResult {
   bool Ok = false;
@@ -28,10 +31,10 @@ struct TReportPdfResult {
   std::vector<TReportWarning> Warnings;
 };
 
-// Reads the result file, and writes its report to `pdfFile` as a whole or not at all (an
-// existing file is replaced only by a complete report). The date printed is Clock::Now().
-// This is what the window's report button calls:
-//   WriteReportPdf(sDateiname, ReportPdfName(sDateiname), ID)
-TReportPdfResult WriteReportPdf(const QString &resultFile, const QString &pdfFile, int offset);
+// Reads the result file, and writes the report of its run `run` (0: the last) to `pdfFile` as
+// a whole or not at all (an existing file is replaced only by a complete report). The date
+// printed is Clock::Now(). This is what the window's report button calls:
+//   WriteReportPdf(sDateiname, ReportPdfName(sDateiname, run), ID, run)
+TReportPdfResult WriteReportPdf(const QString &resultFile, const QString &pdfFile, int offset, int run = 0);
 
 }  // namespace zelvo

@@ -62,9 +62,33 @@ void OnExit(QWidget *w, std::function<void()> f) { new FocusWatcher(w, nullptr, 
 // ------------------------------------------------------------------ TLabel
 TLabel::TLabel(QWidget *parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
 
+// A label whose text is cut (by its own width, the edge of its parent or a sibling drawn over
+// it) shows the text in full as its tool tip; a tip set by anyone else is left alone.
+static void ShowInFullAsTip(QLabel *label) {
+  const char *const kOwn = "zelvoTipIsText";
+  const bool ownTip = label->property(kOwn).toBool() || label->toolTip().isEmpty();
+  if (!ownTip) return;
+  bool cut = label->sizeHint().width() > label->width();
+  if (QWidget *parent = label->parentWidget()) {
+    cut = cut || !parent->rect().contains(label->geometry());
+    bool above = false;
+    for (QObject *o : parent->children()) {
+      auto *w = qobject_cast<QWidget *>(o);
+      if (w == label) {
+        above = true;  // later siblings are drawn over the label
+        continue;
+      }
+      if (above && w && !w->isHidden() && w->geometry().intersects(label->geometry())) cut = true;
+    }
+  }
+  label->setToolTip(cut ? label->text() : QString());
+  label->setProperty(kOwn, cut);
+}
+
 void TLabel::setText(const QString &text) {
   QLabel::setText(text);
   if (fAutoSize) AdjustWidth();
+  ShowInFullAsTip(this);
 }
 
 void TLabel::AdjustWidth() {
@@ -484,6 +508,8 @@ TStatusBar::TStatusBar(QWidget *parent) : QFrame(parent) {
 
 void TStatusBar::SetText(const QString &text) {
   fText = text;
+  // The bar is narrow: the whole message is always in its tool tip.
+  setToolTip(text);
   update();
 }
 

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/Zelvo730_Main.h"
+#include "core/Language.h"
 #include "ui/TZeLed.h"
 #include "ui/Tag.h"
 #include "ui/Widgets.h"
@@ -388,4 +389,32 @@ TEST(Layout, FontsTheDescriptionStates) {
   }
   // Group boxes are light grey.
   EXPECT_EQ(form.groupStatus->palette().color(QPalette::Window), QColor(227, 227, 227));
+}
+
+// A value text set at run time is seen in full: it fits before the control beside it, or it
+// is the label's tool tip. The status bar's message is always its tool tip.
+TEST(Layout, RunTimeTextsShowInFullOrAsToolTip) {
+  TForm1 form;
+  for (const int id : {0, 1000}) {
+    const struct {
+      zelvo::TLabel *label;
+      QWidget *next;
+      QString text;
+    } cases[] = {
+        {form.lblFPDAir, form.editFPDAir, "2000 " + zelvo::GetLangString(id, zelvo::kTextAirMbar)},
+        {form.lblFPDH2, form.editFPDH2, "2000 " + zelvo::GetLangString(id, zelvo::kTextH2Mbar)},
+        {form.lblFPDAir, form.editFPDAir, "0"},
+    };
+    for (const auto &c : cases) {
+      c.label->setText(c.text);
+      const bool fits = c.label->geometry().right() < c.next->geometry().left();
+      EXPECT_TRUE(fits || c.label->toolTip() == c.text) << c.text.toStdString();
+      if (fits) {
+        EXPECT_TRUE(c.label->toolTip().isEmpty()) << c.text.toStdString();
+      }
+    }
+  }
+  const QString longText = "/dev/serial/by-id/usb-FTDI_FT232R: Input/output error. The connection is lost.";
+  form.statusbarRun->SetText(longText);
+  EXPECT_EQ(form.statusbarRun->toolTip(), longText);
 }

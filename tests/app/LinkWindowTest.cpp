@@ -21,6 +21,9 @@
 #include "link/ComPort.h"
 #include "link/PtyPair.h"
 #include "ui/Dialogs.h"
+#include "ui/TZeLed.h"
+#include "ui/Widgets.h"
+#include <QLabel>
 
 using zelvo::Clock;
 using zelvo::DialogMessage;
@@ -199,6 +202,53 @@ TEST_F(LinkWindow, CommandWhoseWriteFailsWaitsAtTheHeadUntilThePortIsBack) {
   EXPECT_EQ(replugged.Read(), QByteArray("<V2SFF\r"));
   EXPECT_TRUE(form.CommandQueue.empty());
   EXPECT_EQ(messages.size(), 1u);
+}
+
+// A pulled adapter: no display looks live (placeholders, the instrument's lamps dark, the
+// lost link above the pages with its time) until the port is back and has answered.
+TEST_F(LinkWindow, LostLinkIsShownUntilThePortIsBackAndHasAnswered) {
+  form.ID = 1000;
+  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  form.lblMesskammer->setText("80.0 °C");
+  form.lblFlowVal->setText("100");
+  form.ledPower->SetLedOn(true);
+  form.ledLoop->SetLedOn(true);
+  form.Valves.ValveByte1 = 0xFE;  // valve 1 of bank 1 open
+  form.DispV1State();
+  ASSERT_TRUE(form.ledV1_0->LedOn());
+  pty.CloseMaster();
+  ASSERT_TRUE(PumpUntil([&] { return !form.ComPort1->Active(); }));
+  QCoreApplication::processEvents();
+
+  EXPECT_FALSE(form.lblLinkLost->isHidden());
+  EXPECT_TRUE(form.lblLinkLost->text().startsWith("Connection to the instrument lost since " +
+                                                  form.LinkState.SinceText()))
+      << form.lblLinkLost->text().toStdString();
+  EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
+  EXPECT_EQ(form.lblFlowVal->text(), "---");
+  for (zelvo::TZLed *led : {form.ledPower, form.ledLoop, form.ledV1_0}) EXPECT_FALSE(led->LedOn());
+
+  // A reply still queued from before the loss changes nothing.
+  form.ReplyQueue.push_back(":SG0113");
+  form.ReplyStep();
+  EXPECT_FALSE(form.lblLinkLost->isHidden());
+  EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
+
+  PtyPair replugged;
+  ASSERT_TRUE(replugged.Ok());
+  form.ComPort1->SetDeviceName(replugged.slavePath);
+  ASSERT_TRUE(PumpUntil([&] {
+    form.ReconnectStep();
+    return form.ComPort1->Active();
+  }, 5000));
+  EXPECT_FALSE(form.lblLinkLost->isHidden());  // open, but the instrument has said nothing yet
+  ASSERT_TRUE(replugged.Write(":SG0113\r\n"));
+  ASSERT_TRUE(PumpUntil([&] { return !form.ReplyQueue.empty(); }));
+  form.ReplyStep();
+  EXPECT_TRUE(form.lblLinkLost->isHidden());
+  EXPECT_TRUE(form.ledPower->LedOn());
+  EXPECT_TRUE(form.ledLoop->LedOn());
+  EXPECT_TRUE(form.ledV1_0->LedOn());  // the held valve byte drawn again
 }
 
 TEST_F(LinkWindow, ReopenedPortStartsWithAnEmptyLineBuffer) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +29,7 @@ struct Setup {
   QString typ = "FID";
   bool port2 = false;
   bool swapped = false;  // the settings name the converters' ports the wrong way round
+  bool heatingsOff = true;  // the simulator's heatings off at 22 °C (its scenario key)
 };
 
 // A folder with a settings file and substance lists, and the simulator running in it.
@@ -49,6 +51,12 @@ class Bench {
     }
     QStringList args{"--port1", link1, "--log", dir.filePath("sim.log"), "--seed", "1"};
     if (s.port2) args << "--port2" << link2;
+    if (s.heatingsOff) {
+      QFile f(dir.filePath("scenario.ini"));
+      f.open(QIODevice::WriteOnly);
+      f.write("[Heating]\non=0\n");
+      args << "--scenario" << f.fileName();
+    }
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sim.start(QStringLiteral(ZELVO_SIM_PATH), args);
     ok = sim.waitForStarted(5000) &&
@@ -183,6 +191,33 @@ TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
       << form.lblMesskammer->text().toStdString() << " " << form.lblEmmision->text().toStdString() << " "
       << form.lblHVoltage->text().toStdString();
   EXPECT_NEAR(form.edAir->text().toInt(), 700, 3);
+  EXPECT_TRUE(messages.empty());
+}
+
+Setup WithHeatingsOn() {
+  Setup s;
+  s.heatingsOff = false;
+  return s;
+}
+
+// The simulated instrument's heatings are on from the start, as on a working one: the
+// window's switches follow its report and the chamber climbs from 22 °C towards its set point.
+TEST_F(ProgramWithSimulator, HeatingsAreOnByDefaultAndTheChamberClimbs) {
+  Bench bench(WithHeatingsOn());
+  ASSERT_TRUE(bench.ok);
+  TForm1 form;
+  form.ProgramDirOverride = bench.dir.path();
+  form.FormCreate();
+  ASSERT_TRUE(form.Timer1->isActive());
+  double chamber = 0;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        chamber = QLocale::c().toDouble(form.lblMesskammer->text().section(QString::fromUtf8("°"), 0, 0));
+        return chamber > 22.5;
+      },
+      15000))
+      << form.lblMesskammer->text().toStdString();
+  EXPECT_TRUE(bench.Received(1).filter(QRegularExpression("^<PS")).size() >= 1);
   EXPECT_TRUE(messages.empty());
 }
 

@@ -57,6 +57,35 @@ class ReportButton : public WindowOnTestClock {
   QString answer;
 };
 
+// A second run appended to the file gets a report of its own; the first run's stays. The
+// report of a run that has one already is replaced only when the operator says so.
+TEST_F(ReportButton, EachRunHasItsOwnReportReplacedOnlyAfterTheQuestion) {
+  WriteRun();
+  form.btnReport->click();
+  const QByteArray first = Bytes(dir.filePath("probe-run1.pdf"));
+  ASSERT_TRUE(first.startsWith("%PDF"));
+  Clock::Advance(3600);
+  WriteRun();  // the same file chosen again: the second run is appended
+  form.btnReport->click();
+  EXPECT_TRUE(Bytes(dir.filePath("probe-run2.pdf")).startsWith("%PDF"));
+  EXPECT_EQ(Bytes(dir.filePath("probe-run1.pdf")), first);
+  EXPECT_EQ(form.lblReportName->text(), "probe-run2.pdf");
+
+  for (const int reply : {1, 0}) {  // "Cancel", then "Replace"
+    QStringList asked;
+    Dialogs::SetAnswerer([&asked, reply](const DialogMessage &m) {
+      asked << m.text;
+      return reply;
+    });
+    const QByteArray before = Bytes(dir.filePath("probe-run2.pdf"));
+    Clock::Advance(60);  // a later creation date in the PDF
+    form.btnReport->click();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("probe-run2.pdf"));
+    EXPECT_EQ(Bytes(dir.filePath("probe-run2.pdf")) == before, reply == 1);
+  }
+}
+
 TEST_F(ReportButton, NoResultFileChosenIsToldAndNothingWritten) {
   EXPECT_EQ(form.btnReport->parentWidget(), form.tabSampleInfo);
   form.btnReport->click();
@@ -67,15 +96,15 @@ TEST_F(ReportButton, NoResultFileChosenIsToldAndNothingWritten) {
 
 TEST_F(ReportButton, WritesThePdfBesideTheResultFileThenRefusesAnUnreadableOne) {
   const QString file = WriteRun();
-  const QString pdf = dir.filePath("probe.pdf");
+  const QString pdf = dir.filePath("probe-run1.pdf");
   form.btnReport->click();
   EXPECT_TRUE(messages.empty()) << messages[0].text.toStdString();
   const QByteArray written = Bytes(pdf);
   EXPECT_TRUE(written.startsWith("%PDF")) << written.left(16).toStdString();
   EXPECT_EQ(form.statusbarRun->Text(),
             GetLangString(kEnglishOffset, report_text::kWritten).arg(QDir::toNativeSeparators(pdf)));
-  EXPECT_EQ(form.lblReportName->text(), "probe.pdf");  // on the button's page
-  EXPECT_TRUE(QString::fromUtf8(Bytes(dir.filePath("Zelvo730.log"))).contains("probe.pdf"));
+  EXPECT_EQ(form.lblReportName->text(), "probe-run1.pdf");  // on the button's page
+  EXPECT_TRUE(QString::fromUtf8(Bytes(dir.filePath("Zelvo730.log"))).contains("probe-run1.pdf"));
 
   // A damaged measurement line: the message names the file and its line; the report of
   // before is left as it was.

@@ -18,6 +18,7 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "link/PtyPair.h"
+#include "ui/Dialogs.h"
 
 using namespace zelvo;
 
@@ -194,6 +195,7 @@ TEST_F(RunWithSimulator, LateStreamEndIsStoppedAgainAndANeverEndingOneIsWaitedFo
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
   ASSERT_EQ(form.DeviceTyp, TDeviceTyp::FIDFPD);
+  Dialogs::SetAnswerer([](const DialogMessage &) { return 1; });  // run without saving
   form.btnStartClick();
   ASSERT_EQ(form.runTag, 1);
   ASSERT_TRUE(PumpUntil([&] { return form.runTag == 0; }, 60000));
@@ -224,6 +226,95 @@ TEST_F(RunWithSimulator, LateStreamEndIsStoppedAgainAndANeverEndingOneIsWaitedFo
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_TRUE(log.readAll().contains("did not end within 10 s"));
   EXPECT_TRUE(bench.Truth().contains("\"stream_unprepared\":0,\"stream_loop_on\":0"));
+}
+
+}  // namespace
+#endif
+
+#if defined(ZELVO_SIM_PATH) && defined(ZELVO_APP_PATH)
+#include <signal.h>
+#include <unistd.h>
+
+namespace {
+
+// The measurement lines of a result file: those after the column titles.
+int MeasurementLines(const QString &path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  const QList<QByteArray> lines = f.readAll().split('\n');
+  int n = 0;
+  bool titles = false;
+  for (const QByteArray &l : lines) {
+    if (titles && !l.trimmed().isEmpty()) ++n;
+    if (l.startsWith("Cell;Break;")) titles = true;
+  }
+  return n;
+}
+
+// SIGTERM (logout, shutdown) in the middle of a run: the run ends as on a lost link, its
+// closing commands reach the instrument and every evaluated line is in the result file.
+TEST_F(RunWithSimulator, SigtermDuringARunSwitchesTheInstrumentOffAndKeepsTheLines) {
+  SimBench bench({});
+  ASSERT_TRUE(bench.ok);
+  TForm1 form;
+  form.ProgramDirOverride = bench.dir.path();
+  form.DiagLog.SetEchoToStderr(false);
+  form.FormCreate();
+  ASSERT_TRUE(form.Timer1->isActive());
+  form.InstallExitHandling();
+  int exitCode = -1;
+  form.ExitHook = [&](int code) { exitCode = code; };
+  const QString file = bench.dir.filePath("result.csv");
+  form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return file; };
+  form.btnSpeichernClick();
+  form.btnStartClick();
+  ASSERT_EQ(form.runTag, 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.EvaluationCount >= 1; }, 60000));
+  ASSERT_TRUE(PumpUntil([&] { return form.runTag > 1 && form.runTag != 7; }, 10000));  // the next position
+  ::kill(::getpid(), SIGTERM);
+  ASSERT_TRUE(PumpUntil([&] { return exitCode >= 0; }, 3000));
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(form.runTag, 0);
+  EXPECT_FALSE(form.Timer1->isActive());
+  ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).endsWith("<V2SFF"); }, 3000));
+  const QStringList c = bench.RunCommands(1);
+  const QStringList afterStart = c.mid(c.lastIndexOf("<R1"));
+  EXPECT_EQ(afterStart.mid(afterStart.lastIndexOf("<R0")), CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
+  EXPECT_EQ(MeasurementLines(file), form.EvaluationCount);
+}
+
+// The program itself: SIGTERM during a run started by the instrument ends it with exit
+// status 0 within three seconds, after the run's closing commands.
+TEST_F(RunWithSimulator, ProgramEndsCleanlyOnSigterm) {
+  SimBench bench({});
+  ASSERT_TRUE(bench.ok);
+  const QString exe = bench.dir.filePath("Zelvo730");
+  ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
+  QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+  QProcess program;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("ZELVO_NO_DIALOGS", "1");
+  program.setProcessEnvironment(env);
+  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  program.start(exe, {});
+  ASSERT_TRUE(program.waitForStarted(5000));
+  ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).contains("<R0"); }, 30000));  // started up
+  bench.sim.write("qs\n");
+  ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).contains("<12B1100"); }, 30000));
+  program.terminate();  // SIGTERM
+  const bool ended = program.waitForFinished(3000);
+  if (!ended) {
+    program.kill();
+    program.waitForFinished(2000);
+  }
+  ASSERT_TRUE(ended) << "the program did not end within 3 s";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).endsWith("<V2SFF"); }, 2000));
+  const QStringList c = bench.RunCommands(1);
+  const QStringList afterStart = c.mid(c.lastIndexOf("<R1"));
+  EXPECT_EQ(afterStart.mid(afterStart.lastIndexOf("<R0")), CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
 }
 
 }  // namespace

@@ -128,10 +128,10 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
   const struct {
     const char *first, *count, *cycles, *message;
   } cases[] = {
-      {"x", "4", "2", "'x' is not a valid integer value"},
-      {"7", "1", "1", "'7' is not a valid integer value"},  // no position 7
-      {"0", "1", "1", "'0' is not a valid integer value"},
-      {"1", "4", "", "'' is not a valid integer value"},
+      {"x", "4", "2", "Startcell: 'x' is not a valid integer value"},
+      {"7", "1", "1", "Startcell: '7' is not a valid integer value"},  // no position 7
+      {"0", "1", "1", "Startcell: '0' is not a valid integer value"},
+      {"1", "4", "", "Number of cycles: '' is not a valid integer value"},
   };
   for (const auto &c : cases) {
     messages.clear();

@@ -38,6 +38,9 @@ class RunWindow : public WindowOnTestClock {
     form.lblEditFact2->EditLabel()->setText("Aceton");
     form.lblEditFact3->EditLabel()->setText("Methanol");
     form.btnStart->setEnabled(true);
+    // No result file is chosen here: the Start button's question is answered "run without
+    // saving".
+    zelvo::Dialogs::SetAnswerer([](const zelvo::DialogMessage &) { return 1; });
   }
 
   void Range(const QString &first, const QString &count, const QString &cycles) {

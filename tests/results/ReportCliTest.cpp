@@ -47,10 +47,10 @@ TEST(ReportCli, WritesCsvTableAndPdf) {
   EXPECT_EQ(csv.Out, ExpectedCsv());
   EXPECT_EQ(csv.Err, QByteArray());
 
-  // Without options: the table under the CSV's column names.
+  // Without options: the table under readable column titles.
   const TRun table = RunReport({file});
   EXPECT_EQ(table.Exit, 0);
-  EXPECT_TRUE(table.Out.contains("cell  detector  bt01_first_min")) << table.Out.toStdString();
+  EXPECT_TRUE(table.Out.contains("Cell  Detector  >0.1 first")) << table.Out.toStdString();
   EXPECT_TRUE(
       table.Out.contains("Cell 1: Handschuh 1, Aceton; closed at its breakthrough, run time 00:30:00"));
 
@@ -99,4 +99,49 @@ TEST(ReportCli, RefusesWhatItCannotRead) {
   const QByteArray before = ReadFileBytes(file);
   EXPECT_EQ(RunReport({file, QStringLiteral("--pdf"), file}).Exit, 1);
   EXPECT_EQ(ReadFileBytes(file), before);
+}
+
+// A file appended by a second run: the report covers one run (the last by default), the runs
+// can be listed, and a PDF of a run is replaced only with --force.
+TEST(ReportCli, ReportsOneRunOfAFileWithTwo) {
+  QTemporaryDir dir;
+  const QString file = report_fixtures::WriteResultFile(
+      dir.filePath(QStringLiteral("probe.csv")), kEnglishOffset, TDeviceTyp::FID, QLocale(QLocale::English),
+      {{4, 3, 0.05}, {4, 8, 1.5, 0, true}});
+  // Run 2: cell 2 measured for 6 minutes only.
+  WriteTextLines(file, ReadTextLines(file) + report_fixtures::MeasurementLines({{5, 2, 0.01}, {5, 6, 0.02}},
+                                                                               kEnglishOffset, TDeviceTyp::FID,
+                                                                               QLocale(QLocale::English)));
+  const TRun list = RunReport({file, QStringLiteral("--list-runs")});
+  EXPECT_EQ(list.Exit, 0);
+  const QStringList lines = QString::fromUtf8(list.Out).split(u'\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2) << list.Out.toStdString();
+  EXPECT_TRUE(lines[0].startsWith("run 1: started ") && lines[0].contains("positions 4; 2 evaluations; breakthrough: cell 1"))
+      << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].contains("positions 5; 2 evaluations; breakthrough: none")) << lines[1].toStdString();
+
+  const TRun last = RunReport({file});
+  EXPECT_EQ(last.Exit, 0);
+  EXPECT_TRUE(last.Out.contains("not classified: measured 6 min")) << last.Out.toStdString();
+  EXPECT_EQ(last.Err.count("warning:"), 1) << last.Err.toStdString();  // earlier runs, told once
+  const TRun first = RunReport({file, QStringLiteral("--run"), QStringLiteral("1")});
+  EXPECT_EQ(first.Exit, 0);
+  EXPECT_TRUE(first.Out.contains("Run: 1 of 2")) << first.Out.toStdString();
+  EXPECT_TRUE(first.Out.contains("< 1")) << first.Out.toStdString();  // broke through before 10 min
+  EXPECT_EQ(first.Err, QByteArray());
+  EXPECT_EQ(RunReport({file, QStringLiteral("--run=3")}).Exit, 2);
+
+  // A folder as the PDF's place: the name carries the run; an existing one needs --force.
+  const TRun pdf1 = RunReport({file, QStringLiteral("--run=1"), QStringLiteral("--pdf"), dir.path()});
+  EXPECT_EQ(pdf1.Exit, 0) << pdf1.Err.toStdString();
+  const QString run1 = dir.filePath(QStringLiteral("probe-run1.pdf"));
+  const QByteArray before = ReadFileBytes(run1);
+  EXPECT_TRUE(before.startsWith("%PDF"));
+  const TRun again = RunReport({file, QStringLiteral("--run=1"), QStringLiteral("--pdf"), run1});
+  EXPECT_EQ(again.Exit, 2);
+  EXPECT_EQ(again.Err.count('\n'), 1);
+  EXPECT_EQ(ReadFileBytes(run1), before);
+  EXPECT_EQ(RunReport({file, QStringLiteral("--run=1"), QStringLiteral("--pdf"), run1, QStringLiteral("--force")}).Exit, 0);
+  EXPECT_EQ(RunReport({file, QStringLiteral("--pdf"), dir.path()}).Exit, 0);
+  EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("probe-run2.pdf"))));
 }

@@ -240,11 +240,11 @@ TEST_F(RunFixture, StartLimitsTheRangeToPositionSixAndRefusesWhatDoesNotConvert)
       {"6", "3", "2", "", 6, 1, 2, {17, 6}},
       {" 1 ", "3", "1", "", 1, 3, 1, {17}},
       {"2", "0", "0", "", 2, 1, 1, {17}},  // at least one position and one cycle
-      {"0", "1", "1", "'0' is not a valid integer value", 0, 0, 0, {}},
-      {"7", "1", "1", "'7' is not a valid integer value", 0, 0, 0, {}},
-      {"x", "1", "1", "'x' is not a valid integer value", 0, 0, 0, {}},
-      {"1", "", "1", "'' is not a valid integer value", 0, 0, 0, {}},
-      {"1", "2", "zwei", "'zwei' is not a valid integer value", 0, 0, 0, {}},
+      {"0", "1", "1", "Startzelle: '0' is not a valid integer value", 0, 0, 0, {}},
+      {"7", "1", "1", "Startzelle: '7' is not a valid integer value", 0, 0, 0, {}},
+      {"x", "1", "1", "Startzelle: 'x' is not a valid integer value", 0, 0, 0, {}},
+      {"1", "", "1", "Anzahl Zellen: '' is not a valid integer value", 0, 0, 0, {}},
+      {"1", "2", "zwei", "Anzahl Messreihen: 'zwei' is not a valid integer value", 0, 0, 0, {}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.start + std::string("/") + c.count + "/" + c.cycles);
@@ -405,7 +405,7 @@ TEST_F(RunFixture, DelayRunningOutWithAnUnconvertibleRangeCancelsTheDelay) {
     r = seq.Tick(in, now);
   }
   ASSERT_TRUE(r);
-  EXPECT_EQ(r->Message, "'viele' is not a valid integer value");
+  EXPECT_EQ(r->Message, "Anzahl Messreihen: 'viele' is not a valid integer value");
   EXPECT_EQ(S().delayTag, 0);
   EXPECT_EQ(S().runTag, 0);
   EXPECT_EQ(host.Buttons, (TRunButtons{true, true, false}));

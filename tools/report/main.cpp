@@ -1,15 +1,20 @@
 // zelvo730-report: the permeation test report of a result file.
 //
-//   zelvo730-report RESULTFILE [--pdf FILE] [--csv FILE]
+//   zelvo730-report RESULTFILE [--run N] [--pdf FILE|FOLDER] [--csv FILE] [--force]
+//   zelvo730-report RESULTFILE --list-runs
 //
-// Without options the figures are printed as a table. --csv writes them as CSV (UTF-8), --pdf
-// as a PDF report in the language the result file was written in; "-" as FILE means standard
-// output (for one of the two at most). Warnings go to standard error.
+// A result file holds every run that chose it; the report covers one run, the last unless
+// --run N names another (--list-runs prints them). Without options the figures are printed as
+// a table. --csv writes them as CSV (UTF-8), --pdf as a PDF report in the language the result
+// file was written in; "-" as FILE means standard output (for one of the two at most), a
+// folder gets "<result>-run<N>.pdf" in it. An existing PDF is replaced only with --force.
+// Warnings go to standard error, each once.
 //
 // Exit status: 0 done; 1 wrong arguments or an output that cannot be written; 2 an unknown
-// option, or the result file cannot be read (one line on standard error names the file and
-// the line).
+// option, the result file cannot be read (one line on standard error names the file and the
+// line), holds no such run, or the PDF exists and --force was not given.
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
@@ -37,7 +42,8 @@ void Err(const QString &line) {
 int Usage(const QString &problem) {
   if (!problem.isEmpty()) Err(QStringLiteral("zelvo730-report: ") + problem);
   Err(QStringLiteral(
-      "usage: zelvo730-report RESULTFILE [--pdf FILE] [--csv FILE]   (FILE \"-\": standard output)"));
+      "usage: zelvo730-report RESULTFILE [--run N] [--pdf FILE|FOLDER] [--csv FILE] [--force]   (FILE \"-\": "
+      "standard output)\n       zelvo730-report RESULTFILE --list-runs"));
   return kUsageOrOutput;
 }
 
@@ -72,19 +78,25 @@ void QuietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
 }  // namespace
 
 const char *const kHelp =
-    "usage: zelvo730-report RESULTFILE [--pdf FILE] [--csv FILE]\n"
+    "usage: zelvo730-report RESULTFILE [--run N] [--pdf FILE|FOLDER] [--csv FILE] [--force]\n"
+    "       zelvo730-report RESULTFILE --list-runs\n"
     "\n"
-    "The permeation test report of a result file: the figures per cell as a table on standard\n"
-    "output, or as CSV or PDF.\n"
+    "The permeation test report of one run of a result file (the last unless --run names\n"
+    "another): the figures per cell as a table on standard output, or as CSV or PDF.\n"
     "\n"
+    "  --run N      report run N of the file (1 for the first; --list-runs lists them)\n"
+    "  --list-runs  print the runs of the file: number, start, positions, evaluations, breakthroughs\n"
     "  --csv FILE   write the figures as CSV (UTF-8)\n"
-    "  --pdf FILE   write the PDF report, in the language of the result file\n"
+    "  --pdf FILE   write the PDF report, in the language of the result file; a FOLDER gets\n"
+    "               <result>-run<N>.pdf in it\n"
+    "  --force      replace an existing PDF\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
     "FILE \"-\" means standard output (for one of the two at most).\n"
     "Exit status: 0 done; 1 wrong arguments or an output that cannot be written; 2 an unknown\n"
-    "option, or the result file cannot be read. See zelvo730-report(1).\n";
+    "option, the result file cannot be read, holds no such run, or the PDF exists and --force\n"
+    "was not given. See zelvo730-report(1).\n";
 
 int main(int argc, char **argv) {
   qInstallMessageHandler(QuietHandler);
@@ -95,8 +107,25 @@ int main(int argc, char **argv) {
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
   QString resultFile, pdf, csv;
+  int run = 0;  // 0: the last
+  bool listRuns = false, force = false;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString &a = args[i];
+    if (a == QStringLiteral("--list-runs")) {
+      listRuns = true;
+      continue;
+    }
+    if (a == QStringLiteral("--force")) {
+      force = true;
+      continue;
+    }
+    if (a == QStringLiteral("--run") || a.startsWith(QStringLiteral("--run="))) {
+      const QString value = a.size() > 5 ? a.mid(6) : (i + 1 < args.size() ? args[++i] : QString());
+      bool ok = false;
+      run = value.toInt(&ok);
+      if (!ok || run < 1) return Usage(QStringLiteral("--run needs a run number (1 for the first run)"));
+      continue;
+    }
     QString *option = a.startsWith(QStringLiteral("--pdf"))   ? &pdf
                       : a.startsWith(QStringLiteral("--csv")) ? &csv
                                                               : nullptr;
@@ -126,12 +155,19 @@ int main(int argc, char **argv) {
     if (!out.isEmpty() && SameFile(out, resultFile))
       return Usage(QStringLiteral("the report would replace the result file ") + resultFile);
 
-  const TReportRead read = ReadReport(resultFile);
+  const TReportRead read = ReadReport(resultFile, run);
   if (!read.Ok()) {
     Err(ReportErrorText(*read.Error, kEnglishOffset));
     return kUnreadable;
   }
   const TReport &report = read.Report;
+  if (listRuns) return Put(QStringLiteral("-"), ReportRunList(report).toUtf8(), QStringLiteral("runs")) ? 0 : kUsageOrOutput;
+  if (!pdf.isEmpty() && pdf != u'-' && QFileInfo(pdf).isDir())
+    pdf = QDir(pdf).filePath(QFileInfo(ReportPdfName(resultFile, report.Run)).fileName());
+  if (!pdf.isEmpty() && pdf != u'-' && QFileInfo::exists(pdf) && !force) {
+    Err(QStringLiteral("zelvo730-report: %1 exists; --force replaces it").arg(pdf));
+    return kUnreadable;
+  }
   for (const TReportWarning &w : report.Warnings)
     Err(QStringLiteral("zelvo730-report: warning: ") + ReportWarningText(w, kEnglishOffset));
 

@@ -162,6 +162,7 @@ bool LoadScenario(const QString &path, Scenario &out, QString &error) {
     sc.malformed_per_min = r.take("malformed_per_min", sc.malformed_per_min);
     sc.drop_per_min = r.take("drop_per_min", sc.drop_per_min);
   }
+  sc.heating_on = reader("heating").take("on", sc.heating_on ? 1 : 0) != 0;
   if (!readError.isEmpty()) {
     error = readError;
     return false;
@@ -169,7 +170,8 @@ bool LoadScenario(const QString &path, Scenario &out, QString &error) {
 
   // Known sections were created above if they were absent; anything left is a typo.
   static const char *const known[] = {"detector", "fpd",      "cells",    "cell1",   "cell2",  "cell3",
-                                      "fpdcell1", "fpdcell2", "fpdcell3", "refcell", "faults", "fpdrefcell"};
+                                      "fpdcell1", "fpdcell2", "fpdcell3", "refcell", "faults", "fpdrefcell",
+                                      "heating"};
   for (const auto &[name, keys] : sections) {
     if (std::find_if(std::begin(known), std::end(known),
                      [&](const char *k) { return name == QLatin1String(k); }) == std::end(known)) {

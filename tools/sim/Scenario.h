@@ -55,6 +55,9 @@ struct Scenario {
   double garbage_per_min = 0;
   double malformed_per_min = 0;
   double drop_per_min = 0;
+  // [Heating] on: the chamber and valve-block heatings are on from the start, as on a working
+  // instrument, and the zones climb to their set points; 0 leaves them off at 22 °C.
+  bool heating_on = true;
 };
 
 // Reads `path` over the defaults in `out`. False with a message in `error` on failure.

@@ -69,6 +69,7 @@ bool Simulator::Start(QString &error) {
     error = QStringLiteral("cannot write the truth file %1").arg(opt_.truthPath);
     return false;
   }
+  chamber_.on = valveBlock_.on = sc_.heating_on;
   convCount_ = opt_.port2.isEmpty() ? 1 : 2;
   for (int i = 0; i < convCount_; ++i) {
     Converter &c = conv_[i];

@@ -1,0 +1,123 @@
+// The questions the window asks the operator before something that cannot be undone: closing
+// during a run, and starting a run that would save nothing. Neither stops the tick.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "RunWindowTest.h"
+#include "core/Language.h"
+#include "ui/Dialogs.h"
+
+using namespace zelvo;
+
+namespace {
+
+class OperatorQuestions : public RunWindow {
+ protected:
+  // Answers every question with `answer` and keeps its text.
+  void Answer(int answer) {
+    Dialogs::SetAnswerer([this, answer](const DialogMessage &m) {
+      questions << m.text;
+      return answer;
+    });
+  }
+  QStringList questions;
+};
+
+TEST_F(OperatorQuestions, ClosingWithoutARunIsImmediate) {
+  Answer(0);
+  EXPECT_TRUE(form.close());
+  EXPECT_TRUE(questions.isEmpty());
+}
+
+TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun) {
+  for (const bool delayed : {false, true}) {
+    SCOPED_TRACE(delayed ? "armed delay" : "run");
+    form.CloseConfirmed = false;
+    form.ExitPrepared = false;
+    Answer(1);  // no result file: "run without saving"
+    if (delayed) {
+      form.editStartdelay->setText("01:00");
+      form.btnDelayClick();
+      ASSERT_TRUE(form.Sequencer.DelayArmed());
+    } else {
+      form.btnStartClick();
+      ASSERT_EQ(form.runTag, 1);
+    }
+    ASSERT_TRUE(TickUntil([&] { return delayed || form.runTag > 1; }, 5));
+    questions.clear();
+
+    // "Keep measuring": everything goes on.
+    Answer(1);
+    EXPECT_FALSE(form.close());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextCloseDuringRun)});
+    TickUntil([] { return false; }, 1);
+    EXPECT_TRUE(form.runTag != 0 || form.Sequencer.DelayArmed());
+    EXPECT_FALSE(form.ExitPrepared);
+
+    // "End the run and close": the run ends (the commands reaching the instrument are shown
+    // against the simulator).
+    Answer(0);
+    form.close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_EQ(form.runTag, 0);
+    EXPECT_FALSE(form.Sequencer.DelayArmed());
+    EXPECT_TRUE(form.ExitPrepared);
+    EXPECT_TRUE(Log().contains("The run ends: the program is closing (the window was closed)"));
+  }
+}
+
+// Start with no result file: choose one (then the run starts and writes into it), run
+// without saving (no warning afterwards), or cancel (no run). A Save dialog cancelled in the
+// first answer starts nothing.
+TEST_F(OperatorQuestions, StartWithoutAResultFileAsksFirst) {
+  const QString chosen = dir.filePath("probe.csv");
+  struct Case {
+    int answer;
+    QString dialogGives;
+    bool starts;
+    QString file;
+  } cases[] = {
+      {2, {}, false, {}},
+      {0, {}, false, {}},
+      {1, {}, true, {}},
+      {0, chosen, true, chosen},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.answer);
+    questions.clear();
+    messages.clear();
+    form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return c.dialogGives; };
+    Answer(c.answer);
+    form.btnStartClick();
+    EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextNoResultFileAsk)});
+    EXPECT_EQ(form.runTag != 0, c.starts);
+    EXPECT_EQ(form.Records.ResultFile(), c.file);
+    for (const DialogMessage &m : messages) EXPECT_FALSE(m.text.contains("saves no results")) << m.text.toStdString();
+    if (form.runTag != 0) {
+      form.btnStopClick();
+      ASSERT_TRUE(RunToEnd());
+    }
+  }
+  // With a result file the Start button asks nothing.
+  questions.clear();
+  form.btnStartClick();
+  EXPECT_TRUE(questions.isEmpty());
+  EXPECT_EQ(form.runTag, 1);
+}
+
+// Nobody is at the window when the instrument asks for a run: it starts and warns without
+// a question.
+TEST_F(OperatorQuestions, InstrumentStartWithoutAResultFileWarnsWithoutAsking) {
+  Answer(2);
+  form.InstrumentStartRequest();
+  EXPECT_TRUE(questions.isEmpty());
+  EXPECT_EQ(form.runTag, 1);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
+  EXPECT_TRUE(messages[0].text.contains("saves no results"));
+}
+
+}  // namespace
