@@ -1,6 +1,7 @@
 // The tick's instrument traffic: one queued command out, one poll examined, one reply
 // applied to the status display, the run time sent to the instrument display.
 #include <QLineEdit>
+#include <QPushButton>
 #include <algorithm>
 
 #include "app/Zelvo730_Main.h"
@@ -51,6 +52,7 @@ void TForm1::RunTimeStep() {
 
 void TForm1::ReplyStep() {
   const QString s = TakeReply(true);
+  if (Heating.Answer(s)) return;  // the answer to a heating set point
   const proto::ParsedReply reply = proto::ParseReply(s);
   if (reply.kind == proto::Reply::Unrecognised) return;
   // Data characters missing or not digits: nothing changes.
@@ -66,10 +68,27 @@ void TForm1::ReplyStep() {
   ApplyReply(reply);
 }
 
+// The labels that show a reported value, each with its reply form.
+std::vector<std::pair<proto::Reply, TLabel *>> TForm1::StatusLabels() const {
+  using proto::Reply;
+  return {{Reply::ChamberTemperature, lblMesskammer}, {Reply::ValveBlockTemperature, lblVentilblock},
+          {Reply::EmissionTemperature, lblEmmision},  {Reply::TransferTemperature, lblTransfer},
+          {Reply::HighVoltage, lblHVoltage},          {Reply::FpdAir, lblFPDAir},
+          {Reply::FpdH2, lblFPDH2}};
+}
+
+// Every status label from the held values (placeholders until the first report).
+void TForm1::ShowStatusLabels() {
+  for (const auto &[kind, label] : StatusLabels()) label->setText(Status.Text(kind, ID));
+}
+
 // Acts on one recognised status reply with valid data.
 void TForm1::ApplyReply(const proto::ParsedReply &reply) {
   using proto::Reply;
-  const QString text = StatusText(reply, ID);
+  Status.Take(reply);
+  const QString text = Status.Text(reply.kind, ID);
+  for (const auto &[kind, label] : StatusLabels())
+    if (kind == reply.kind) label->setText(text);
   // A pressure field the operator is editing keeps the operator's text.
   auto showPressure = [&](QLineEdit *edit) {
     if (!edit->hasFocus()) edit->setText(text);
@@ -81,24 +100,17 @@ void TForm1::ApplyReply(const proto::ParsedReply &reply) {
     case Reply::CarrierPressure: showPressure(edCarrier); break;
     case Reply::H2Pressure: showPressure(edH2); break;
     case Reply::InstrumentState: FollowLoopState(static_cast<std::uint8_t>(*reply.value)); break;
-    case Reply::EmissionTemperature: lblEmmision->setText(text); break;
-    case Reply::TransferTemperature: lblTransfer->setText(text); break;
     case Reply::Flow:
       sFlowVal = text;
       lblFlowVal->setText(sFlowVal);
       lblFlowValTab1->setText(sFlowVal);
       break;
     case Reply::FlowRefresh: lblFlowValTab1->setText(sFlowVal); break;
-    case Reply::HighVoltage: lblHVoltage->setText(text); break;
     case Reply::LampByte: LampByte = static_cast<std::uint8_t>(*reply.value); break;  // nothing is sent
-    case Reply::HeatingPort: HeatingSequence(static_cast<std::uint8_t>(*reply.value)); break;
+    case Reply::HeatingPort: HeatingReport(static_cast<std::uint8_t>(*reply.value)); break;
     case Reply::StartRequest: InstrumentStartRequest(); break;  // ignored during a run
-    case Reply::ChamberTemperature: lblMesskammer->setText(text); break;
-    case Reply::ValveBlockTemperature: lblVentilblock->setText(text); break;
     case Reply::ValveBank1: DispV1State(); break;  // the held byte is drawn, not the reply's
     case Reply::ValveBank2: DispV2State(); break;
-    case Reply::FpdAir: lblFPDAir->setText(text); break;
-    case Reply::FpdH2: lblFPDH2->setText(text); break;
     default: break;
   }
   // clang-format on
@@ -114,13 +126,36 @@ void TForm1::FollowLoopState(std::uint8_t b) {
   FifoPutString(update->command);
 }
 
-// The instrument reported a new heating port byte: both heating toggles follow it, then the
-// port is written back.
-void TForm1::HeatingSequence(std::uint8_t b) {
+// The instrument reported a new heating port byte: both heatings follow it (each one's set
+// point first, then its switch), then the port is written back. The steps run from the tick
+// without waiting for the instrument; a report that arrives while they are under way is
+// taken at the next poll, since the held byte still differs then.
+void TForm1::HeatingReport(std::uint8_t b) {
+  if (Heating.Busy()) return;
   const auto update = FollowHeatingPort(HeatingStateByte, b);
   if (!update) return;
   HeatingStateByte = b;
-  MesskammerOnOff(update->chamberOn);
-  VentilblockOnOff(update->valveBlockOn);
-  FifoPutString(update->command);
+  Heating.Begin(*update);
+  HeatingStep();
+}
+
+void TForm1::HeatingStep() {
+  using Step = zelvo::HeatingSequence::Step;
+  const double now = Clock::Steady();
+  while (const auto step = Heating.Due(now)) {
+    if (Heating.TimedOut() && DebugLevel > 0)
+      DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" heating set point not answered"));
+    QPushButton *toggle = step->setpoint == SetpointId::Messkammer ? btnMesskammerAn : btnVentilblockAn;
+    switch (step->kind) {
+      case Step::SendSetpoint:
+        toggle->setChecked(step->on);
+        if (HeatingSetpointSend(step->setpoint)) Heating.Sent(now);
+        break;
+      case Step::QueueSwitch:
+        SetToggle(toggle, step->on, false);
+        FifoPutString(step->command);
+        break;
+      case Step::QueuePort: FifoPutString(step->command); break;
+    }
+  }
 }

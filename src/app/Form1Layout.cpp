@@ -164,9 +164,7 @@ void TForm1::CreateControls() {
   Series1 = series("Series1", Qt::red, true);
   Series2 = series("Series2", Qt::green, true);
   Serie3 = series("Serie3", Qt::blue, false);
-  Serie4 = series("Serie4", Qt::darkYellow, false);
   Serie3->removeFromLegend();
-  Serie4->removeFromLegend();
   SetupChartView();
   // The lost link, across the top of the chart: seen whichever page is open.
   lblLinkLost = Make<QLabel>(client, "lblLinkLost", kChartPlace.x(), kChartPlace.y(), kChartPlace.width(), 26);

@@ -262,13 +262,11 @@ void TForm1::LMDMemo1Change() {
 // ---------------------------------------------------------------------------------------
 // The lost link on the window
 
+// The reported values are forgotten: the displays (and a result file's header written
+// meanwhile) show the placeholders until the instrument reports again.
 void TForm1::ShowStatusPlaceholders() {
-  auto T = [this](int n) { return zelvo::GetLangString(ID, n); };
-  for (zelvo::TLabel *l : {lblVentilblock, lblMesskammer, lblEmmision, lblTransfer})
-    l->setText("--- " + T(zelvo::kTextDegree));
-  lblHVoltage->setText("---- " + T(zelvo::kTextVolt));
-  lblFPDH2->setText("---- " + T(zelvo::kTextH2Mbar));
-  lblFPDAir->setText("---- " + T(zelvo::kTextAirMbar));
+  Status.Clear();
+  ShowStatusLabels();
 }
 
 void TForm1::ShowLinkLost() {

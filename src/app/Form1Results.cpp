@@ -48,11 +48,13 @@ TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
   h.TempEmissionskammer = f.TempEmissionskammer;
   h.TempTransferline = f.TempTransferline;
   h.Hochspannung = f.Hochspannung;
-  h.lblMesskammer = f.lblMesskammer->text();
-  h.lblVentilblock = f.lblVentilblock->text();
-  h.lblEmmision = f.lblEmmision->text();
-  h.lblTransfer = f.lblTransfer->text();
-  h.lblHVoltage = f.lblHVoltage->text();
+  // The actual values as last reported (the placeholders before the first report).
+  using proto::Reply;
+  h.lblMesskammer = f.Status.Text(Reply::ChamberTemperature, f.ID);
+  h.lblVentilblock = f.Status.Text(Reply::ValveBlockTemperature, f.ID);
+  h.lblEmmision = f.Status.Text(Reply::EmissionTemperature, f.ID);
+  h.lblTransfer = f.Status.Text(Reply::TransferTemperature, f.ID);
+  h.lblHVoltage = f.Status.Text(Reply::HighVoltage, f.ID);
   h.FIDCALMenge = f.FIDCALMenge;
   h.FIDCalArea = f.FIDCalArea;
   h.LimitFID = f.LimitFID;

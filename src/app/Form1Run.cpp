@@ -91,7 +91,7 @@ void TForm1::TRunBinding::ClearSeries() {
   F.Slopes.clear();
   F.ClearSignalGraph(1);
   F.ClearSignalGraph(2);
-  for (QCPGraph *g : {F.Serie3, F.Serie4}) g->data()->clear();
+  F.Serie3->data()->clear();
   F.FIDBaseDraw = false;
   F.FPDBaseDraw = false;
   F.ChartDirty = true;

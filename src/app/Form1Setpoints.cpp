@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "app/Zelvo730_Main.h"
+#include "core/Clock.h"
 #include "core/Errors.h"
 #include "core/IniFile.h"
 #include "core/Language.h"
@@ -40,33 +41,61 @@ SetpointBinding Binding(SetpointId id) {
 }
 }  // namespace
 
-// Set button: read the field, clamp with a message, show the accepted value, store it, send it
-// on the quantity's path. A text that is no whole number stops here with the conversion error:
-// nothing is stored or sent, and a switch that runs the Set first sends nothing either. The
-// error is shown here rather than thrown, since these run from button signals and from the
-// tick's heating report, where an exception must not pass through Qt.
+// Set button: read the field and apply it. A text that is no whole number stops here with the
+// conversion error: nothing is stored or sent, and a switch that runs the Set first sends
+// nothing either. The error is shown here rather than thrown, since these run from button
+// signals, where an exception must not pass through Qt.
 bool TForm1::SetpointSet(SetpointId id) {
-  const SetpointBinding b = Binding(id);
   int typed = 0;
   try {
-    typed = StrToInt((this->*b.edit)->text());
+    typed = StrToInt((this->*Binding(id).edit)->text());
   } catch (const EConvertError &e) {
     Dialogs::Error(this, windowTitle(), e.Message());
     return false;
   }
-  const ClampResult r = ClampSetpoint(id, typed);
+  SetpointApply(id, typed);
+  return true;
+}
+
+// A set point from the operator, the start-up or the test standard: clamped with a message,
+// the accepted value shown, stored and sent on the quantity's path.
+void TForm1::SetpointApply(SetpointId id, int value) {
+  const ClampResult r = ClampSetpoint(id, value);
   if (r.outOfRange) Dialogs::Information(this, windowTitle(), SetpointRangeMessage(id, ID));
-  (this->*b.edit)->setText(QString::number(r.value));
+  (this->*Binding(id).edit)->setText(QString::number(r.value));
   SetpointKeep(id, r.value);
   const QString cmd = SetpointCommand(id, r.value);
   if (SetpointOf(id).queued)
     FifoPutString(cmd);
   else
     SendAndWait(ComPort1, cmd);
-  return true;
 }
 
-void TForm1::SetpointStore(SetpointId id) { SetpointKeep(id, StrToInt((this->*Binding(id).edit)->text())); }
+// The value the program holds for a set point.
+int TForm1::SetpointValue(SetpointId id) const { return this->*Binding(id).field; }
+
+// The heating report's set point: the stored value (what the operator typed without pressing
+// Set is not sent), kept in range, shown, stored and sent without waiting; the tick goes on
+// and the heating sequence takes the answer when it comes. A stored value outside the range
+// (a hand-edited settings file) is told in the status bar and the log, and once in a box
+// that does not stop the tick. False when nothing went out.
+bool TForm1::HeatingSetpointSend(SetpointId id) {
+  const SetpointBinding b = Binding(id);
+  const ClampResult r = ClampSetpoint(id, this->*b.field);
+  const unsigned bit = 1u << static_cast<int>(id);
+  if (r.outOfRange) {
+    const QString text = SetpointRangeMessage(id, ID);
+    statusbarRun->SetText(text);
+    DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text);
+    if (!(HeatingRangeShown & bit)) Dialogs::Notice(this, windowTitle(), text);
+    HeatingRangeShown |= bit;
+  } else {
+    HeatingRangeShown &= ~bit;  // the episode is over once the value is in range
+  }
+  (this->*b.edit)->setText(QString::number(r.value));
+  SetpointKeep(id, r.value);
+  return SendLine(ComPort1, SetpointCommand(id, r.value));
+}
 
 void TForm1::SetpointKeep(SetpointId id, int value) {
   this->*Binding(id).field = value;
@@ -84,17 +113,6 @@ void TForm1::btnFPDH2SetClick() { SetpointSet(SetpointId::FPDH2); }
 void TForm1::btnH2SetClick() { SetpointSet(SetpointId::H2); }
 void TForm1::btnAirSetClick() { SetpointSet(SetpointId::Air); }
 void TForm1::btnCarrierSetClick() { SetpointSet(SetpointId::Carrier); }
-
-void TForm1::UpdateVentilblock() { SetpointStore(SetpointId::Ventilblock); }
-void TForm1::UpdateMesskammer() { SetpointStore(SetpointId::Messkammer); }
-void TForm1::UpdateEmmision() { SetpointStore(SetpointId::Emmision); }
-void TForm1::UpdateTransfer() { SetpointStore(SetpointId::Transfer); }
-void TForm1::UpdateHVoltage() { SetpointStore(SetpointId::HVoltage); }
-void TForm1::UpdateFPDAir() { SetpointStore(SetpointId::FPDAir); }
-void TForm1::UpdateFPDH2() { SetpointStore(SetpointId::FPDH2); }
-void TForm1::UpdateH2() { SetpointStore(SetpointId::H2); }
-void TForm1::UpdateAir() { SetpointStore(SetpointId::Air); }
-void TForm1::UpdateCarrier() { SetpointStore(SetpointId::Carrier); }
 
 void TForm1::SetToggle(QPushButton *btn, bool down, bool setState) {
   if (!btn) return;

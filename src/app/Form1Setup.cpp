@@ -311,8 +311,7 @@ void TForm1::FactDragOver(QObject *, QObject *Source, bool &Accept) {
 void TForm1::rgStandardClick() {
   const std::optional<TStandardChoice> choice = ChooseStandard(rgStandard->ItemIndex());
   if (!choice) return;
-  editMesskammer->setText(choice->ChamberText);
-  btnMesskammerSetClick();
+  SetpointApply(SetpointId::Messkammer, choice->ChamberText.toInt());
   LimitFID = choice->LimitFID;
   editLimitFID->setText(choice->LimitFIDText);
   try {

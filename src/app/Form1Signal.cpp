@@ -199,7 +199,7 @@ void TForm1::SetupChartView() {
     Chart1->replot();
   });
   // However long the series grow, only what a pixel column can show is drawn.
-  for (QCPGraph *g : {Series1, Series2, Serie3, Serie4}) g->setAdaptiveSampling(true);
+  for (QCPGraph *g : {Series1, Series2, Serie3}) g->setAdaptiveSampling(true);
   ChartDetail = std::make_shared<TChartDetail>();
   for (int i = 0; i < 2; ++i) {
     ChartDetail->S[i].Full = (i == 0 ? Series1 : Series2)->data();

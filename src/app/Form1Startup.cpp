@@ -93,7 +93,6 @@ void TForm1::ReportSettingsProblems() {
 
 void TForm1::StartUp() {
   if (Serie3) Serie3->setVisible(false);
-  if (Serie4) Serie4->setVisible(false);
   setWindowTitle(QStringLiteral("ZELVO730-PC-FLOW-EPC ") + VersionText());
   FIDBaseDraw = false;
 
@@ -101,9 +100,8 @@ void TForm1::StartUp() {
   ShowStartupSettings();
   SetupChartAxes();
 
-  // Placeholders until the first status reply.
+  ShowStatusPlaceholders();  // until the first status reply
   auto T = [this](int n) { return GetLangString(ID, n); };
-  ShowStatusPlaceholders();
   btnStop->setEnabled(false);
   btnStart->setEnabled(false);
   for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
@@ -284,28 +282,24 @@ void TForm1::SetupDetectorControls() {
 void TForm1::SendInitialSetPoints() {
   struct GasReadBack {
     proto::Cmd cmd;
-    int TForm1::*field;
-    void (TForm1::*set)();
+    SetpointId id;
   };
-  const GasReadBack gases[] = {{proto::Cmd::BC, &TForm1::iAirSet, &TForm1::btnAirSetClick},
-                               {proto::Cmd::WC, &TForm1::iH2Set, &TForm1::btnH2SetClick},
-                               {proto::Cmd::CC, &TForm1::iCarrierSet, &TForm1::btnCarrierSetClick}};
+  const GasReadBack gases[] = {
+      {proto::Cmd::BC, SetpointId::Air}, {proto::Cmd::WC, SetpointId::H2}, {proto::Cmd::CC, SetpointId::Carrier}};
   for (const GasReadBack &g : gases) {
     const QString cmd = proto::Form(g.cmd);
     const QString reply = SendAndWait(ComPort1, cmd);
     // A missing or garbled read-back counts as differing: the program's own set point is
     // sent, instead of ending the start-up with the tick never running.
-    const SetPointReadBack readBack = ReadBackSetPoint(reply, this->*g.field);
+    const SetPointReadBack readBack = ReadBackSetPoint(reply, SetpointValue(g.id));
     if (!readBack.value && DebugLevel > 0)
       DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" no set point in the reply to ") + cmd.trimmed() +
                    QStringLiteral(": ") + reply);
-    if (readBack.resend) (this->*g.set)();
+    if (readBack.resend) SetpointApply(g.id, SetpointValue(g.id));
   }
-  btnFPDAirSetClick();
-  btnFPDH2SetClick();
-  btnEmissionSetClick();
-  btnTransferSetClick();
-  btnHVoltageSetClick();
+  for (SetpointId id :
+       {SetpointId::FPDAir, SetpointId::FPDH2, SetpointId::Emmision, SetpointId::Transfer, SetpointId::HVoltage})
+    SetpointApply(id, SetpointValue(id));
 }
 
 // The status poll list, and the flow displays shown or hidden with the flow sensor.

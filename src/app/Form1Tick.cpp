@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/TickStats.h"
 #include "ui/Dialogs.h"
+#include "ui/Widgets.h"
 
 using namespace zelvo;
 
@@ -30,11 +31,17 @@ void TForm1::Timer1Timer() {
   try {
     PollListStep();
     ReplyStep();
+    HeatingStep();    // the heating report's steps, once answered or given up
     RunTimeStep();
     ReconnectStep();  // a lost port opened again when its device is back
   } catch (const std::exception &e) {
-    // As in any event handler: the step ends, the message is shown, the program goes on.
-    Dialogs::Error(this, windowTitle(), QString::fromUtf8(e.what()));
+    // The step ends and the program goes on. The message goes to the status bar and the log,
+    // and into a box that does not stop the tick, once until a different one comes.
+    const QString text = QString::fromUtf8(e.what());
+    statusbarRun->SetText(text);
+    DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text);
+    if (text != TickErrorShown) Dialogs::Notice(this, windowTitle(), text);
+    TickErrorShown = text;
   }
   StatsStep(Clock::Steady() - began);
   Timer1->start();

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/DateTime.h"
 #include "core/IniFile.h"
@@ -33,6 +35,8 @@
 #include "run/Sequencer.h"
 #include "setup/Setpoints.h"
 #include "setup/SubstanceLists.h"
+#include "session/HeatingSequence.h"
+#include "session/InstrumentStatus.h"
 #include "signal/Acquisition.h"
 #include "signal/Peak.h"
 
@@ -253,7 +257,14 @@ class TForm1 : public QMainWindow {
   void LogStats();
   void ApplyReply(const zelvo::proto::ParsedReply &reply);  // a status reply with valid data
   void FollowLoopState(std::uint8_t b);                     // "D": the loop lamp
-  void HeatingSequence(std::uint8_t b);                     // "P": the two heatings
+  zelvo::InstrumentStatus Status;                           // the values last reported
+  std::vector<std::pair<zelvo::proto::Reply, zelvo::TLabel *>> StatusLabels() const;
+  void ShowStatusLabels();
+  void HeatingReport(std::uint8_t b);                       // "P": the two heatings
+  void HeatingStep();                                       // the heating report's next due step
+  zelvo::HeatingSequence Heating;                           // its steps and the awaited answer
+  QString TickErrorShown;                                   // the last tick error shown in a box
+  unsigned HeatingRangeShown = 0;                           // bit per set point: its range box is shown
 
   // ===================================================================== run (src/run)
   // The window's side of the run: the sequencer acts on the window and the instrument only
@@ -419,8 +430,10 @@ class TForm1 : public QMainWindow {
   // What every Set button does; false when the field holds no whole number (the conversion
   // error has been shown, nothing was stored or sent).
   bool SetpointSet(zelvo::SetpointId id);
-  void SetpointStore(zelvo::SetpointId id);                    // what every Update... store operation does
   void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
+  void SetpointApply(zelvo::SetpointId id, int value);         // clamp, show, store, send
+  int SetpointValue(zelvo::SetpointId id) const;
+  bool HeatingSetpointSend(zelvo::SetpointId id);              // the stored set point, sent without a wait
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
   void btnVentilBlockSetClick();
@@ -434,16 +447,6 @@ class TForm1 : public QMainWindow {
   void btnAirSetClick();
   void btnCarrierSetClick();
   // Store operations: field text -> window field -> settings file.
-  void UpdateVentilblock();
-  void UpdateMesskammer();
-  void UpdateEmmision();
-  void UpdateTransfer();
-  void UpdateHVoltage();
-  void UpdateFPDAir();
-  void UpdateFPDH2();
-  void UpdateH2();
-  void UpdateAir();
-  void UpdateCarrier();
   // Switches (true = on).
   void TransferOnOff(bool on);
   void EmissionOnOff(bool on);
@@ -489,7 +492,6 @@ class TForm1 : public QMainWindow {
   QCPGraph *Series1 = nullptr;  // port 1 (FID), red
   QCPGraph *Series2 = nullptr;  // port 2 (FPD), green
   QCPGraph *Serie3 = nullptr;   // slope series, hidden
-  QCPGraph *Serie4 = nullptr;   // hidden
   QCPTextElement *Chart1Title = nullptr;
   // Tab area and its pages.
   QTabWidget *PageControl = nullptr;

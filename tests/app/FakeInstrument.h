@@ -4,10 +4,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QMap>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "core/Clock.h"
 
 #include "link/Protocol.h"
 #include "link/PtyPair.h"
@@ -34,6 +38,9 @@ class FakeInstrument {
   int Air = 700, H2 = 600, Carrier = 1000;  // set points read back by "<BC", "<WC", "<CC"
   QString FaReply = QStringLiteral(":FA00");
   QString BcReply;  // when set, the answer to "<BC" instead of the air set point
+  QMap<QString, QString> Replies;    // fixed answers to whole command lines ("<PG" -> ":PGFC")
+  QStringList Unanswered;            // commands (their code, "SS") left without an answer
+  std::vector<double> At;            // the steady time each command line arrived
   QByteArray Raw;                    // every byte the program wrote
   QStringList Lines;                 // the command lines, without CR and LF
 
@@ -52,6 +59,7 @@ class FakeInstrument {
       const QString line = QString::fromLatin1(partial);
       partial.clear();
       Lines << line;
+      At.push_back(zelvo::Clock::Steady());
       const QString reply = Answer(line);
       if (!Silent && !reply.isEmpty()) pty.Write((reply + "\r\n").toLatin1());
     }
@@ -59,6 +67,9 @@ class FakeInstrument {
 
   QString Answer(const QString &line) const {
     using namespace zelvo::proto;
+    if (Replies.contains(line)) return Replies.value(line);
+    for (const QString &code : Unanswered)
+      if (line.mid(1).startsWith(code)) return {};
     if (line == "<SN") return Id;
     if (line == "<FA") return FaReply;
     if (line == "<BC" && !BcReply.isEmpty()) return BcReply;

@@ -293,18 +293,16 @@ TEST(Layout, WindowChartAndTabArea) {
   EXPECT_EQ(form.tabSettings->palette().color(QPalette::Window), QColor(Qt::white));
   EXPECT_TRUE(form.tabSettings->autoFillBackground());
 
-  // Four graphs in series order; Serie3 and Serie4 hidden; fixed axes; right and top hidden.
-  ASSERT_EQ(form.Chart1->graphCount(), 4);
+  // Three graphs in series order; Serie3 hidden; fixed axes; right and top hidden.
+  ASSERT_EQ(form.Chart1->graphCount(), 3);
   EXPECT_EQ(form.Chart1->graph(0), form.Series1);
   EXPECT_EQ(form.Chart1->graph(1), form.Series2);
   EXPECT_EQ(form.Chart1->graph(2), form.Serie3);
-  EXPECT_EQ(form.Chart1->graph(3), form.Serie4);
   EXPECT_EQ(form.Series1->pen().color(), QColor(Qt::red));
   EXPECT_EQ(form.Series2->pen().color(), QColor(Qt::green));
   EXPECT_TRUE(form.Series1->visible());
   EXPECT_TRUE(form.Series2->visible());
   EXPECT_FALSE(form.Serie3->visible());
-  EXPECT_FALSE(form.Serie4->visible());
   EXPECT_EQ(form.Series1->scatterStyle().shape(), QCPScatterStyle::ssNone);
   EXPECT_FALSE(form.Chart1->xAxis2->visible());
   EXPECT_FALSE(form.Chart1->yAxis2->visible());

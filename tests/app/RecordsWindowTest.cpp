@@ -113,11 +113,12 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
   form.sSerialNumber = "4-0001";
   form.TempMesskammer = 27, form.TempVentilblock = 60, form.TempEmissionskammer = 150;
   form.TempTransferline = 180, form.Hochspannung = 600;
-  form.lblMesskammer->setText(QString::fromUtf8("26.9° C"));
-  form.lblVentilblock->setText(QString::fromUtf8("--- ° C"));
-  form.lblEmmision->setText(QString::fromUtf8("149 ° C"));
-  form.lblTransfer->setText(QString::fromUtf8("181 ° C"));
-  form.lblHVoltage->setText("599 V");
+  // The actual values as the instrument reported them; the valve block has not reported yet.
+  form.ShowStatusLabels();
+  for (const char *reply : {":SG010D", ":EG3A34", ":TG46B4", ":HG0257"}) {  // 26.9, 149, 181 °C, 599 V
+    form.ReplyQueue.push_back(QString::fromLatin1(reply));
+    form.ReplyStep();
+  }
   form.FIDCALMenge = 100.5, form.FIDCalArea = 45000, form.LimitFID = 0.1;
   form.FPDCalMenge = 10, form.FPDCalArea = 120000, form.LimitFPD = 1;
   form.Startzelle = 4, form.AnzahlZellen = 3, form.AnzahlMessreihen = 10;

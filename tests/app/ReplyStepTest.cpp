@@ -95,14 +95,18 @@ TEST_F(ReplyStep, LoopStateFollowsTheInstrumentOnChangeOnly) {
 }
 
 TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
-  form.editMesskammer->setText("27");
-  form.editVentilblock->setText("60");
+  form.TempMesskammer = 27;
+  form.TempVentilblock = 60;
+  form.editMesskammer->setText("35");  // typed, but Set not pressed: not what is sent
+  const double before = Clock::Steady();
   Reply(":PGFC");  // both heatings on (bits 0 and 1 clear), bits 6 and 7 set
+  EXPECT_EQ(Clock::Steady(), before);  // nothing waited
   EXPECT_TRUE(form.btnMesskammerAn->isChecked());
   EXPECT_TRUE(form.btnVentilblockAn->isChecked());
   EXPECT_EQ(form.btnMesskammerAn->text(), "On");
-  // The set points went out with the blocking request (on this closed port: the port's
-  // message, and the wait runs out on the test clock); the switches are queued.
+  EXPECT_EQ(form.editMesskammer->text(), "27");
+  // The set points could not go out on this closed port (the port's message), so no answer
+  // is awaited and the switches are queued at once.
   EXPECT_EQ(TakeQueue(), QStringList({"<SO1\r", "<VO1\r", "<PSCF\r"}));
   EXPECT_EQ(form.HeatingStateByte, 0xFC);
   Reply(":PGFC");
