@@ -111,7 +111,9 @@ struct PollCase {
 };
 
 TEST_F(Sim, PollsReportTheStateInTheirEncodings) {
-  Start();
+  // Both heatings off at the start (the instrument's default is on), so that each switch shows
+  // in the heating port's bits.
+  Start({}, false, "[Heating]\non=0\n");
   Client c(sim_->Link(1));
   const PollCase cases[] = {
       {{}, Cmd::SG, Reply::ChamberTemperature, 220, 0},  // 22.0 degC, heating off, in tenths
