@@ -56,11 +56,11 @@ TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
   h.FIDCALMenge = f.FIDCALMenge;
   h.FIDCalArea = f.FIDCalArea;
   h.LimitFID = f.LimitFID;
-  h.FIDSampleFactor = f.LastFIDSampleFactor;
+  h.FIDSampleFactor = f.Sequencer.State().FIDSampleFactor;
   h.FPDCalMenge = f.FPDCalMenge;
   h.FPDCalArea = f.FPDCalArea;
   h.LimitFPD = f.LimitFPD;
-  h.FPDFactor = f.LastFPDFactor;
+  h.FPDFactor = f.Sequencer.State().FPDFactor;
   h.Startzelle = f.Startzelle;
   h.AnzahlZellen = f.AnzahlZellen;
   h.AnzahlMessreihen = f.AnzahlMessreihen;
@@ -131,8 +131,6 @@ bool TForm1::RunActive() const { return runTag != 0; }
 
 void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const QString &runTime,
                           TDateTime wall) {
-  LastFIDSampleFactor = run.FIDSampleFactor;
-  LastFPDFactor = run.FPDFactor;
   if (Records.ResultFile().isEmpty()) return;
 
   TMeasurementRecord r;

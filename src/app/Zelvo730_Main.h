@@ -400,8 +400,6 @@ class TForm1 : public QMainWindow {
   // The writer's report for the operator: status bar, log, and a warning once per failure.
   void ShowWriterReport(const zelvo::TWriterReport &report);
   QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
-  // The factors of the position evaluated last (the result file's header; 0 before the first).
-  double LastFIDSampleFactor = 0, LastFPDFactor = 0;
   QString sInfo1, sInfo2, sInfo3;  // the sample texts last stored
 
   // ===================================================================== setup (src/setup)

@@ -151,8 +151,8 @@ TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
   EXPECT_TRUE(messages.empty());
 }
 
-Setup WithHeatingsOn() {
-  Setup s;
+BenchSettings WithHeatingsOn() {
+  BenchSettings s;
   s.heatingsOff = false;
   return s;
 }
@@ -161,9 +161,9 @@ Setup WithHeatingsOn() {
 // window's switches follow its report and the chamber climbs from 22 °C towards its set point.
 TEST_F(ProgramWithSimulator, HeatingsAreOnByDefaultAndTheChamberClimbs) {
   Bench bench(WithHeatingsOn());
-  ASSERT_TRUE(bench.ok);
+  ASSERT_TRUE(bench.ok());
   TForm1 form;
-  form.ProgramDirOverride = bench.dir.path();
+  form.ProgramDirOverride = bench.Dir();
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
   double chamber = 0;

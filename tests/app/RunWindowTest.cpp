@@ -159,6 +159,37 @@ TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
   EXPECT_TRUE(Log().contains("Start request from the instrument ignored")) << Log().toStdString();
 }
 
+// The result file's header carries the factors set at the start of the position in progress
+// (0 before any position started), so a file chosen during a run's first position names that
+// position's factors and not an older one's.
+TEST_F(RunWindow, ResultHeaderTakesTheFactorsSetAtThePositionStart) {
+  QString answer;
+  form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return answer; };
+  const auto headerOf = [&](const QString &name) {
+    answer = dir.filePath(name);
+    form.btnSpeichern->click();
+    QFile f(answer);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split("\r\n") : QStringList();
+  };
+  const auto factorOf = [](const QString &line) { return line.section(';', -1); };
+  form.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.lblEditFact2->setText(FloatToStrF(3.25, 7, 2));
+  form.lblEditFPDFact2->setText(FloatToStrF(2.5, 7, 1));
+
+  QStringList header = headerOf("before.csv");
+  ASSERT_GE(header.size(), 5);
+  EXPECT_EQ(factorOf(header[3]), FloatToStrF(0, 6, 2));
+  EXPECT_EQ(factorOf(header[4]), FloatToStrF(0, 5, 1));
+
+  Range("5", "1", "1");
+  form.btnStartClick();
+  ASSERT_TRUE(TickUntil([&] { return form.runTag >= 2; }));
+  header = headerOf("during.csv");
+  ASSERT_GE(header.size(), 5);
+  EXPECT_EQ(factorOf(header[3]), FloatToStrF(3.25, 6, 2));
+  EXPECT_EQ(factorOf(header[4]), FloatToStrF(2.5, 5, 1));
+}
+
 // Cells 1 and 2 over two cycles. Cell 1's injection is the worked triangle (area 4000), cell
 // 2's is flat. With a calibration area of 2000 for 100 ppm, cell 1 reads 200 ppm and
 // 0.00241 x 200 ppm x 100 ml/min / 19.6 cm² = 2.459 ug/cm²/min, above the limit 1: it breaks
