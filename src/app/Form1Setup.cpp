@@ -147,9 +147,7 @@ class FactorDrag : public QObject {
     const int row = fList->currentRow();
     if (row < 0) return;
     QPointer<QDrag> drag = new QDrag(fList);
-    auto *mime = new QMimeData;
-    mime->setText(fList->Value(row));
-    drag->setMimeData(mime);
+    drag->setMimeData(NewFactorMimeData(fList->Value(row)));
     drag->exec(Qt::CopyAction);
     QObject *target = drag ? drag->target() : nullptr;
     emit fList->EndDrag(target);
