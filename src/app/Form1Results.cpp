@@ -366,7 +366,11 @@ void TForm1::btnLadenClick() {
       chkboxIsobutanCalib->setChecked(false);
     }
   }
-  // A one-channel file holds no FPD signal, so it gives no FPD calibration.
+  // A one-channel file holds no FPD signal, so it gives no FPD calibration: told as for a
+  // capture not taken, and the box stays ticked.
+  const bool fpdDevice = DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD;
+  if (fpdDevice && !fpd && chkboxSulfurCalib->isChecked())
+    Dialogs::Information(this, windowTitle(), GetLangString(ID, kTextNoFpdSignalInFile));
   if (fpd && chkboxSulfurCalib->isChecked()) {
     if (const auto area = Capture(*this, Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
       FPDCalArea = *area;
