@@ -197,8 +197,13 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
       break;
   }
   RecordsBeginRun();
+  // The status bar keeps the run's own text; the warnings go to the log and a notice.
   const QStringList warnings = StartWarnings();
-  if (!warnings.isEmpty()) RunNotice(warnings.join(QLatin1Char('\n')), true);
+  if (!warnings.isEmpty()) {
+    const QString text = warnings.join(QLatin1Char('\n'));
+    RunLog(text);
+    Dialogs::Notice(this, windowTitle(), text);
+  }
 }
 
 // A run needs the instrument: none starts or is armed while a lost port waits for its device.

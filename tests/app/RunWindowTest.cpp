@@ -159,6 +159,21 @@ TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
   EXPECT_TRUE(Log().contains("Start request from the instrument ignored")) << Log().toStdString();
 }
 
+// The warning of an uncalibrated FID at the start goes to a notice and the log; the status
+// bar keeps the text the run shows.
+TEST_F(RunWindow, StartWarningLeavesTheRunTextInTheStatusBar) {
+  form.btnStartClick();
+  Collect();
+  ASSERT_EQ(form.runTag, 1);
+  EXPECT_FALSE(form.statusbarRun->Text().isEmpty());
+  EXPECT_FALSE(form.statusbarRun->Text().contains("not calibrated")) << form.statusbarRun->Text().toStdString();
+  bool noticed = false;
+  for (const DialogMessage &m : messages)
+    noticed |= m.kind == DialogMessage::Notice && m.text.contains("FID not calibrated");
+  EXPECT_TRUE(noticed);
+  EXPECT_TRUE(Log().contains("not calibrated"));
+}
+
 // The result file's header carries the factors set at the start of the position in progress
 // (0 before any position started), so a file chosen during a run's first position names that
 // position's factors and not an older one's.
