@@ -231,7 +231,7 @@ void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMen
 // ------------------------------------------------------------------ factors and flows
 // The store sequence, in table order; it stops at the first field that does not convert or is
 // not above 0, whose message names the field.
-bool TForm1::StoreFactorsAndFlows() {
+bool TForm1::StoreFactorsAndFlows(bool box) {
   std::array<TFactorFieldInput, kFactorFieldCount> inputs;
   for (const TFactorFieldDef &fieldDef : FactorFieldDefs()) {
     QLineEdit *edit = FactorEdit(*this, fieldDef);
@@ -250,7 +250,10 @@ bool TForm1::StoreFactorsAndFlows() {
     }
   }
   if (store.Message.isEmpty()) return true;
-  Dialogs::Error(this, windowTitle(), store.Message);
+  if (box)
+    Dialogs::Error(this, windowTitle(), store.Message);
+  else
+    RunNotice(store.Message, false);
   return false;
 }
 

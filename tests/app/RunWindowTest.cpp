@@ -159,6 +159,36 @@ TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
   EXPECT_TRUE(Log().contains("Start request from the instrument ignored")) << Log().toStdString();
 }
 
+// A start from the tick (":QS", the countdown's end) does not wait for the operator: with a
+// field refused it starts with the values last stored, and the refusal goes to the status
+// bar and the log without an error box.
+TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
+  for (const bool countdown : {false, true}) {
+    SCOPED_TRACE(countdown ? "countdown" : ":QS");
+    form.editSampleFlow2->setText("100");
+    ASSERT_TRUE(form.StoreFactorsAndFlows());
+    messages.clear();
+    if (countdown) {
+      form.editStartdelay->setText("00:01");
+      form.btnDelayClick();
+      ASSERT_EQ(form.Sequencer.State().delayTag, 1);
+      form.editSampleFlow2->setText("x");
+      ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 61));
+    } else {
+      form.editSampleFlow2->setText("x");
+      form.ReplyQueue.push_back(":QS01");
+      form.ReplyStep();
+      Collect();
+    }
+    EXPECT_NE(form.runTag, 0);
+    EXPECT_EQ(form.SampleFlow2, 100);  // the value last stored
+    for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
+    EXPECT_TRUE(Log().contains("'x'")) << Log().toStdString();
+    form.btnStopClick();
+    ASSERT_TRUE(RunToEnd());
+  }
+}
+
 // The warning of an uncalibrated FID at the start goes to a notice and the log; the status
 // bar keeps the text the run shows.
 TEST_F(RunWindow, StartWarningLeavesTheRunTextInTheStatusBar) {
