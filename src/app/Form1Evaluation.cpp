@@ -33,7 +33,7 @@ void TForm1::EvaluatePosition(TRunState &run, const TPositionEvaluation &positio
     EvaluateSignals(position);
     ev = EvaluateCell(EvaluationInput(run, position));
   } catch (const std::exception &e) {
-    EvaluationNote(kNoteEvaluationFailed, QStringLiteral("Position %1 not evaluated: %2")
+    EvaluationNote(kNoteEvaluationFailed, GetLangString(ID, kTextPositionNotEvaluated)
                                               .arg(position.Position)
                                               .arg(QString::fromUtf8(e.what())));
     return;

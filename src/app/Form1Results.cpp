@@ -58,11 +58,11 @@ TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
   h.FIDCALMenge = f.FIDCALMenge;
   h.FIDCalArea = f.FIDCalArea;
   h.LimitFID = f.LimitFID;
-  h.FIDSampleFactor = f.LastFIDSampleFactor;
+  h.FIDSampleFactor = f.Sequencer.State().FIDSampleFactor;
   h.FPDCalMenge = f.FPDCalMenge;
   h.FPDCalArea = f.FPDCalArea;
   h.LimitFPD = f.LimitFPD;
-  h.FPDFactor = f.LastFPDFactor;
+  h.FPDFactor = f.Sequencer.State().FPDFactor;
   h.Startzelle = f.Startzelle;
   h.AnzahlZellen = f.AnzahlZellen;
   h.AnzahlMessreihen = f.AnzahlMessreihen;
@@ -133,8 +133,6 @@ bool TForm1::RunActive() const { return runTag != 0; }
 
 void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const QString &runTime,
                           TDateTime wall) {
-  LastFIDSampleFactor = run.FIDSampleFactor;
-  LastFPDFactor = run.FPDFactor;
   if (Records.ResultFile().isEmpty()) return;
 
   TMeasurementRecord r;
@@ -370,7 +368,11 @@ void TForm1::btnLadenClick() {
       chkboxIsobutanCalib->setChecked(false);
     }
   }
-  // A one-channel file holds no FPD signal, so it gives no FPD calibration.
+  // A one-channel file holds no FPD signal, so it gives no FPD calibration: told as for a
+  // capture not taken, and the box stays ticked.
+  const bool fpdDevice = DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD;
+  if (fpdDevice && !fpd && chkboxSulfurCalib->isChecked())
+    Dialogs::Information(this, windowTitle(), GetLangString(ID, kTextNoFpdSignalInFile));
   if (fpd && chkboxSulfurCalib->isChecked()) {
     if (const auto area = Capture(*this, Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
       FPDCalArea = *area;

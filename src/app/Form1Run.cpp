@@ -163,8 +163,10 @@ void TForm1::StartRun(TStartSource source) {
     return;
   }
   if (RefusedWhileLinkLost()) return;
-  // The run reads the factors and flows as the fields show them.
-  if (!StoreFactorsAndFlows()) {
+  // The run reads the factors and flows as the fields show them. A start from the tick (the
+  // instrument's request) goes on with the values last stored when a field is refused; the
+  // refusal is told in the status bar and the log.
+  if (!StoreFactorsAndFlows(source != TStartSource::Instrument) && source != TStartSource::Instrument) {
     ShowRunButtons();
     return;
   }
@@ -186,7 +188,7 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
       if (byOperator)
         Dialogs::Error(this, windowTitle(), result.Message);
       else
-        RunNotice(result.Message, true);
+        RunNotice(result.Message, false);
       return;
     case TStartResult::Outcome::Ignored:
       RunLog(result.Message);
@@ -197,8 +199,13 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
       break;
   }
   RecordsBeginRun();
+  // The status bar keeps the run's own text; the warnings go to the log and a notice.
   const QStringList warnings = StartWarnings();
-  if (!warnings.isEmpty()) RunNotice(warnings.join(QLatin1Char('\n')), true);
+  if (!warnings.isEmpty()) {
+    const QString text = warnings.join(QLatin1Char('\n'));
+    RunLog(text);
+    Dialogs::Notice(this, windowTitle(), text);
+  }
 }
 
 // A run needs the instrument: none starts or is armed while a lost port waits for its device.
@@ -255,13 +262,9 @@ void TForm1::DelayedStartStep() {
   const TNow now = NowReading();
   const TRunState &s = Sequencer.State();
   const bool due = WholeSeconds(now.Steady - s.runStartzeit) >= WholeSeconds(s.delayStart - s.runStartzeit);
-  if (due && !StoreFactorsAndFlows()) {
-    // The fields were refused (the message has been shown): no run, and no new attempt
-    // every second.
-    Sequencer.Stop(RunInputs());
-    ShowRunButtons();
-    return;
-  }
+  // The run starts with the values last stored when a field is refused; the refusal is told
+  // in the status bar and the log. Only the sequencer's own refusal cancels the delay.
+  if (due) StoreFactorsAndFlows(false);
   const std::optional<TStartResult> started = Sequencer.CountdownStep(RunInputs(), now);
   if (Sequencer.State().UpdateTime) {
     UpdateTime = true;

@@ -147,9 +147,7 @@ class FactorDrag : public QObject {
     const int row = fList->currentRow();
     if (row < 0) return;
     QPointer<QDrag> drag = new QDrag(fList);
-    auto *mime = new QMimeData;
-    mime->setText(fList->Value(row));
-    drag->setMimeData(mime);
+    drag->setMimeData(NewFactorMimeData(fList->Value(row)));
     drag->exec(Qt::CopyAction);
     QObject *target = drag ? drag->target() : nullptr;
     emit fList->EndDrag(target);
@@ -233,7 +231,7 @@ void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMen
 // ------------------------------------------------------------------ factors and flows
 // The store sequence, in table order; it stops at the first field that does not convert or is
 // not above 0, whose message names the field.
-bool TForm1::StoreFactorsAndFlows() {
+bool TForm1::StoreFactorsAndFlows(bool box) {
   std::array<TFactorFieldInput, kFactorFieldCount> inputs;
   for (const TFactorFieldDef &fieldDef : FactorFieldDefs()) {
     QLineEdit *edit = FactorEdit(*this, fieldDef);
@@ -252,7 +250,10 @@ bool TForm1::StoreFactorsAndFlows() {
     }
   }
   if (store.Message.isEmpty()) return true;
-  Dialogs::Error(this, windowTitle(), store.Message);
+  if (box)
+    Dialogs::Error(this, windowTitle(), store.Message);
+  else
+    RunNotice(store.Message, false);
   return false;
 }
 

@@ -411,14 +411,13 @@ class TForm1 : public QMainWindow {
   // The writer's report for the operator: status bar, log, and a warning once per failure.
   void ShowWriterReport(const zelvo::TWriterReport &report);
   QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
-  // The factors of the position evaluated last (the result file's header; 0 before the first).
-  double LastFIDSampleFactor = 0, LastFPDFactor = 0;
   QString sInfo1, sInfo2, sInfo3;  // the sample texts last stored
 
   // ===================================================================== setup (src/setup)
   // The store sequence of the factor and flow fields; false when a field was refused (the
   // message has been shown). Runs when the focus leaves the factors page and at a run's start.
-  bool StoreFactorsAndFlows();
+  // box false: a refusal goes to the status bar and the log only (a start from the tick).
+  bool StoreFactorsAndFlows(bool box = true);
   // Whether each substance list may be saved over its file (read at start-up, or absent).
   zelvo::TListFileState ListState1 = zelvo::TListFileState::NotLoaded;
   zelvo::TListFileState ListState2 = zelvo::TListFileState::NotLoaded;

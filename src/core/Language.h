@@ -79,6 +79,8 @@ enum TextId : int {
   kTextChooseResultFile = 361,     // "Ergebnisdatei wählen …"
   kTextRunWithoutSaving = 362,     // "Ohne Speichern messen"
   kTextFirstPositionRange = 300,   // "Die erste Position muss 1 bis 6 sein, nicht '%1'."
+  kTextNoFpdSignalInFile = 320,    // "Die Datei enthält kein FPD-Signal: keine Kalibrierung …"
+  kTextPositionNotEvaluated = 321, // "Position %1 nicht ausgewertet: %2"
 };
 
 // The texts of the permeation test report (the report itself, the report tool and the

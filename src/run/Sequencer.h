@@ -82,8 +82,9 @@ struct TRunState {
   TSteadySeconds StopTime = 0;        // when the stream stop was first sent
   int StopRepeats = 0;                // how often it was sent again since
   bool UpdateTime = false;            // the run-time text is to go to the instrument display ("<X0")
-  // Values of the position being measured, for the evaluation.
-  double FIDSampleFactor = 1, FPDFactor = 1;
+  // Values of the position being measured, for the evaluation and the result file's header;
+  // set at each position start and kept after the run (0 until a position has started).
+  double FIDSampleFactor = 0, FPDFactor = 0;
   QString sChemikalie;
   double AktFlow = 0;  // last flow read from the flow display at the end of sampling
   double Flow = 0;     // flow for the rate; set by the preparation of the next sample cell

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -321,28 +322,40 @@ void TLabeledEdit::SetLabelPosition(TLabelPosition pos) {
 
 void TLabeledEdit::PlaceLabel() { PlaceAttached(fLabel, this, fPos); }
 
-bool TLabeledEdit::AcceptsDrag(QObject *source) const {
+QMimeData *NewFactorMimeData(const QString &factor) {
+  auto *mime = new QMimeData;
+  mime->setData(QString::fromLatin1(kFactorMimeType), factor.toUtf8());
+  return mime;
+}
+
+QString FactorOfMimeData(const QMimeData *mime) {
+  if (!mime || !mime->hasFormat(QString::fromLatin1(kFactorMimeType))) return {};
+  return QString::fromUtf8(mime->data(QString::fromLatin1(kFactorMimeType)));
+}
+
+bool TLabeledEdit::AcceptsDrag(const QDropEvent *e) const {
+  if (!e->mimeData() || !e->mimeData()->hasFormat(QString::fromLatin1(kFactorMimeType))) return false;
   bool accept = false;
-  if (OnDragOver) OnDragOver(source, accept);
+  if (OnDragOver) OnDragOver(e->source(), accept);
   return accept;
 }
 
 void TLabeledEdit::dragEnterEvent(QDragEnterEvent *e) {
-  if (AcceptsDrag(e->source()))
+  if (AcceptsDrag(e))
     e->acceptProposedAction();
   else
     e->ignore();
 }
 
 void TLabeledEdit::dragMoveEvent(QDragMoveEvent *e) {
-  if (AcceptsDrag(e->source()))
+  if (AcceptsDrag(e))
     e->acceptProposedAction();
   else
     e->ignore();
 }
 
 void TLabeledEdit::dropEvent(QDropEvent *e) {
-  if (AcceptsDrag(e->source()))
+  if (AcceptsDrag(e))
     e->acceptProposedAction();  // no text is inserted here
   else
     e->ignore();

@@ -17,6 +17,9 @@
 #include <QWidget>
 #include <functional>
 
+class QDropEvent;
+class QMimeData;
+
 class QButtonGroup;
 class QRadioButton;
 
@@ -124,6 +127,12 @@ class TRadioGroup : public TGroupBox {
 // Where an attached caption label sits beside its control.
 enum class TLabelPosition { Above, Left, Right };
 
+// A dragged factor carries its text under a type of its own and no plain text, so that only
+// the factor fields take it and no other edit field or the description inserts it.
+inline constexpr char kFactorMimeType[] = "application/x-zelvo730-factor";
+QMimeData *NewFactorMimeData(const QString &factor);
+QString FactorOfMimeData(const QMimeData *mime);  // empty when it is no factor drag
+
 // An edit field with an attached caption label (a sibling of the field, kept beside it).
 class TLabeledEdit : public QLineEdit {
   Q_OBJECT
@@ -133,7 +142,8 @@ class TLabeledEdit : public QLineEdit {
   void SetLabelPosition(TLabelPosition pos);
   TLabelPosition LabelPosition() const { return fPos; }
   void PlaceLabel();  // also on every move, resize and show of the field (AttachLabel)
-  // Drag-over hook: called with the object being dragged; set `accept` to take the drop.
+  // Drag-over hook for factor drags (kFactorMimeType; any other drag is refused without
+  // asking): called with the object being dragged; set `accept` to take the drop.
   // An accepted drop changes nothing here: the dragged control's end-drag handler fills
   // the field (the drop target is QDrag::target()).
   std::function<void(QObject *source, bool &accept)> OnDragOver;
@@ -144,7 +154,7 @@ class TLabeledEdit : public QLineEdit {
   void dropEvent(QDropEvent *e) override;
 
  private:
-  bool AcceptsDrag(QObject *source) const;
+  bool AcceptsDrag(const QDropEvent *e) const;
   TLabel *fLabel;
   TLabelPosition fPos;
 };

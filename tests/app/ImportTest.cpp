@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "WindowTestSupport.h"
+#include "core/Language.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
 #include "results/RawData.h"
@@ -122,11 +123,21 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
   EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
   EXPECT_TRUE(messages.empty());
 
-  // A one-channel file has no FPD signal: no capture, the box stays ticked.
-  Load(Write("fid_1.txt", TDeviceTyp::FID, Triangle(50)));
-  EXPECT_EQ(form.FPDCalArea, 777);
-  EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
-  EXPECT_EQ(Settings("FPDCalArea"), -1);
+  // A one-channel file has no FPD signal: no capture, the box stays ticked, the operator is
+  // told as for any capture not taken (in the window's language).
+  for (int id : {1000, 0}) {
+    messages.clear();
+    form.ID = id;
+    Load(Write("fid_1.txt", TDeviceTyp::FID, Triangle(50)));
+    EXPECT_EQ(form.FPDCalArea, 777);
+    EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
+    EXPECT_EQ(Settings("FPDCalArea"), -1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, GetLangString(id, kTextNoFpdSignalInFile));
+  }
+  EXPECT_NE(GetLangString(0, kTextNoFpdSignalInFile), GetLangString(1000, kTextNoFpdSignalInFile));
+  form.ID = 1000;
+  messages.clear();
 
   // A flat FPD signal: the search finds nothing, the operator is told.
   Load(Write("flat_1.txt", TDeviceTyp::FIDFPD, Triangle(50), Vec(600, 100)));

@@ -196,10 +196,6 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   EXPECT_EQ(Bytes(data + "/test_2.txt"), Joined(raw));
   EXPECT_FALSE(QFile::exists(data + "/test_3.txt"));
   EXPECT_TRUE(messages.empty());
-
-  // A file chosen now records the factor of the position evaluated last.
-  Choose(data + "/next.csv");
-  EXPECT_TRUE(Bytes(data + "/next.csv").contains("Faktor:;3,00\r\n"));
 }
 
 TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {

@@ -159,6 +159,82 @@ TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
   EXPECT_TRUE(Log().contains("Start request from the instrument ignored")) << Log().toStdString();
 }
 
+// A start from the tick (":QS", the countdown's end) does not wait for the operator: with a
+// field refused it starts with the values last stored, and the refusal goes to the status
+// bar and the log without an error box.
+TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
+  for (const bool countdown : {false, true}) {
+    SCOPED_TRACE(countdown ? "countdown" : ":QS");
+    form.editSampleFlow2->setText("100");
+    ASSERT_TRUE(form.StoreFactorsAndFlows());
+    messages.clear();
+    if (countdown) {
+      form.editStartdelay->setText("00:01");
+      form.btnDelayClick();
+      ASSERT_EQ(form.Sequencer.State().delayTag, 1);
+      form.editSampleFlow2->setText("x");
+      ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 61));
+    } else {
+      form.editSampleFlow2->setText("x");
+      form.ReplyQueue.push_back(":QS01");
+      form.ReplyStep();
+      Collect();
+    }
+    EXPECT_NE(form.runTag, 0);
+    EXPECT_EQ(form.SampleFlow2, 100);  // the value last stored
+    for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
+    EXPECT_TRUE(Log().contains("'x'")) << Log().toStdString();
+    form.btnStopClick();
+    ASSERT_TRUE(RunToEnd());
+  }
+}
+
+// The warning of an uncalibrated FID at the start goes to a notice and the log; the status
+// bar keeps the text the run shows.
+TEST_F(RunWindow, StartWarningLeavesTheRunTextInTheStatusBar) {
+  form.btnStartClick();
+  Collect();
+  ASSERT_EQ(form.runTag, 1);
+  EXPECT_FALSE(form.statusbarRun->Text().isEmpty());
+  EXPECT_FALSE(form.statusbarRun->Text().contains("not calibrated")) << form.statusbarRun->Text().toStdString();
+  bool noticed = false;
+  for (const DialogMessage &m : messages)
+    noticed |= m.kind == DialogMessage::Notice && m.text.contains("FID not calibrated");
+  EXPECT_TRUE(noticed);
+  EXPECT_TRUE(Log().contains("not calibrated"));
+}
+
+// The result file's header carries the factors set at the start of the position in progress
+// (0 before any position started), so a file chosen during a run's first position names that
+// position's factors and not an older one's.
+TEST_F(RunWindow, ResultHeaderTakesTheFactorsSetAtThePositionStart) {
+  QString answer;
+  form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return answer; };
+  const auto headerOf = [&](const QString &name) {
+    answer = dir.filePath(name);
+    form.btnSpeichern->click();
+    QFile f(answer);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split("\r\n") : QStringList();
+  };
+  const auto factorOf = [](const QString &line) { return line.section(';', -1); };
+  form.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.lblEditFact2->setText(FloatToStrF(3.25, 7, 2));
+  form.lblEditFPDFact2->setText(FloatToStrF(2.5, 7, 1));
+
+  QStringList header = headerOf("before.csv");
+  ASSERT_GE(header.size(), 5);
+  EXPECT_EQ(factorOf(header[3]), FloatToStrF(0, 6, 2));
+  EXPECT_EQ(factorOf(header[4]), FloatToStrF(0, 5, 1));
+
+  Range("5", "1", "1");
+  form.btnStartClick();
+  ASSERT_TRUE(TickUntil([&] { return form.runTag >= 2; }));
+  header = headerOf("during.csv");
+  ASSERT_GE(header.size(), 5);
+  EXPECT_EQ(factorOf(header[3]), FloatToStrF(3.25, 6, 2));
+  EXPECT_EQ(factorOf(header[4]), FloatToStrF(2.5, 5, 1));
+}
+
 // Cells 1 and 2 over two cycles. Cell 1's injection is the worked triangle (area 4000), cell
 // 2's is flat. With a calibration area of 2000 for 100 ppm, cell 1 reads 200 ppm and
 // 0.00241 x 200 ppm x 100 ml/min / 19.6 cm² = 2.459 ug/cm²/min, above the limit 1: it breaks

@@ -5,9 +5,12 @@
 #include <qcustomplot.h>
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
+#include <memory>
 #include <string>
 
 #include "FakeInstrument.h"
@@ -329,6 +332,36 @@ TEST_F(SetupWindow, StartupRefusesSettingsThatWouldDivideByZero) {
   const QString problems = form.SettingsProblems.join('\n');
   for (const char *key : {"Loopflow", "MinIndex", "MeasurementTimePerCell/s", "SampleFlow2", "FPDCalFactor"})
     EXPECT_TRUE(problems.contains(key)) << key << "\n" << problems.toStdString();
+}
+
+// A factor dropped a little off target lands nowhere: through Qt's own delivery of drag
+// events no edit field but the eight factor fields, and not the description, takes a drag of
+// a factor, while a plain text drag still goes into an ordinary field.
+TEST_F(SetupWindow, AFactorDragIsTakenByNoOtherEditField) {
+  const QList<QWidget *> factorFields = {form.lbleditFIDCalFact, form.lblEditFact1,      form.lblEditFact2,
+                                         form.lblEditFact3,      form.lbleditFPDCalFact, form.lbleditFPDFact1,
+                                         form.lblEditFPDFact2,   form.lblEditFPDFact3};
+  const std::unique_ptr<QMimeData> factor(NewFactorMimeData(QStringLiteral("2,05")));
+  auto enterAccepted = [](QWidget *w, const QMimeData *mime) {
+    QDragEnterEvent e(QPoint(2, 2), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    e.setAccepted(false);
+    QApplication::sendEvent(w, &e);
+    return e.isAccepted();
+  };
+  QList<QWidget *> targets;
+  for (QLineEdit *e : form.findChildren<QLineEdit *>())
+    if (!factorFields.contains(e)) targets << e;
+  targets << form.memoDescription;
+  ASSERT_GT(targets.size(), 20);
+  for (QWidget *w : targets) {
+    w->setEnabled(true);
+    EXPECT_FALSE(enterAccepted(w, factor.get())) << w->objectName().toStdString();
+  }
+  // The same delivery takes a plain text drag into a flow field: the factor's type is what
+  // keeps it out.
+  QMimeData text;
+  text.setText(QStringLiteral("2,05"));
+  EXPECT_TRUE(enterAccepted(form.editCalFlow, &text));
 }
 
 TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {

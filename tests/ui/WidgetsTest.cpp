@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRadioButton>
+#include <memory>
 
 #include "ui/Widgets.h"
 
@@ -217,7 +218,9 @@ TEST(Focus, DestroyingTheWindowIsNoExit) {
   EXPECT_TRUE(log.isEmpty()) << log.join(",").toStdString();
 }
 
-TEST(LabeledEdit, DropIsAskedOfTheHookAndInsertsNothing) {
+// A factor drag carries its own type and no plain text; the field asks its hook about a
+// factor drag only and refuses every other drag, plain text included.
+TEST(LabeledEdit, OnlyAFactorDragIsAskedOfTheHookAndNothingIsInserted) {
   // Qt delivers drops only inside a real drag; call the handler directly.
   struct Field : TLabeledEdit {
     using TLabeledEdit::dropEvent;
@@ -226,21 +229,27 @@ TEST(LabeledEdit, DropIsAskedOfTheHookAndInsertsNothing) {
   QWidget parent;
   auto *field = new Field(&parent, TLabelPosition::Right);
   field->setText(QStringLiteral("1,00"));
-  QMimeData mime;
-  mime.setText(QStringLiteral("2,05"));
-  auto drop = [&] {
-    QDropEvent e(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  const std::unique_ptr<QMimeData> factor(NewFactorMimeData(QStringLiteral("2,05")));
+  EXPECT_FALSE(factor->hasText());
+  EXPECT_EQ(FactorOfMimeData(factor.get()), QStringLiteral("2,05"));
+  QMimeData text;
+  text.setText(QStringLiteral("2,05"));
+  EXPECT_EQ(FactorOfMimeData(&text), QString());
+  auto drop = [&](QMimeData *mime) {
+    QDropEvent e(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
     e.setAccepted(false);
     field->dropEvent(&e);
     return e.isAccepted();
   };
-  EXPECT_FALSE(drop());  // no hook: refused
+  EXPECT_FALSE(drop(factor.get()));  // no hook: refused
   int asked = 0;
   field->OnDragOver = [&](QObject *, bool &accept) {
     ++asked;
     accept = true;
   };
-  EXPECT_TRUE(drop());
+  EXPECT_FALSE(drop(&text));
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(drop(factor.get()));
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(field->text(), QStringLiteral("1,00"));  // the end-drag handler fills the field
 }
