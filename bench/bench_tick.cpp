@@ -165,8 +165,8 @@ void Streaming() {
       TForm1 form;
       form.Session.DiagLog.SetEchoToStderr(false);
       form.Session.DeviceTyp = zelvo::TDeviceTyp::FIDFPD;
-      form.Scale = 2000;
-      form.ScaleMin = 0;
+      form.Session.Measurement.Scale = 2000;
+      form.Session.Measurement.ScaleMin = 0;
       form.show();
       Pump(50);
       for (zelvo::TSignalChannel *s : {&form.Signal1, &form.Signal2}) {

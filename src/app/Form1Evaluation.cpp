@@ -53,13 +53,13 @@ void TForm1::EvaluateSignals(const TPositionEvaluation &position) {
   Slopes.clear();
   AppendSlopes(Signal1.Y, 4, Signal1.Size(), Slopes);
   Peak.FIDBaseDraw = false;
-  PeakAndArea(Signal1.Y, Slopes, TPeakSettings{MinPeakStart, static_cast<double>(PeakTime)}, Peak);
+  PeakAndArea(Signal1.Y, Slopes, TPeakSettings{Session.Detection.MinPeakStart, static_cast<double>(Session.Detection.PeakTime)}, Peak);
   FIDBaseDraw = Peak.FIDBaseDraw;
   // The FPD search shares the peak fields; the FID's result is the evaluation's.
   FidNoPeak = Peak.NoPeak;
   FidArea = Peak.FIDArea;
   if (Session.DeviceTyp == TDeviceTyp::FIDFPD) {
-    Fpd = FpdSearch(Signal2.Y, TFpdSettings{MinPeakWith, static_cast<double>(PeakTime), Loopflow}, Peak);
+    Fpd = FpdSearch(Signal2.Y, TFpdSettings{Session.Detection.MinPeakWith, static_cast<double>(Session.Detection.PeakTime), Session.Detection.Loopflow}, Peak);
     FPDBaseDraw = Fpd.FPDBaseDraw;
     if (!Fpd.Searched)
       EvaluationNote(
@@ -88,24 +88,24 @@ TEvalInput TForm1::EvaluationInput(const TRunState &run, const TPositionEvaluati
   in.NoPeak = FidNoPeak;
   in.FIDArea = FidArea;
   in.Fpd = Fpd;
-  in.FIDCalArea = FIDCalArea;
-  in.FPDCalArea = FPDCalArea;
-  in.FIDCALMenge = FIDCALMenge;
-  in.FPDCalMenge = FPDCalMenge;
-  in.FIDCalFactor = FIDCalFactor;
-  in.FPDCalFactor = FPDCalFactor;
+  in.FIDCalArea = Session.Measurement.FIDCalArea;
+  in.FPDCalArea = Session.Measurement.FPDCalArea;
+  in.FIDCALMenge = Session.Run.FIDCALMenge;
+  in.FPDCalMenge = Session.Run.FPDCalMenge;
+  in.FIDCalFactor = Session.Factors.FIDCalFactor;
+  in.FPDCalFactor = Session.Factors.FPDCalFactor;
   in.IsobutanCalib = chkboxIsobutanCalib->isChecked();
   in.SulfurCalib = chkboxSulfurCalib->isChecked();
   in.FIDSampleFactor = run.FIDSampleFactor;
   in.FPDFactor = run.FPDFactor;
-  in.Flows.CalFlow = CalFlow;
-  in.Flows.SampleFlow = {SampleFlow1, SampleFlow2, SampleFlow3};
+  in.Flows.CalFlow = Session.Factors.CalFlow;
+  in.Flows.SampleFlow = {Session.Factors.SampleFlow1, Session.Factors.SampleFlow2, Session.Factors.SampleFlow3};
   in.Flows.AktFlow = run.AktFlow;
   in.Flows.HasFlowSensor = Session.HasFlowSensor;
   in.Flows.AutoFlow = {cbAutoflow1->isChecked(), cbAutoflow2->isChecked(), cbAutoflow3->isChecked()};
-  in.SampleArea = SampleArea;
-  in.LimitFID = LimitFID;
-  in.LimitFPD = LimitFPD;
+  in.SampleArea = Session.Measurement.SampleArea;
+  in.LimitFID = Session.Run.LimitFID;
+  in.LimitFPD = Session.Run.LimitFPD;
   return in;
 }
 
@@ -121,8 +121,8 @@ void TForm1::CarryOut(TRunState &run, const TCellEvaluation &ev) {
     QCheckBox *box;
   };
   bool captured = false;
-  for (const Capture &c : {Capture{ev.FIDCapture, FIDCalArea, "FIDCalArea", chkboxIsobutanCalib},
-                           Capture{ev.FPDCapture, FPDCalArea, "FPDCalArea", chkboxSulfurCalib}}) {
+  for (const Capture &c : {Capture{ev.FIDCapture, Session.Measurement.FIDCalArea, "FIDCalArea", chkboxIsobutanCalib},
+                           Capture{ev.FPDCapture, Session.Measurement.FPDCalArea, "FPDCalArea", chkboxSulfurCalib}}) {
     if (!c.capture) continue;
     c.area = c.capture->Area;
     c.box->setChecked(false);

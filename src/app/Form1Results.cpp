@@ -55,20 +55,20 @@ TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
   h.lblEmmision = f.Session.Status.Text(Reply::EmissionTemperature, f.Session.ID);
   h.lblTransfer = f.Session.Status.Text(Reply::TransferTemperature, f.Session.ID);
   h.lblHVoltage = f.Session.Status.Text(Reply::HighVoltage, f.Session.ID);
-  h.FIDCALMenge = f.FIDCALMenge;
-  h.FIDCalArea = f.FIDCalArea;
-  h.LimitFID = f.LimitFID;
+  h.FIDCALMenge = f.Session.Run.FIDCALMenge;
+  h.FIDCalArea = f.Session.Measurement.FIDCalArea;
+  h.LimitFID = f.Session.Run.LimitFID;
   h.FIDSampleFactor = f.Sequencer.State().FIDSampleFactor;
-  h.FPDCalMenge = f.FPDCalMenge;
-  h.FPDCalArea = f.FPDCalArea;
-  h.LimitFPD = f.LimitFPD;
+  h.FPDCalMenge = f.Session.Run.FPDCalMenge;
+  h.FPDCalArea = f.Session.Measurement.FPDCalArea;
+  h.LimitFPD = f.Session.Run.LimitFPD;
   h.FPDFactor = f.Sequencer.State().FPDFactor;
-  h.Startzelle = f.Startzelle;
-  h.AnzahlZellen = f.AnzahlZellen;
-  h.AnzahlMessreihen = f.AnzahlMessreihen;
-  h.SampleTime = f.SampleTime;
-  h.InjectionTime = f.InjectionTime;
-  h.Messzeit = f.Messzeit;
+  h.Startzelle = f.Session.Run.Startzelle;
+  h.AnzahlZellen = f.Session.Run.AnzahlZellen;
+  h.AnzahlMessreihen = f.Session.Run.AnzahlMessreihen;
+  h.SampleTime = f.Session.Measurement.SampleTime;
+  h.InjectionTime = f.Session.Measurement.InjectionTime;
+  h.Messzeit = f.Session.Run.Messzeit;
   h.Description = f.memoDescription->toPlainText().split(u'\n');
   return h;
 }
@@ -113,7 +113,7 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
 
 // Writes the report of run `run` to `pdf` and tells where.
 void WriteReportOfRun(TForm1 &f, const QString &pdf, int run) {
-  const TReportPdfResult written = WriteReportPdf(f.sDateiname, pdf, f.Session.ID, run);
+  const TReportPdfResult written = WriteReportPdf(f.Session.Measurement.sDateiname, pdf, f.Session.ID, run);
   if (!written.Ok) {
     Dialogs::Error(&f, f.windowTitle(), written.Error);
     return;
@@ -157,7 +157,7 @@ void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const
   TMeasurementFiles files;
   files.Line = MeasurementLine(r, Session.DeviceTyp);
   files.runAktiv = run.runAktiv;
-  files.RawData = RawDataSave && ev.RawDataFile;
+  files.RawData = Session.Measurement.RawDataSave && ev.RawDataFile;
   if (files.RawData) files.RawLines = RawDataLines(Session.DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);
   ShowWriterReport(Records.WriteMeasurement(files, Clock::Steady()));
 }
@@ -224,7 +224,7 @@ QStringList TForm1::StartWarnings() const {
   if (Records.ResultFile().isEmpty() && !RunWithoutSavingChosen)
     w << Pick(Session.ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
               "No result file chosen: this run saves no results.");
-  if (Session.DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(FIDCalArea))
+  if (Session.DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(Session.Measurement.FIDCalArea))
     w << Pick(
         Session.ID,
         "FID nicht kalibriert: diese Messung berechnet keine Konzentration und erkennt keinen Durchbruch.",
@@ -268,23 +268,23 @@ QString TForm1::ExecFileDialog(const TFileDialogRequest &request) {
 void TForm1::btnSpeichernClick() {
   TFileDialogRequest request;
   request.Save = true;
-  request.StartDir = sDateiname.isEmpty() ? sDataDir : SaveDialogDir;
+  request.StartDir = Session.Measurement.sDateiname.isEmpty() ? Session.Measurement.sDataDir : SaveDialogDir;
   request.DefaultSuffix = QStringLiteral("csv");
   request.Filter = QStringLiteral("*.csv (*.csv *.CSV)");
   const QString chosen = ExecFileDialog(request);
   if (chosen.isEmpty()) return;
 
-  sDateiname = ResultFileName(chosen);
-  lblDateiname->setText(sDateiname);
+  Session.Measurement.sDateiname = ResultFileName(chosen);
+  lblDateiname->setText(Session.Measurement.sDateiname);
   // The folder is the data folder of the next start; this start keeps its sDataDir.
-  SaveDialogDir = QFileInfo(sDateiname).absolutePath();
+  SaveDialogDir = QFileInfo(Session.Measurement.sDateiname).absolutePath();
   try {
     TIniFile ini = Session.Settings();
     WriteSettingText(ini, QStringLiteral("Measurement"), QStringLiteral("DataDir"), SaveDialogDir);
   } catch (const EFileError &e) {
     Dialogs::Error(this, windowTitle(), e.Message());
   }
-  ShowWriterReport(Records.ChooseResultFile(sDateiname, ResultHeaderLines(HeaderOf(*this, Clock::Now())),
+  ShowWriterReport(Records.ChooseResultFile(Session.Measurement.sDateiname, ResultHeaderLines(HeaderOf(*this, Clock::Now())),
                                             Clock::Steady()));
 }
 
@@ -292,14 +292,14 @@ void TForm1::btnSpeichernClick() {
 // Written beside the result file, in the window's language. During a run it covers the lines
 // written so far.
 void TForm1::btnReportClick() {
-  if (sDateiname.isEmpty()) {
+  if (Session.Measurement.sDateiname.isEmpty()) {
     Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, report_text::kNoResultFile));
     return;
   }
   // One report per run: the run just ended (or going on) is the file's last, and its PDF
   // carries its number, so an earlier run's report is never replaced by a later run's.
-  const int run = LastRunOf(sDateiname);
-  const QString pdf = ReportPdfName(sDateiname, run);
+  const int run = LastRunOf(Session.Measurement.sDateiname);
+  const QString pdf = ReportPdfName(Session.Measurement.sDateiname, run);
   if (!QFileInfo::exists(pdf)) {
     WriteReportOfRun(*this, pdf, run);
     return;
@@ -320,7 +320,7 @@ void TForm1::btnLadenClick() {
     return;
   }
   TFileDialogRequest request;
-  request.StartDir = sDataDir;
+  request.StartDir = Session.Measurement.sDataDir;
   const QString path = ExecFileDialog(request);
   if (path.isEmpty()) return;
   // The dialog keeps the tick going: the countdown may have started a run meanwhile.
@@ -352,19 +352,19 @@ void TForm1::btnLadenClick() {
   const bool fid = Session.DeviceTyp == TDeviceTyp::FID || Session.DeviceTyp == TDeviceTyp::FIDFPD;
   const bool fpd = (Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD) && file.Channels == 2;
   if (fid) {
-    PeakAndArea(Signal1.Y, Slopes, TPeakSettings{MinPeakStart, static_cast<double>(PeakTime)}, Peak);
+    PeakAndArea(Signal1.Y, Slopes, TPeakSettings{Session.Detection.MinPeakStart, static_cast<double>(Session.Detection.PeakTime)}, Peak);
     FIDBaseDraw = Peak.FIDBaseDraw;
   }
   const bool fidFound = fid && !Peak.NoPeak;
   if (fpd) {
-    Fpd = FpdSearch(Signal2.Y, TFpdSettings{MinPeakWith, static_cast<double>(PeakTime), Loopflow}, Peak);
+    Fpd = FpdSearch(Signal2.Y, TFpdSettings{Session.Detection.MinPeakWith, static_cast<double>(Session.Detection.PeakTime), Session.Detection.Loopflow}, Peak);
     FPDBaseDraw = Fpd.FPDBaseDraw;
   }
   ChartReload();
 
   if (fid && chkboxIsobutanCalib->isChecked()) {
     if (const auto area = Capture(*this, fidFound, Peak.FIDArea, kFidCalThreshold, "FIDCalArea", "FID")) {
-      FIDCalArea = *area;
+      Session.Measurement.FIDCalArea = *area;
       chkboxIsobutanCalib->setChecked(false);
     }
   }
@@ -375,7 +375,7 @@ void TForm1::btnLadenClick() {
     Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, kTextNoFpdSignalInFile));
   if (fpd && chkboxSulfurCalib->isChecked()) {
     if (const auto area = Capture(*this, Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
-      FPDCalArea = *area;
+      Session.Measurement.FPDCalArea = *area;
       chkboxSulfurCalib->setChecked(false);
     }
   }
@@ -395,9 +395,9 @@ void StoreSampleInfo(TForm1 &f, QLineEdit *edit, QString &field, const char *key
 }
 }  // namespace
 
-void TForm1::editInfo1Exit() { StoreSampleInfo(*this, editInfo1, sInfo1, "Sampleinfo1"); }
-void TForm1::editInfo2Exit() { StoreSampleInfo(*this, editInfo2, sInfo2, "Sampleinfo2"); }
-void TForm1::editInfo3Exit() { StoreSampleInfo(*this, editInfo3, sInfo3, "Sampleinfo3"); }
+void TForm1::editInfo1Exit() { StoreSampleInfo(*this, editInfo1, Session.Measurement.sInfo1, "Sampleinfo1"); }
+void TForm1::editInfo2Exit() { StoreSampleInfo(*this, editInfo2, Session.Measurement.sInfo2, "Sampleinfo2"); }
+void TForm1::editInfo3Exit() { StoreSampleInfo(*this, editInfo3, Session.Measurement.sInfo3, "Sampleinfo3"); }
 
 // Printable characters follow the line rule of the description; everything else (Backspace,
 // Delete, shortcuts) is the editor's.

@@ -119,9 +119,9 @@ TRunInputs TForm1::RunInputs() const {
   in.StartText = editStart->text();
   in.CountText = editAnzahl->text();
   in.CyclesText = editZyklen->text();
-  in.SampleTime = SampleTime;
-  in.InjectionTime = InjectionTime;
-  in.Messzeit = Messzeit;
+  in.SampleTime = Session.Measurement.SampleTime;
+  in.InjectionTime = Session.Measurement.InjectionTime;
+  in.Messzeit = Session.Run.Messzeit;
   in.FIDSampling = Signal1.Sampling;
   in.FPDSampling = Signal2.Sampling;
   in.intAD1Status = Session.intAD1Status;
@@ -131,11 +131,11 @@ TRunInputs TForm1::RunInputs() const {
   in.AutoFlow = {cbAutoflow1->isChecked(), cbAutoflow2->isChecked(), cbAutoflow3->isChecked()};
   in.Chemical = {lblEditFact1->EditLabel()->text(), lblEditFact2->EditLabel()->text(),
                  lblEditFact3->EditLabel()->text()};
-  in.FIDCalFactor = FIDCalFactor;
-  in.FPDCalFactor = FPDCalFactor;
-  in.FIDFactor = {FIDFactor1, FIDFactor2, FIDFactor3};
-  in.FPDFactor = {FPDFactor1, FPDFactor2, FPDFactor3};
-  in.SampleFlow = {SampleFlow1, SampleFlow2, SampleFlow3};
+  in.FIDCalFactor = Session.Factors.FIDCalFactor;
+  in.FPDCalFactor = Session.Factors.FPDCalFactor;
+  in.FIDFactor = {Session.Factors.FIDFactor1, Session.Factors.FIDFactor2, Session.Factors.FIDFactor3};
+  in.FPDFactor = {Session.Factors.FPDFactor1, Session.Factors.FPDFactor2, Session.Factors.FPDFactor3};
+  in.SampleFlow = {Session.Factors.SampleFlow1, Session.Factors.SampleFlow2, Session.Factors.SampleFlow3};
   return in;
 }
 
@@ -248,9 +248,9 @@ void TForm1::btnDelayClick() {
 }
 
 void TForm1::editStartdelayExit() {
-  Startdelay = editStartdelay->text();
-  Session.Settings().WriteString(QStringLiteral("Preferences"), QStringLiteral("Startdelay"), Startdelay);
-  if (!Sequencer.DelayArmed()) lblDelay->setText(Startdelay);
+  Session.Measurement.Startdelay = editStartdelay->text();
+  Session.Settings().WriteString(QStringLiteral("Preferences"), QStringLiteral("Startdelay"), Session.Measurement.Startdelay);
+  if (!Sequencer.DelayArmed()) lblDelay->setText(Session.Measurement.Startdelay);
 }
 
 // ---------------------------------------------------------------------------------------

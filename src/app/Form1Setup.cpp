@@ -49,26 +49,26 @@ QLineEdit *RunParamEdit(const TForm1 &f, TRunParam id) {
 
 TRunParams RunParamsOf(const TForm1 &f) {
   TRunParams p;
-  p.Startzelle = f.Startzelle;
-  p.AnzahlZellen = f.AnzahlZellen;
-  p.Messzeit = f.Messzeit;
-  p.AnzahlMessreihen = f.AnzahlMessreihen;
-  p.LimitFID = f.LimitFID;
-  p.LimitFPD = f.LimitFPD;
-  p.FIDCALMenge = f.FIDCALMenge;
-  p.FPDCalMenge = f.FPDCalMenge;
+  p.Startzelle = f.Session.Run.Startzelle;
+  p.AnzahlZellen = f.Session.Run.AnzahlZellen;
+  p.Messzeit = f.Session.Run.Messzeit;
+  p.AnzahlMessreihen = f.Session.Run.AnzahlMessreihen;
+  p.LimitFID = f.Session.Run.LimitFID;
+  p.LimitFPD = f.Session.Run.LimitFPD;
+  p.FIDCALMenge = f.Session.Run.FIDCALMenge;
+  p.FPDCalMenge = f.Session.Run.FPDCalMenge;
   return p;
 }
 
 void SetRunParams(TForm1 &f, const TRunParams &p) {
-  f.Startzelle = p.Startzelle;
-  f.AnzahlZellen = p.AnzahlZellen;
-  f.Messzeit = p.Messzeit;
-  f.AnzahlMessreihen = p.AnzahlMessreihen;
-  f.LimitFID = p.LimitFID;
-  f.LimitFPD = p.LimitFPD;
-  f.FIDCALMenge = p.FIDCALMenge;
-  f.FPDCalMenge = p.FPDCalMenge;
+  f.Session.Run.Startzelle = p.Startzelle;
+  f.Session.Run.AnzahlZellen = p.AnzahlZellen;
+  f.Session.Run.Messzeit = p.Messzeit;
+  f.Session.Run.AnzahlMessreihen = p.AnzahlMessreihen;
+  f.Session.Run.LimitFID = p.LimitFID;
+  f.Session.Run.LimitFPD = p.LimitFPD;
+  f.Session.Run.FIDCALMenge = p.FIDCALMenge;
+  f.Session.Run.FPDCalMenge = p.FPDCalMenge;
 }
 
 // Takes the field's text into its parameter and the settings file. A refused text is
@@ -76,7 +76,7 @@ void SetRunParams(TForm1 &f, const TRunParams &p) {
 bool TakeRunParamField(TForm1 &f, TRunParam id) {
   QLineEdit *edit = RunParamEdit(f, id);
   TRunParams params = RunParamsOf(f);
-  const TRunParamInput in = TakeRunParam(id, edit->text(), params.Get(id), f.Startzelle, f.Session.ID);
+  const TRunParamInput in = TakeRunParam(id, edit->text(), params.Get(id), f.Session.Run.Startzelle, f.Session.ID);
   if (in.FieldText) edit->setText(*in.FieldText);
   if (!in.Message.isEmpty()) {
     if (in.Status == TInputStatus::NotANumber)
@@ -187,29 +187,29 @@ void ListEndDrag(TValueListEditor *list, int dropList, QObject *target) {
 double *FactorMember(TForm1 &f, TFactorField id) {
   switch (id) {
     case TFactorField::CalFlow:
-      return &f.CalFlow;
+      return &f.Session.Factors.CalFlow;
     case TFactorField::SampleFlow1:
-      return &f.SampleFlow1;
+      return &f.Session.Factors.SampleFlow1;
     case TFactorField::SampleFlow2:
-      return &f.SampleFlow2;
+      return &f.Session.Factors.SampleFlow2;
     case TFactorField::SampleFlow3:
-      return &f.SampleFlow3;
+      return &f.Session.Factors.SampleFlow3;
     case TFactorField::FIDCal:
-      return &f.FIDCalFactor;
+      return &f.Session.Factors.FIDCalFactor;
     case TFactorField::FIDSample1:
-      return &f.FIDFactor1;
+      return &f.Session.Factors.FIDFactor1;
     case TFactorField::FIDSample2:
-      return &f.FIDFactor2;
+      return &f.Session.Factors.FIDFactor2;
     case TFactorField::FIDSample3:
-      return &f.FIDFactor3;
+      return &f.Session.Factors.FIDFactor3;
     case TFactorField::FPDCal:
-      return &f.FPDCalFactor;
+      return &f.Session.Factors.FPDCalFactor;
     case TFactorField::FPDSample1:
-      return &f.FPDFactor1;
+      return &f.Session.Factors.FPDFactor1;
     case TFactorField::FPDSample2:
-      return &f.FPDFactor2;
+      return &f.Session.Factors.FPDFactor2;
     case TFactorField::FPDSample3:
-      return &f.FPDFactor3;
+      return &f.Session.Factors.FPDFactor3;
   }
   return nullptr;
 }
@@ -219,7 +219,7 @@ void TForm1::UpdateStartzelle() { TakeRunParamField(*this, TRunParam::Startzelle
 void TForm1::UpdateAnzahlZellen() { TakeRunParamField(*this, TRunParam::AnzahlZellen); }
 void TForm1::UpdateMesszeit() {
   if (!TakeRunParamField(*this, TRunParam::Messzeit)) return;
-  Chart1->xAxis->setRange(0, Messzeit);
+  Chart1->xAxis->setRange(0, Session.Run.Messzeit);
   Chart1->replot();
 }
 void TForm1::UpdateAnzahlMessreihen() { TakeRunParamField(*this, TRunParam::AnzahlMessreihen); }
@@ -313,12 +313,12 @@ void TForm1::rgStandardClick() {
   const std::optional<TStandardChoice> choice = ChooseStandard(rgStandard->ItemIndex());
   if (!choice) return;
   Session.SetpointApply(SetpointId::Messkammer, choice->ChamberText.toInt());
-  LimitFID = choice->LimitFID;
+  Session.Run.LimitFID = choice->LimitFID;
   editLimitFID->setText(choice->LimitFIDText);
   try {
     TIniFile ini = Session.Settings();
     WriteSettingText(ini, QStringLiteral("Preferences"), QStringLiteral("Standard"), choice->SettingsValue);
-    StoreRunParam(ini, TRunParam::LimitFID, LimitFID);
+    StoreRunParam(ini, TRunParam::LimitFID, Session.Run.LimitFID);
   } catch (const EFileError &e) {
     Dialogs::Error(this, windowTitle(), e.Message());
   }

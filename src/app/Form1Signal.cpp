@@ -215,8 +215,8 @@ void TForm1::ShowChartCaptions(int offset) {
 }
 
 void TForm1::RestoreChartAxes() {
-  Chart1->xAxis->setRange(0, MonitoringOn() ? kMonitorAxisSeconds : Messzeit);
-  Chart1->yAxis->setRange(ScaleMin, Scale);
+  Chart1->xAxis->setRange(0, MonitoringOn() ? kMonitorAxisSeconds : Session.Run.Messzeit);
+  Chart1->yAxis->setRange(Session.Measurement.ScaleMin, Session.Measurement.Scale);
 }
 
 void TForm1::ChartRedrawStep() {
@@ -289,19 +289,19 @@ bool ScalePairAccepted(TForm1 &form, int minimum, int maximum, QLineEdit *edit, 
 
 void TForm1::editScaleExit() {
   const std::optional<int> v = ScaleValue(*this, editScale);
-  if (!v || !ScalePairAccepted(*this, ScaleMin, *v, editScale, Scale)) return;
-  Scale = *v;
-  Session.Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("Scale"), Scale);
-  Chart1->yAxis->setRangeUpper(Scale);
+  if (!v || !ScalePairAccepted(*this, Session.Measurement.ScaleMin, *v, editScale, Session.Measurement.Scale)) return;
+  Session.Measurement.Scale = *v;
+  Session.Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("Scale"), Session.Measurement.Scale);
+  Chart1->yAxis->setRangeUpper(Session.Measurement.Scale);
   Chart1->replot();
 }
 
 void TForm1::editScaleMinExit() {
   const std::optional<int> v = ScaleValue(*this, editScaleMin);
-  if (!v || !ScalePairAccepted(*this, *v, Scale, editScaleMin, ScaleMin)) return;
-  ScaleMin = *v;
-  Session.Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("ScaleMin"), ScaleMin);
-  Chart1->yAxis->setRangeLower(ScaleMin);
+  if (!v || !ScalePairAccepted(*this, *v, Session.Measurement.Scale, editScaleMin, Session.Measurement.ScaleMin)) return;
+  Session.Measurement.ScaleMin = *v;
+  Session.Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("ScaleMin"), Session.Measurement.ScaleMin);
+  Chart1->yAxis->setRangeLower(Session.Measurement.ScaleMin);
   Chart1->replot();
 }
 
@@ -343,7 +343,7 @@ void TForm1::MonitorOff() {
   SetTag(btnMonitor, kTagMonitorOff);
   btnMonitor->setText(GetLangString(Session.ID, kTagMonitorOff));
   Signal1.Counter = 0;  // the second counter keeps its value
-  Chart1->xAxis->setRange(0, Messzeit);
+  Chart1->xAxis->setRange(0, Session.Run.Messzeit);
   Session.FifoPutString(proto::Form(proto::Cmd::StreamOff));
   Signal1.ClearSeries();
   ClearSignalGraph(1);

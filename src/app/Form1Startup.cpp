@@ -61,28 +61,10 @@ void TForm1::EndProgram(const QString &message) {
   RequestTerminate();
 }
 
-// A float that does not convert takes its default; the problem is reported once the
-// start-up is through, instead of leaving a window that looks alive and does nothing.
-double TForm1::ReadSettingFloat(const QString &section, const QString &key, double def) {
-  try {
-    return Session.Settings().ReadFloat(section, key, def);
-  } catch (const EConvertError &e) {
-    SettingsProblems << e.Message() + QStringLiteral(" (") + FloatToStr(def) + QStringLiteral(" used)");
-    return def;
-  }
-}
-
-double TForm1::ReadSettingFloat(const QString &section, const QString &key) {
-  const TSettingKey *k = FindSettingKey(section, key);
-  if (!k || k->Type != TSettingType::Float)
-    throw std::invalid_argument(("no float settings key [" + section + "] " + key).toStdString());
-  return ReadSettingFloat(section, key, k->DefaultFloat());
-}
-
 void TForm1::ReportSettingsProblems() {
-  if (SettingsProblems.isEmpty()) return;
-  Dialogs::Warning(this, windowTitle(), Session.SettingsFile() + QStringLiteral(":\n") + SettingsProblems.join('\n'));
-  SettingsProblems.clear();
+  if (Session.SettingsProblems.isEmpty()) return;
+  Dialogs::Warning(this, windowTitle(), Session.SettingsFile() + QStringLiteral(":\n") + Session.SettingsProblems.join('\n'));
+  Session.SettingsProblems.clear();
 }
 
 void TForm1::StartUp() {
@@ -136,7 +118,7 @@ void TForm1::ReadStartupSettings() {
   const TIniFile ini = Session.Settings();
   auto Int = [&ini](const char *section, const char *key) { return ReadSettingInteger(ini, section, key); };
   auto Text = [&ini](const char *section, const char *key) { return ReadSettingText(ini, section, key); };
-  auto Float = [this](const char *section, const QString &key) { return ReadSettingFloat(section, key); };
+  auto Float = [this](const char *section, const QString &key) { return Session.ReadSettingFloat(section, key); };
 
   Session.ID = LanguageOffset(Text("Language", "Code"));
   const TFormatSettings format = LanguageFormat(Session.ID);
@@ -147,19 +129,19 @@ void TForm1::ReadStartupSettings() {
   Session.DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
   Session.DebugLevel = Int("Debug", "SetDebug");
   Session.DiagLog.SetFile(TDiagLog::FileBeside(Session.SettingsFile()));
-  RawDataSave = Int("Measurement", "RawDataSave") != 0;
+  Session.Measurement.RawDataSave = Int("Measurement", "RawDataSave") != 0;
   // A loop volume, loop flow or index of 0 or below takes its default (a loop flow of 0 would
   // make the peak width infinite).
   const TDetectionCheck detection = ReadDetection(ini, Session.ID);
-  LoopVolume = detection.Values.LoopVolume;
-  Loopflow = detection.Values.Loopflow;
-  MinPeakWith = detection.Values.MinPeakWith;
-  PeakTime = detection.Values.PeakTime;
-  MinPeakStart = detection.Values.MinPeakStart;
-  SettingsProblems << detection.Problems;
+  Session.Detection.LoopVolume = detection.Values.LoopVolume;
+  Session.Detection.Loopflow = detection.Values.Loopflow;
+  Session.Detection.MinPeakWith = detection.Values.MinPeakWith;
+  Session.Detection.PeakTime = detection.Values.PeakTime;
+  Session.Detection.MinPeakStart = detection.Values.MinPeakStart;
+  Session.SettingsProblems << detection.Problems;
 
-  FIDCalArea = Int("Calibration", "FIDCalArea");
-  FPDCalArea = Int("Calibration", "FPDCalArea");
+  Session.Measurement.FIDCalArea = Int("Calibration", "FIDCalArea");
+  Session.Measurement.FPDCalArea = Int("Calibration", "FPDCalArea");
 
   Session.Setpoints.TempVentilblock = Int("Preferences", "TempValves");
   Session.Setpoints.TempMesskammer = Int("Preferences", "TempMeasurementCell");
@@ -171,41 +153,41 @@ void TForm1::ReadStartupSettings() {
   Session.Setpoints.Hochspannung = Int("Preferences", "HighVoltage");
   Session.Setpoints.AirFPD = Int("Preferences", "FPD_Air");
   Session.Setpoints.H2FPD = Int("Preferences", "FPD_H2");
-  Startdelay = Text("Preferences", "Startdelay");
+  Session.Measurement.Startdelay = Text("Preferences", "Startdelay");
 
   // The run parameters; a value their fields would refuse takes its default.
   const TRunParamsLoad run = LoadRunParams(ini, Session.ID);
-  Startzelle = run.Values.Startzelle;
-  AnzahlZellen = run.Values.AnzahlZellen;
-  Messzeit = run.Values.Messzeit;
-  AnzahlMessreihen = run.Values.AnzahlMessreihen;
-  LimitFID = run.Values.LimitFID;
-  LimitFPD = run.Values.LimitFPD;
-  FIDCALMenge = run.Values.FIDCALMenge;
-  FPDCalMenge = run.Values.FPDCalMenge;
-  SettingsProblems << run.Problems;
+  Session.Run.Startzelle = run.Values.Startzelle;
+  Session.Run.AnzahlZellen = run.Values.AnzahlZellen;
+  Session.Run.Messzeit = run.Values.Messzeit;
+  Session.Run.AnzahlMessreihen = run.Values.AnzahlMessreihen;
+  Session.Run.LimitFID = run.Values.LimitFID;
+  Session.Run.LimitFPD = run.Values.LimitFPD;
+  Session.Run.FIDCALMenge = run.Values.FIDCALMenge;
+  Session.Run.FPDCalMenge = run.Values.FPDCalMenge;
+  Session.SettingsProblems << run.Problems;
   const QString areaKey = QStringLiteral("SampleArea(cm\u00B2)");
-  SampleArea = Float("Measurement", areaKey);
-  if (!(SampleArea > 0)) {
+  Session.Measurement.SampleArea = Float("Measurement", areaKey);
+  if (!(Session.Measurement.SampleArea > 0)) {
     const double def = FindSettingKey("Measurement", areaKey)->DefaultFloat();
-    SettingsProblems << QStringLiteral("[Measurement] %1 = %2: %3 (%4)")
-                            .arg(areaKey, FloatToStr(SampleArea),
+    Session.SettingsProblems << QStringLiteral("[Measurement] %1 = %2: %3 (%4)")
+                            .arg(areaKey, FloatToStr(Session.Measurement.SampleArea),
                                  Session.ID == kGermanOffset ? QStringLiteral("der Wert muss größer als 0 sein")
                                                      : QStringLiteral("the value must be greater than 0"),
                                  FloatToStr(def));
-    SampleArea = def;
+    Session.Measurement.SampleArea = def;
   }
-  SampleTime = Int("Measurement", "MeasurementSampleTime/s");
-  InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
-  Scale = Int("Measurement", "Scale");
-  ScaleMin = Int("Measurement", "ScaleMin");
-  sInitialDir = Text("Measurement", "InitialDir");
-  sDataDir = Text("Measurement", "DataDir");
-  sDateiname.clear();
-  Records.SetDataDir(sDataDir);
-  sInfo1 = Text("Info", "Sampleinfo1");
-  sInfo2 = Text("Info", "Sampleinfo2");
-  sInfo3 = Text("Info", "Sampleinfo3");
+  Session.Measurement.SampleTime = Int("Measurement", "MeasurementSampleTime/s");
+  Session.Measurement.InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
+  Session.Measurement.Scale = Int("Measurement", "Scale");
+  Session.Measurement.ScaleMin = Int("Measurement", "ScaleMin");
+  Session.Measurement.sInitialDir = Text("Measurement", "InitialDir");
+  Session.Measurement.sDataDir = Text("Measurement", "DataDir");
+  Session.Measurement.sDateiname.clear();
+  Records.SetDataDir(Session.Measurement.sDataDir);
+  Session.Measurement.sInfo1 = Text("Info", "Sampleinfo1");
+  Session.Measurement.sInfo2 = Text("Info", "Sampleinfo2");
+  Session.Measurement.sInfo3 = Text("Info", "Sampleinfo3");
 }
 
 // The captions in the chosen language and the values read at start-up in their fields, with
@@ -216,8 +198,8 @@ void TForm1::ShowStartupSettings() {
   lblLocalChar->setText(LocalCharCaption(Session.ChDeciSep));
   SetLangCaptions(Session.ID);
 
-  editIsobutan->setText(CalPpmText(FIDCALMenge));
-  editSulfur->setText(CalPpmText(FPDCalMenge));
+  editIsobutan->setText(CalPpmText(Session.Run.FIDCALMenge));
+  editSulfur->setText(CalPpmText(Session.Run.FPDCalMenge));
   ShowCalibrationState();
 
   // Selected without running the change handler; an unknown text leaves the group alone.
@@ -227,8 +209,8 @@ void TForm1::ShowStartupSettings() {
   edH2->setText(QString::number(Session.Setpoints.iH2Set));
   edAir->setText(QString::number(Session.Setpoints.iAirSet));
   edCarrier->setText(QString::number(Session.Setpoints.iCarrierSet));
-  editStartdelay->setText(Startdelay);
-  lblDelay->setText(Startdelay);
+  editStartdelay->setText(Session.Measurement.Startdelay);
+  lblDelay->setText(Session.Measurement.Startdelay);
   editVentilblock->setText(QString::number(Session.Setpoints.TempVentilblock));
   editMesskammer->setText(QString::number(Session.Setpoints.TempMesskammer));
   editEmmision->setText(QString::number(Session.Setpoints.TempEmissionskammer));
@@ -237,18 +219,18 @@ void TForm1::ShowStartupSettings() {
   editFPDAir->setText(QString::number(Session.Setpoints.AirFPD));
   editFPDH2->setText(QString::number(Session.Setpoints.H2FPD));
 
-  editInfo1->setText(sInfo1);
-  editInfo2->setText(sInfo2);
-  editInfo3->setText(sInfo3);
+  editInfo1->setText(Session.Measurement.sInfo1);
+  editInfo2->setText(Session.Measurement.sInfo2);
+  editInfo3->setText(Session.Measurement.sInfo3);
 
-  editStart->setText(QString::number(Startzelle));
-  editAnzahl->setText(QString::number(AnzahlZellen));
-  editMesszeit->setText(QString::number(Messzeit));
-  editZyklen->setText(QString::number(AnzahlMessreihen));
-  editLimitFID->setText(LimitText(LimitFID));
-  editLimitFPD->setText(LimitText(LimitFPD));
-  editScale->setText(QString::number(Scale));
-  editScaleMin->setText(QString::number(ScaleMin));
+  editStart->setText(QString::number(Session.Run.Startzelle));
+  editAnzahl->setText(QString::number(Session.Run.AnzahlZellen));
+  editMesszeit->setText(QString::number(Session.Run.Messzeit));
+  editZyklen->setText(QString::number(Session.Run.AnzahlMessreihen));
+  editLimitFID->setText(LimitText(Session.Run.LimitFID));
+  editLimitFPD->setText(LimitText(Session.Run.LimitFPD));
+  editScale->setText(QString::number(Session.Measurement.Scale));
+  editScaleMin->setText(QString::number(Session.Measurement.ScaleMin));
 
   LoadFactorsAndFlows();
 }
@@ -429,7 +411,7 @@ void TForm1::LoadFactorsAndFlows() {
   }
   for (const TDisplayText &d : load.Displays)
     if (auto *label = findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
-  SettingsProblems << load.Problems;
+  Session.SettingsProblems << load.Problems;
 }
 
 // Green when a calibration area counts as one (the evaluation's thresholds), salmon otherwise.
@@ -438,8 +420,8 @@ void TForm1::ShowCalibrationState() {
     const QColor c = calibrated ? QColor(125, 198, 117) : QColor(254, 169, 148);
     e->setStyleSheet(QStringLiteral("QLineEdit { background-color: %1; }").arg(c.name()));
   };
-  paint(editIsobutan, FidCalibrated(FIDCalArea));
-  paint(editSulfur, FpdCalibrated(FPDCalArea));
+  paint(editIsobutan, FidCalibrated(Session.Measurement.FIDCalArea));
+  paint(editSulfur, FpdCalibrated(Session.Measurement.FPDCalArea));
 }
 
 // One line of the port list: the port's name and what answered on it.
@@ -451,8 +433,8 @@ void TForm1::SetConnectionItem(int index, const QString &text, bool checked) {
 
 // Chart limits and titles from the settings and the language.
 void TForm1::SetupChartAxes() {
-  Chart1->xAxis->setRange(0, Messzeit);
-  Chart1->yAxis->setRange(ScaleMin, Scale);
+  Chart1->xAxis->setRange(0, Session.Run.Messzeit);
+  Chart1->yAxis->setRange(Session.Measurement.ScaleMin, Session.Measurement.Scale);
   Chart1->yAxis->setLabel(GetLangString(Session.ID, kTextMicrovolt));
   Series1->setName(GetLangString(Session.ID, kTextFidChannel));
   Series2->setName(GetLangString(Session.ID, kTextFpdChannel));
@@ -477,6 +459,6 @@ void TForm1::LoadSubstanceLists() {
     l.state = load.State;
     l.shown = load.Entries;
     l.control->SetStrings(SubstanceLines(load.Entries));
-    SettingsProblems << load.Problems;
+    Session.SettingsProblems << load.Problems;
   }
 }

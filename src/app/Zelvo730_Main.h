@@ -109,13 +109,6 @@ class TForm1 : public QMainWindow {
   void SetConnectionItem(int index, const QString &text, bool checked);
   QString FlowText(double v) const;    // fixed, one decimal
   QString FactorText(double v) const;  // fixed, two decimals
-  // Settings values that could not be read (the default was taken); shown once.
-  QStringList SettingsProblems;
-  // A float of the settings file; one that does not convert gives the default and a line in
-  // SettingsProblems. Without a default of the caller's, the key must be one of the settings
-  // table and its default is the table's.
-  double ReadSettingFloat(const QString &section, const QString &key);
-  double ReadSettingFloat(const QString &section, const QString &key, double def);
   void ReportSettingsProblems();
   // Tick steps of the run and signal subsystems.
   void DataDrainStep();
@@ -146,21 +139,7 @@ class TForm1 : public QMainWindow {
   // ===================================================================== core (src/core)
   // The program without its window: settings, instrument state, link (src/session).
   zelvo::TSession Session;
-  // Settings values read at start-up (the keys' owners write them back).
-  bool FIDBaseDraw = false;
-  bool RawDataSave = false;
-  int LoopVolume = 200, Loopflow = 10000, PeakTime = 25, MinPeakStart = 10;
-  double MinPeakWith = 1.2;  // peak width in seconds: LoopVolume / (Loopflow / 60)
-  double FIDCALMenge = 100, FPDCalMenge = 10;
-  int FIDCalArea = 0, FPDCalArea = 0;
-  QString Startdelay;
-  int Startzelle = 1, AnzahlZellen = 4, Messzeit = 60, AnzahlMessreihen = 10;
-  double LimitFID = 100, LimitFPD = 10, SampleArea = 19.6, CalFlow = 100;
-  double SampleFlow1 = 100, SampleFlow2 = 100, SampleFlow3 = 100;
-  double FIDCalFactor = 1, FIDFactor1 = 1, FIDFactor2 = 1, FIDFactor3 = 1;
-  double FPDCalFactor = 1, FPDFactor1 = 1, FPDFactor2 = 1, FPDFactor3 = 1;
-  int SampleTime = 45, InjectionTime = 300, Scale = 20000, ScaleMin = 0;
-  QString sInitialDir, sDataDir, sDateiname;
+  bool FIDBaseDraw = false;  // the FID baseline is drawn
 
   // ===================================================================== link (src/link)
   // While the link is lost the status displays show their placeholders, the instrument's
@@ -334,7 +313,6 @@ class TForm1 : public QMainWindow {
   // The writer's report for the operator: status bar, log, and a warning once per failure.
   void ShowWriterReport(const zelvo::TWriterReport &report);
   QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
-  QString sInfo1, sInfo2, sInfo3;  // the sample texts last stored
 
   // ===================================================================== setup (src/setup)
   // The store sequence of the factor and flow fields; false when a field was refused (the

@@ -9,6 +9,9 @@
 
 #include "core/Clock.h"
 #include "core/Cp1252.h"
+#include "core/Errors.h"
+#include "core/NumberText.h"
+#include <stdexcept>
 #include "core/Language.h"
 #include "core/Settings.h"
 #include "link/ComPort.h"
@@ -84,6 +87,24 @@ void TSession::SettingsWriteReport(const QString &error) const {
 void TSession::Log(const QString &text) const { DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text); }
 
 void TSession::LogLine(const QString &line) const { DiagLog.Send(TimeText(Clock::Now()) + line); }
+
+// A float that does not convert takes its default; the problem is reported once the
+// start-up is through, instead of leaving a window that looks alive and does nothing.
+double TSession::ReadSettingFloat(const QString &section, const QString &key, double def) {
+  try {
+    return Settings().ReadFloat(section, key, def);
+  } catch (const EConvertError &e) {
+    SettingsProblems << e.Message() + QStringLiteral(" (") + FloatToStr(def) + QStringLiteral(" used)");
+    return def;
+  }
+}
+
+double TSession::ReadSettingFloat(const QString &section, const QString &key) {
+  const TSettingKey *k = FindSettingKey(section, key);
+  if (!k || k->Type != TSettingType::Float)
+    throw std::invalid_argument(("no float settings key [" + section + "] " + key).toStdString());
+  return ReadSettingFloat(section, key, k->DefaultFloat());
+}
 
 // ---------------------------------------------------------------------------------------
 // Set points

@@ -28,6 +28,7 @@
 #include "run/Valves.h"
 #include "session/HeatingSequence.h"
 #include "session/InstrumentStatus.h"
+#include "setup/RunParameters.h"
 #include "setup/Setpoints.h"
 
 class TComPort;
@@ -42,6 +43,25 @@ struct TSetpointValues {
   int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
   int &Of(SetpointId id);
   int Of(SetpointId id) const { return const_cast<TSetpointValues *>(this)->Of(id); }
+};
+
+// The factors and flows of the factors page.
+struct TFactorValues {
+  double CalFlow = 100, SampleFlow1 = 100, SampleFlow2 = 100, SampleFlow3 = 100;
+  double FIDCalFactor = 1, FIDFactor1 = 1, FIDFactor2 = 1, FIDFactor3 = 1;
+  double FPDCalFactor = 1, FPDFactor1 = 1, FPDFactor2 = 1, FPDFactor3 = 1;
+};
+
+// The measurement's other settings: calibration areas, times, chart scale, folders, the
+// result file's name and the sample texts.
+struct TMeasurementValues {
+  bool RawDataSave = false;
+  double SampleArea = 19.6;
+  int SampleTime = 45, InjectionTime = 300, Scale = 20000, ScaleMin = 0;
+  int FIDCalArea = 0, FPDCalArea = 0;
+  QString Startdelay;
+  QString sInitialDir, sDataDir, sDateiname;
+  QString sInfo1, sInfo2, sInfo3;  // the sample texts last stored
 };
 
 class TSession : public QObject {
@@ -70,6 +90,19 @@ class TSession : public QObject {
   TIniFile Settings() const;
   void SettingsWriteReport(const QString &error) const;
   mutable bool SettingsWriteFailureShown = false;
+
+  // The settings values read at start-up (the actions that change one write it back).
+  TRunParams Run;
+  TDetection Detection;
+  TFactorValues Factors;
+  TMeasurementValues Measurement;
+  // Settings values that could not be read (the default was taken); shown once.
+  QStringList SettingsProblems;
+  // A float of the settings file; one that does not convert gives the default and a line in
+  // SettingsProblems. Without a default of the caller's, the key must be one of the settings
+  // table and its default is the table's.
+  double ReadSettingFloat(const QString &section, const QString &key);
+  double ReadSettingFloat(const QString &section, const QString &key, double def);
 
   // ------------------------------------------------------------------ set points
   TSetpointValues Setpoints;

@@ -44,7 +44,7 @@ class Import : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.sDataDir = dir.path();
+    form.Session.Measurement.sDataDir = dir.path();
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &r) {
       ++dialogs;
       EXPECT_FALSE(r.Save);
@@ -89,7 +89,7 @@ TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
   EXPECT_FALSE(form.Peak.NoPeak);
   EXPECT_DOUBLE_EQ(form.Peak.FIDArea, 4000);
   EXPECT_TRUE(form.FIDBaseDraw);
-  EXPECT_EQ(form.FIDCalArea, 4000);
+  EXPECT_EQ(form.Session.Measurement.FIDCalArea, 4000);
   EXPECT_EQ(Settings("FIDCalArea"), 4000);
   EXPECT_FALSE(form.chkboxIsobutanCalib->isChecked());
   EXPECT_TRUE(form.editIsobutan->styleSheet().contains("#7dc675"));  // green: RGB 125, 198, 117
@@ -103,8 +103,8 @@ TEST_F(Import, TwoChannelFileSearchesItsFpdSignalBeforeTheSulfurCapture) {
   Load(Write("cal_2.txt", TDeviceTyp::FIDFPD, Triangle(50), FpdPeak()));
   EXPECT_EQ(form.Signal2.Y.size(), 599u);
   EXPECT_TRUE(form.Fpd.Found);
-  EXPECT_NEAR(form.FPDCalArea, 25000, 1500);
-  EXPECT_EQ(Settings("FPDCalArea"), form.FPDCalArea);
+  EXPECT_NEAR(form.Session.Measurement.FPDCalArea, 25000, 1500);
+  EXPECT_EQ(Settings("FPDCalArea"), form.Session.Measurement.FPDCalArea);
   EXPECT_FALSE(form.chkboxSulfurCalib->isChecked());
   EXPECT_TRUE(form.FPDBaseDraw);
   EXPECT_DOUBLE_EQ(form.Peak.FIDArea, 4000);  // the FID was evaluated too
@@ -112,14 +112,14 @@ TEST_F(Import, TwoChannelFileSearchesItsFpdSignalBeforeTheSulfurCapture) {
 
 TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
   form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
-  form.FPDCalArea = 777;
+  form.Session.Measurement.FPDCalArea = 777;
   form.Fpd.FPDArea = 12000;
   form.chkboxSulfurCalib->setChecked(true);
 
   // Cancel: nothing changes, the stale FPD area included.
   Load({});
   EXPECT_EQ(dialogs, 1);
-  EXPECT_EQ(form.FPDCalArea, 777);
+  EXPECT_EQ(form.Session.Measurement.FPDCalArea, 777);
   EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
   EXPECT_TRUE(messages.empty());
 
@@ -129,7 +129,7 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
     messages.clear();
     form.Session.ID = id;
     Load(Write("fid_1.txt", TDeviceTyp::FID, Triangle(50)));
-    EXPECT_EQ(form.FPDCalArea, 777);
+    EXPECT_EQ(form.Session.Measurement.FPDCalArea, 777);
     EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
     EXPECT_EQ(Settings("FPDCalArea"), -1);
     ASSERT_EQ(messages.size(), 1u);
@@ -141,18 +141,18 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
 
   // A flat FPD signal: the search finds nothing, the operator is told.
   Load(Write("flat_1.txt", TDeviceTyp::FIDFPD, Triangle(50), Vec(600, 100)));
-  EXPECT_EQ(form.FPDCalArea, 777);
+  EXPECT_EQ(form.Session.Measurement.FPDCalArea, 777);
   EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.contains("No FPD peak")) << messages[0].text.toStdString();
 }
 
 TEST_F(Import, NoIsobutaneCalibrationWithoutAPeak) {
-  form.FIDCalArea = 5000;
+  form.Session.Measurement.FIDCalArea = 5000;
   form.chkboxIsobutanCalib->setChecked(true);
   Load(Write("flat_1.txt", TDeviceTyp::FID, Triangle(20)));  // slopes of 20 µV per sample: no peak
   EXPECT_TRUE(form.Peak.NoPeak);
-  EXPECT_EQ(form.FIDCalArea, 5000);
+  EXPECT_EQ(form.Session.Measurement.FIDCalArea, 5000);
   EXPECT_TRUE(form.chkboxIsobutanCalib->isChecked());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.contains("No FID peak"));

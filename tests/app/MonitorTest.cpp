@@ -25,7 +25,7 @@ class Monitor : public WindowOnTestClock {
   void SetUp() override {
     WindowOnTestClock::SetUp();
     form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
-    form.Messzeit = 60;
+    form.Session.Run.Messzeit = 60;
   }
   void Drain() {
     form.DataDrainStep();
@@ -156,12 +156,12 @@ TEST_F(Monitor, MonitoringOnAndOffWithTwoConvertersWritesPortTwoAtOnce) {
 }
 
 TEST_F(Monitor, ScaleFieldsStoreAPairTheAxisCanShowAndRefuseAnyOther) {
-  form.Scale = 20000;
-  form.ScaleMin = 0;
+  form.Session.Measurement.Scale = 20000;
+  form.Session.Measurement.ScaleMin = 0;
   form.Chart1->yAxis->setRange(0, 20000);
   form.editScale->setText("5000");
   form.editScaleExit();
-  EXPECT_EQ(form.Scale, 5000);
+  EXPECT_EQ(form.Session.Measurement.Scale, 5000);
   EXPECT_EQ(form.Chart1->yAxis->range(), QCPRange(0, 5000));
   EXPECT_EQ(form.Session.Settings().ReadInteger("Measurement", "Scale", 0), 5000);
   EXPECT_TRUE(messages.empty());
@@ -184,8 +184,8 @@ TEST_F(Monitor, ScaleFieldsStoreAPairTheAxisCanShowAndRefuseAnyOther) {
     ASSERT_EQ(messages.size(), 1u) << r.text;
     EXPECT_EQ(messages[0].kind, DialogMessage::Error);
     EXPECT_EQ((form.*r.field)->text(), r.shown);
-    EXPECT_EQ(form.Scale, 5000);
-    EXPECT_EQ(form.ScaleMin, 0);
+    EXPECT_EQ(form.Session.Measurement.Scale, 5000);
+    EXPECT_EQ(form.Session.Measurement.ScaleMin, 0);
     EXPECT_EQ(form.Chart1->yAxis->range(), QCPRange(0, 5000));
     EXPECT_EQ(form.Session.Settings().ReadInteger("Measurement", "Scale", 0), 5000);
     EXPECT_EQ(form.Session.Settings().ReadString("Measurement", "ScaleMin", "none"), "none");
@@ -234,8 +234,8 @@ TEST_F(Monitor, LargerWindowGivesTheChartTheRoomAndKeepsTheTabArea) {
 // The wheel zooms the time axis, new data leave the zoom alone, a double-click brings the
 // fixed axes back.
 TEST_F(Monitor, WheelZoomsTheTimeAxisAndADoubleClickRestoresTheFixedAxes) {
-  form.Scale = 2000;
-  form.ScaleMin = -100;
+  form.Session.Measurement.Scale = 2000;
+  form.Session.Measurement.ScaleMin = -100;
   form.RestoreChartAxes();
   form.show();  // the chart lays itself out on its shown size
   ASSERT_TRUE(PumpUntil([&] { return form.Chart1->axisRect()->width() > 500; }));

@@ -32,7 +32,7 @@ class RecordsWindow : public WindowOnTestClock {
     form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
     data = dir.filePath("data");
     ASSERT_TRUE(QDir().mkpath(data));
-    form.sDataDir = data;
+    form.Session.Measurement.sDataDir = data;
     form.Records.SetDataDir(data);
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &r) {
       requests.push_back(r);
@@ -75,12 +75,12 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   EXPECT_EQ(requests[0].DefaultSuffix, "csv");
   EXPECT_TRUE(requests[0].Filter.contains("*.csv") && requests[0].Filter.contains("*.CSV"));
   const QString file = data + "/probe.csv";
-  EXPECT_EQ(form.sDateiname, file);
+  EXPECT_EQ(form.Session.Measurement.sDateiname, file);
   EXPECT_EQ(form.lblDateiname->text(), file);
   EXPECT_EQ(form.Records.ResultFile(), file);
   // The folder is kept for the next start; this start keeps its data folder.
   EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Measurement", "DataDir", ""), data);
-  EXPECT_EQ(form.sDataDir, data);
+  EXPECT_EQ(form.Session.Measurement.sDataDir, data);
   const QList<QByteArray> lines = Bytes(file).split('\n');
   ASSERT_EQ(lines.size(), 18);  // 16 header lines, the column titles, the final line end
   EXPECT_TRUE(lines[0].startsWith(("File:;" + file + ";Date:;").toUtf8()));
@@ -92,16 +92,16 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   // dialog opens where the last file was chosen.
   const QByteArray before = Bytes(file);
   QDir().mkpath(dir.filePath("elsewhere"));
-  form.sDataDir = dir.filePath("elsewhere");
+  form.Session.Measurement.sDataDir = dir.filePath("elsewhere");
   Choose(data + "/probe");
   EXPECT_EQ(requests[1].StartDir, data);
-  EXPECT_EQ(form.sDateiname, file);
+  EXPECT_EQ(form.Session.Measurement.sDateiname, file);
   EXPECT_EQ(Bytes(file), before);
   EXPECT_TRUE(form.statusbarRun->Text().contains("appended"));
 
   // Cancel changes nothing.
   Choose({});
-  EXPECT_EQ(form.sDateiname, file);
+  EXPECT_EQ(form.Session.Measurement.sDateiname, file);
   EXPECT_TRUE(messages.empty());
 }
 
@@ -119,10 +119,10 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
     form.Session.ReplyQueue.push_back(QString::fromLatin1(reply));
     form.Session.ReplyStep();
   }
-  form.FIDCALMenge = 100.5, form.FIDCalArea = 45000, form.LimitFID = 0.1;
-  form.FPDCalMenge = 10, form.FPDCalArea = 120000, form.LimitFPD = 1;
-  form.Startzelle = 4, form.AnzahlZellen = 3, form.AnzahlMessreihen = 10;
-  form.SampleTime = 45, form.InjectionTime = 300, form.Messzeit = 60;
+  form.Session.Run.FIDCALMenge = 100.5, form.Session.Measurement.FIDCalArea = 45000, form.Session.Run.LimitFID = 0.1;
+  form.Session.Run.FPDCalMenge = 10, form.Session.Measurement.FPDCalArea = 120000, form.Session.Run.LimitFPD = 1;
+  form.Session.Run.Startzelle = 4, form.Session.Run.AnzahlZellen = 3, form.Session.Run.AnzahlMessreihen = 10;
+  form.Session.Measurement.SampleTime = 45, form.Session.Measurement.InjectionTime = 300, form.Session.Run.Messzeit = 60;
   form.memoDescription->setPlainText("Probe; PVC\nZeile 2\n");
   Choose(data + "/probe.csv");
   const QString file = data + "/probe.csv";
@@ -145,7 +145,7 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
 TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   LocaleGuard german(LocaleGuard::German());
   form.Session.ID = 0;
-  form.RawDataSave = true;
+  form.Session.Measurement.RawDataSave = true;
   form.Signal1.Y = {1000, 1001, 1002, 1500};
   form.Peak.PeakStartIndex = 1, form.Peak.PeakEndIndex = 3;
   form.Peak.PeakStartLevel = 1001, form.Peak.PeakEndLevel = 1500;
@@ -199,7 +199,7 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
 }
 
 TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
-  form.RawDataSave = true;
+  form.Session.Measurement.RawDataSave = true;
   form.Signal1.Y = {10, 20, 30};
   const QString file = data + "/probe.csv";
   Choose(file);
@@ -244,7 +244,7 @@ TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
 }
 
 TEST_F(RecordsWindow, RawDataStemRenamedForTheRunIsReported) {
-  form.RawDataSave = true;
+  form.Session.Measurement.RawDataSave = true;
   form.Signal1.Y = {10, 20, 30};
   QFile old(data + "/probe_1.txt");
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -261,13 +261,13 @@ TEST_F(RecordsWindow, RawDataStemRenamedForTheRunIsReported) {
 }
 
 TEST_F(RecordsWindow, StartWarnsWithoutAResultFileOrAnFidCalibration) {
-  form.FIDCalArea = 1000;  // not above the threshold
+  form.Session.Measurement.FIDCalArea = 1000;  // not above the threshold
   EXPECT_EQ(form.StartWarnings().size(), 2);
-  form.FIDCalArea = 1001;
+  form.Session.Measurement.FIDCalArea = 1001;
   EXPECT_EQ(form.StartWarnings(), QStringList{"No result file chosen: this run saves no results."});
   Choose(data + "/probe.csv");
   EXPECT_TRUE(form.StartWarnings().isEmpty());
-  form.FIDCalArea = 0;
+  form.Session.Measurement.FIDCalArea = 0;
   form.Session.DeviceTyp = TDeviceTyp::FPD;  // no FID to calibrate
   EXPECT_TRUE(form.StartWarnings().isEmpty());
 }
@@ -279,7 +279,7 @@ TEST_F(RecordsWindow, LeavingASampleFieldStoresItsText) {
   form.editInfo2->setFocus();
   form.editInfo2->setText("PVC 0.5 mm");
   form.editInfo3->setFocus();
-  EXPECT_EQ(form.sInfo2, "PVC 0.5 mm");
+  EXPECT_EQ(form.Session.Measurement.sInfo2, "PVC 0.5 mm");
   EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Info", "Sampleinfo2", ""), "PVC 0.5 mm");
 }
 

@@ -21,7 +21,7 @@ class ReportButton : public WindowOnTestClock {
   void SetUp() override {
     WindowOnTestClock::SetUp();
     form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
-    form.sDataDir = dir.path();
+    form.Session.Measurement.sDataDir = dir.path();
     form.Records.SetDataDir(dir.path());
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return answer; };
   }

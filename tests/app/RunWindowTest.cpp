@@ -97,7 +97,7 @@ TEST_F(RunWindow, DelayedStartCountsDownAndTheRunClockStartsAtTheArming) {
 TEST_F(RunWindow, StartDelayFieldIsStored) {
   form.editStartdelay->setText("00:30");
   form.editStartdelayExit();
-  EXPECT_EQ(form.Startdelay, "00:30");
+  EXPECT_EQ(form.Session.Measurement.Startdelay, "00:30");
   EXPECT_EQ(form.Session.Settings().ReadString("Preferences", "Startdelay", ""), "00:30");
 }
 
@@ -181,7 +181,7 @@ TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
       Collect();
     }
     EXPECT_NE(form.runTag, 0);
-    EXPECT_EQ(form.SampleFlow2, 100);  // the value last stored
+    EXPECT_EQ(form.Session.Factors.SampleFlow2, 100);  // the value last stored
     for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
     EXPECT_TRUE(Log().contains("'x'")) << Log().toStdString();
     form.btnStopClick();
@@ -240,8 +240,8 @@ TEST_F(RunWindow, ResultHeaderTakesTheFactorsSetAtThePositionStart) {
 // 0.00241 x 200 ppm x 100 ml/min / 19.6 cm² = 2.459 ug/cm²/min, above the limit 1: it breaks
 // through, is closed, and is skipped in the second cycle.
 TEST_F(RunWindow, StreamedPeakIsEvaluatedAndABrokenCellIsSkippedAfterwards) {
-  form.FIDCalArea = 2000;
-  form.Messzeit = 15;
+  form.Session.Measurement.FIDCalArea = 2000;
+  form.Session.Run.Messzeit = 15;
   Range("4", "2", "2");
   signal = [this](int k) { return measured == 4 ? Triangle(k) : 0.0; };
   form.btnStartClick();
@@ -287,9 +287,9 @@ TEST_F(RunWindow, StreamedPeakIsEvaluatedAndABrokenCellIsSkippedAfterwards) {
 // A sample area of 0 would divide by zero: the rate is 0, the operator is told once per
 // run, and the run goes on to its end.
 TEST_F(RunWindow, UnusableSampleAreaGivesRateZeroToldOnceAndTheRunGoesOn) {
-  form.FIDCalArea = 2000;
-  form.SampleArea = 0;
-  form.Messzeit = 15;
+  form.Session.Measurement.FIDCalArea = 2000;
+  form.Session.Measurement.SampleArea = 0;
+  form.Session.Run.Messzeit = 15;
   Range("4", "1", "2");
   signal = [](int k) { return Triangle(k); };
   form.btnStartClick();

@@ -18,13 +18,13 @@ class RunWindow : public WindowOnTestClock {
   void SetUp() override {
     WindowOnTestClock::SetUp();
     form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
-    form.SampleTime = 2;
-    form.InjectionTime = 3;
-    form.Messzeit = 5;
-    form.FIDCalArea = 0;  // uncalibrated unless a test calibrates
-    form.FIDCALMenge = 100;
-    form.SampleArea = 19.6;
-    form.LimitFID = 1;
+    form.Session.Measurement.SampleTime = 2;
+    form.Session.Measurement.InjectionTime = 3;
+    form.Session.Run.Messzeit = 5;
+    form.Session.Measurement.FIDCalArea = 0;  // uncalibrated unless a test calibrates
+    form.Session.Run.FIDCALMenge = 100;
+    form.Session.Measurement.SampleArea = 19.6;
+    form.Session.Run.LimitFID = 1;
     Range("1", "4", "2");
     // The factor and flow fields as the run stores them at its start.
     const QString one = QStringLiteral("1"), flow = QStringLiteral("100");

@@ -47,7 +47,7 @@ TEST_F(SettingsWrite, ReadOnlyFileOrFolderKeepsTheChangeForTheSessionAndTellsOnc
       // The chart scale: stored in the window and applied to the chart although not saved.
       form.editScale->setText("5000");
       form.editScaleExit();
-      EXPECT_EQ(form.Scale, 5000);
+      EXPECT_EQ(form.Session.Measurement.Scale, 5000);
       EXPECT_EQ(form.Chart1->yAxis->range().upper, 5000);
       ASSERT_EQ(messages.size(), 1u);
       EXPECT_EQ(messages[0].kind, DialogMessage::Notice);

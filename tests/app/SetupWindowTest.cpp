@@ -241,13 +241,13 @@ TEST_F(SetupWindow, RunParameterLimits) {
       EXPECT_EQ(messages[0].kind, c.says);
     }
   }
-  EXPECT_EQ(form.Startzelle, 4);
-  EXPECT_EQ(form.AnzahlZellen, 6);
-  EXPECT_EQ(form.Messzeit, 300);
+  EXPECT_EQ(form.Session.Run.Startzelle, 4);
+  EXPECT_EQ(form.Session.Run.AnzahlZellen, 6);
+  EXPECT_EQ(form.Session.Run.Messzeit, 300);
   EXPECT_EQ(form.Chart1->xAxis->range().upper, 300);  // the time axis follows the measuring time
-  EXPECT_EQ(form.AnzahlMessreihen, 10);
-  EXPECT_EQ(form.LimitFID, 100);
-  EXPECT_EQ(form.LimitFPD, 2.5);
+  EXPECT_EQ(form.Session.Run.AnzahlMessreihen, 10);
+  EXPECT_EQ(form.Session.Run.LimitFID, 100);
+  EXPECT_EQ(form.Session.Run.LimitFPD, 2.5);
 }
 
 TEST_F(SetupWindow, LimitTakesTheRegionalDecimalSeparator) {
@@ -255,7 +255,7 @@ TEST_F(SetupWindow, LimitTakesTheRegionalDecimalSeparator) {
     LocaleGuard german(LocaleGuard::German());
     form.editLimitFID->setText("0,5");
     form.UpdateDurchbruchschwelle();
-    EXPECT_EQ(form.LimitFID, 0.5);
+    EXPECT_EQ(form.Session.Run.LimitFID, 0.5);
     EXPECT_EQ(form.editLimitFID->text(), "0,5");
     EXPECT_EQ(Ini().ReadString("Measurement", "LimitFID", ""), "0,5");
     EXPECT_TRUE(messages.empty());
@@ -263,7 +263,7 @@ TEST_F(SetupWindow, LimitTakesTheRegionalDecimalSeparator) {
   LocaleGuard english(LocaleGuard::English());
   form.editLimitFID->setText("0,7");
   form.UpdateDurchbruchschwelle();
-  EXPECT_EQ(form.LimitFID, 0.5);
+  EXPECT_EQ(form.Session.Run.LimitFID, 0.5);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.contains("0,7"));
@@ -297,14 +297,14 @@ TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   form.UpdateMengeSulfur();
   EXPECT_TRUE(form.StoreFactorsAndFlows());
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
-  EXPECT_EQ(form.LimitFID, 1000);
-  EXPECT_EQ(form.LimitFPD, 2500.5);
-  EXPECT_EQ(form.FIDCALMenge, 1000);
-  EXPECT_EQ(form.FPDCalMenge, 12345.5);
-  EXPECT_EQ(form.CalFlow, 1000);
-  EXPECT_EQ(form.SampleFlow1, 1234.5);
-  EXPECT_EQ(form.FIDFactor2, 1000);
-  EXPECT_EQ(form.FPDCalFactor, 0.05);
+  EXPECT_EQ(form.Session.Run.LimitFID, 1000);
+  EXPECT_EQ(form.Session.Run.LimitFPD, 2500.5);
+  EXPECT_EQ(form.Session.Run.FIDCALMenge, 1000);
+  EXPECT_EQ(form.Session.Run.FPDCalMenge, 12345.5);
+  EXPECT_EQ(form.Session.Factors.CalFlow, 1000);
+  EXPECT_EQ(form.Session.Factors.SampleFlow1, 1234.5);
+  EXPECT_EQ(form.Session.Factors.FIDFactor2, 1000);
+  EXPECT_EQ(form.Session.Factors.FPDCalFactor, 0.05);
   // Every key was written again with the value it had: the file is as it was.
   EXPECT_EQ(Bytes(form.Session.SettingsFile()), before);
 }
@@ -322,14 +322,14 @@ TEST_F(SetupWindow, StartupRefusesSettingsThatWouldDivideByZero) {
   ini.WriteString("Measurement", "FPDCalFactor", "-1");
   form.ReadStartupSettings();
   form.ShowStartupSettings();
-  EXPECT_EQ(form.Loopflow, 10000);
-  EXPECT_DOUBLE_EQ(form.MinPeakWith, 1.2);
-  EXPECT_EQ(form.MinPeakStart, 10);
-  EXPECT_EQ(form.Messzeit, 60);
+  EXPECT_EQ(form.Session.Detection.Loopflow, 10000);
+  EXPECT_DOUBLE_EQ(form.Session.Detection.MinPeakWith, 1.2);
+  EXPECT_EQ(form.Session.Detection.MinPeakStart, 10);
+  EXPECT_EQ(form.Session.Run.Messzeit, 60);
   EXPECT_EQ(form.editMesszeit->text(), "60");
-  EXPECT_EQ(form.SampleFlow2, 100);
-  EXPECT_EQ(form.FPDCalFactor, 1);
-  const QString problems = form.SettingsProblems.join('\n');
+  EXPECT_EQ(form.Session.Factors.SampleFlow2, 100);
+  EXPECT_EQ(form.Session.Factors.FPDCalFactor, 1);
+  const QString problems = form.Session.SettingsProblems.join('\n');
   for (const char *key : {"Loopflow", "MinIndex", "MeasurementTimePerCell/s", "SampleFlow2", "FPDCalFactor"})
     EXPECT_TRUE(problems.contains(key)) << key << "\n" << problems.toStdString();
 }
@@ -419,8 +419,8 @@ TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
                        form.lblEditFPDFact2, form.lblEditFPDFact3})
     e->setText("1,00");
   ASSERT_TRUE(form.StoreFactorsAndFlows());
-  EXPECT_EQ(form.FIDFactor2, 2.05);
-  EXPECT_EQ(form.FPDCalFactor, 1);
+  EXPECT_EQ(form.Session.Factors.FIDFactor2, 2.05);
+  EXPECT_EQ(form.Session.Factors.FPDCalFactor, 1);
   EXPECT_EQ(Ini().ReadString("Measurement", "FIDSampleFactor2", ""), "2,05");
   EXPECT_EQ(Ini().ReadString("Measurement", "FIDSampleFactorName2", ""), "Aceton");
   EXPECT_EQ(form.lblInfoSample2->text(), "Aceton[2,05]");
@@ -439,11 +439,11 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.startsWith("Sample flow 2")) << messages[0].text.toStdString();
-  EXPECT_EQ(form.CalFlow, 120);
-  EXPECT_EQ(form.SampleFlow1, 90.5);
-  EXPECT_EQ(form.SampleFlow2, 100);  // not stored, nor anything after it
-  EXPECT_EQ(form.SampleFlow3, 100);
-  EXPECT_EQ(form.FIDFactor1, 1);
+  EXPECT_EQ(form.Session.Factors.CalFlow, 120);
+  EXPECT_EQ(form.Session.Factors.SampleFlow1, 90.5);
+  EXPECT_EQ(form.Session.Factors.SampleFlow2, 100);  // not stored, nor anything after it
+  EXPECT_EQ(form.Session.Factors.SampleFlow3, 100);
+  EXPECT_EQ(form.Session.Factors.FIDFactor1, 1);
   EXPECT_EQ(Ini().ReadString("Calibration", "CalFlow", ""), "120");
   EXPECT_EQ(Ini().ReadString("Measurement", "SampleFlow1", ""), "90.5");
   EXPECT_EQ(Ini().ReadString("Measurement", "SampleFlow2", ""), "");
@@ -458,8 +458,8 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
   EXPECT_FALSE(form.StoreFactorsAndFlows());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.startsWith("FID factor cell 3")) << messages[0].text.toStdString();
-  EXPECT_EQ(form.FIDFactor1, 3);
-  EXPECT_EQ(form.FIDFactor3, 1);
+  EXPECT_EQ(form.Session.Factors.FIDFactor1, 3);
+  EXPECT_EQ(form.Session.Factors.FIDFactor3, 1);
 }
 
 // Leaving the factors page for another page stores the fields and saves both lists; the
@@ -484,7 +484,7 @@ TEST_F(SetupWindow, LeavingTheFactorsPageStoresAndSavesTheLists) {
   Focus(form.lblEditFact3);
   form.PageControl->setCurrentWidget(form.tabSampleInfo);
   Focus(form.editInfo1);
-  EXPECT_EQ(form.FIDFactor3, 1.5);
+  EXPECT_EQ(form.Session.Factors.FIDFactor3, 1.5);
   EXPECT_EQ(Bytes(dir.filePath("CH-Substanzen.txt")),
             Cp1252Encode(QString::fromUtf8("Äthanol=1,5\r\nMethanol=0,9\r\nÖl=2\r\n")));
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "THT=1,00\r\n");
@@ -557,7 +557,7 @@ TEST_F(SetupWindow, BothStandards) {
     EXPECT_EQ(Ini().ReadString("Preferences", "Standard", ""), c.standard);
     EXPECT_EQ(Ini().ReadInteger("Preferences", "TempMeasurementCell", 0), std::stoi(c.chamber));
     EXPECT_EQ(Ini().ReadFloat("Measurement", "LimitFID", 0), c.limit);
-    EXPECT_EQ(form.LimitFID, c.limit);
+    EXPECT_EQ(form.Session.Run.LimitFID, c.limit);
     EXPECT_EQ(form.editLimitFID->text(), c.limitText);
     // The item already selected: nothing sent, nothing written.
     Ini().WriteString("Preferences", "Standard", "changed");

@@ -169,7 +169,7 @@ TEST_F(Startup, UnreadableFloatTakesItsDefaultAndTheStartUpGoesOn) {
   EXPECT_EQ(messages[0].kind, DialogMessage::Warning);
   EXPECT_TRUE(messages[0].text.contains("LimitFID"));
   EXPECT_TRUE(messages[0].text.contains("1;5"));
-  EXPECT_DOUBLE_EQ(form->LimitFID, 100);
+  EXPECT_DOUBLE_EQ(form->Session.Run.LimitFID, 100);
   EXPECT_TRUE(form->Session.HasFlowSensor);
   EXPECT_EQ(form->Session.PollList.size(), 10u);
   EXPECT_EQ(form->lblFlowVal->text(), "0");
@@ -199,17 +199,17 @@ TEST_F(Startup, MissingKeysTakeTheTableDefaultsAndEveryKeyIsInTheTable) {
   Run();
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
   ASSERT_TRUE(form->Timer1->isActive());
-  EXPECT_DOUBLE_EQ(form->FPDCalMenge, 10);  // created as 2
-  EXPECT_DOUBLE_EQ(form->LimitFID, 100);    // created as 1
-  EXPECT_DOUBLE_EQ(form->CalFlow, 100);     // created as 120
-  EXPECT_EQ(form->InjectionTime, 300);      // created as 15
-  EXPECT_EQ(form->Messzeit, 60);
-  EXPECT_EQ(form->Scale, 20000);
+  EXPECT_DOUBLE_EQ(form->Session.Run.FPDCalMenge, 10);  // created as 2
+  EXPECT_DOUBLE_EQ(form->Session.Run.LimitFID, 100);    // created as 1
+  EXPECT_DOUBLE_EQ(form->Session.Factors.CalFlow, 100);     // created as 120
+  EXPECT_EQ(form->Session.Measurement.InjectionTime, 300);      // created as 15
+  EXPECT_EQ(form->Session.Run.Messzeit, 60);
+  EXPECT_EQ(form->Session.Measurement.Scale, 20000);
   EXPECT_EQ(form->Session.Setpoints.TempVentilblock, 100);
   EXPECT_EQ(form->Session.Setpoints.iAirSet, 600);
   EXPECT_EQ(form->Session.Setpoints.H2FPD, 500);
-  EXPECT_EQ(form->Startdelay, "01:00");
-  EXPECT_EQ(form->sDataDir, "c:\\");
+  EXPECT_EQ(form->Session.Measurement.Startdelay, "01:00");
+  EXPECT_EQ(form->Session.Measurement.sDataDir, "c:\\");
   EXPECT_EQ(form->rgStandard->ItemIndex(), 0);  // "ASTM"
   EXPECT_EQ(form->Session.ComPort2->DeviceName(), "COM2");
 

@@ -90,8 +90,8 @@ TEST_F(WholeFidRun, SixPositionsTwoCyclesAfterADelayedStart) {
   const std::vector<Injection> injections = bench.Injections(1);
   ASSERT_GE(injections.size(), 2u);
   ASSERT_EQ(injections[1].Position, 2);
-  EXPECT_NEAR(form->FIDCalArea, injections[1].Area, injections[1].Area * 0.02);
-  EXPECT_EQ(TIniFile(bench.Path("Zelvo730.ini")).ReadInteger("Calibration", "FIDCalArea", 0), form->FIDCalArea);
+  EXPECT_NEAR(form->Session.Measurement.FIDCalArea, injections[1].Area, injections[1].Area * 0.02);
+  EXPECT_EQ(TIniFile(bench.Path("Zelvo730.ini")).ReadInteger("Calibration", "FIDCalArea", 0), form->Session.Measurement.FIDCalArea);
 
   // Line by line: positions 1..6 twice, cell 1 off in the second cycle (no injection).
   const std::vector<ResultLine> lines = bench.ResultLines();

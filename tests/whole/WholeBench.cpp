@@ -84,7 +84,7 @@ TForm1 *Bench::StartProgram() {
   if (!f.Timer1->isActive()) return nullptr;
   f.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return ResultFile(); };
   f.btnSpeichern->click();
-  return f.sDateiname == ResultFile() ? &f : nullptr;
+  return f.Session.Measurement.sDateiname == ResultFile() ? &f : nullptr;
 }
 
 bool Bench::WaitForRunEnd(double seconds) {
