@@ -25,7 +25,7 @@ QStringList CsvRows(const TReport &report) {
 
 std::vector<TRatePoint> Curve(std::initializer_list<std::pair<double, double>> points) {
   std::vector<TRatePoint> curve;
-  for (const auto &[minutes, rate] : points) curve.push_back({minutes, rate, 0});
+  for (const auto &[minutes, rate] : points) curve.push_back({minutes, rate, 0, 0});
   return curve;
 }
 
