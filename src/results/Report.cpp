@@ -459,16 +459,41 @@ TCellFigures ComputeFigures(std::span<const TRatePoint> curve) {
   }
   f.CumulativeEnd = sum;
 
-  // The longest tail run first: the first that holds is the steady state.
-  for (size_t count = curve.size(); count >= 3; --count) {
+  // The longest tail run first: the first that holds is the steady state. Each tail is
+  // screened first by its sum and extremes taken from the end (O(1) a tail); a tail is
+  // computed exactly as stated above only when the screen cannot rule it out, so the result is
+  // the exact computation's while a long curve takes linear time.
+  const size_t n = curve.size();
+  std::vector<double> tailSum(n + 1, 0.0), absSum(n + 1, 0.0), low(n + 1, 0.0), high(n + 1, 0.0);
+  for (size_t k = 1; k <= n; ++k) {
+    const double r = curve[n - k].Rate;
+    tailSum[k] = tailSum[k - 1] + r;
+    absSum[k] = absSum[k - 1] + std::fabs(r);
+    low[k] = k == 1 ? r : std::min(low[k - 1], r);
+    high[k] = k == 1 ? r : std::max(high[k - 1], r);
+  }
+  constexpr double kRounding = 1.2e-16;  // a unit roundoff of double, with room
+  auto exactHolds = [&](size_t count, double &mean) {
     const auto tail = curve.last(count);
-    double mean = 0;
+    mean = 0;
     for (const TRatePoint &p : tail) mean += p.Rate;
     mean /= static_cast<double>(count);
-    if (!(mean > 0)) continue;
+    if (!(mean > 0)) return false;
     const double band = kSteadyBand * mean * (1 + kSteadyAllowance);
-    if (std::all_of(tail.begin(), tail.end(),
-                    [&](const TRatePoint &p) { return std::fabs(p.Rate - mean) <= band; })) {
+    return std::all_of(tail.begin(), tail.end(), [&](const TRatePoint &p) { return std::fabs(p.Rate - mean) <= band; });
+  };
+  for (size_t count = n; count >= 3; --count) {
+    const double c = static_cast<double>(count);
+    const double approx = tailSum[count] / c;
+    // Both sums lie within count roundings of the exact sum of the rates.
+    const double err = 4 * c * kRounding * (absSum[count] / c) + 1e-300;
+    const double slack = err + 1e-12 * std::fabs(approx);
+    const double widest = kSteadyBand * (approx + err) * (1 + kSteadyAllowance);
+    if (approx + err <= 0 || high[count] - (approx + err) > widest + slack ||
+        (approx - err) - low[count] > widest + slack)
+      continue;  // fails whatever the rounding of its mean
+    double mean = 0;
+    if (exactHolds(count, mean)) {
       f.SteadyRate = mean;
       f.SteadyCount = static_cast<int>(count);
       break;

@@ -26,6 +26,7 @@ namespace {
 
 constexpr double kShortRunMinutes = 120;  // past it the time axis reads hours:minutes
 constexpr double kTipPixels = 6;          // a marker within this distance gets the tool tip
+constexpr double kMarkerPixels = 4;       // markers are drawn while evaluations lie this far apart
 const QColor kRunLimitColor(60, 60, 60);
 const QColor kOtherLimitColor(175, 175, 175);
 
@@ -118,6 +119,7 @@ TPermeationChart::TPermeationChart(QWidget *parent) : QCustomPlot(parent), fLoca
   fTicker = QSharedPointer<TRunTimeTicker>::create();
   xAxis->setTicker(fTicker);
   setNoAntialiasingOnDrag(true);
+  setPlottingHint(QCP::phFastPolylines, true);  // a curve is one polyline (keeps its dashes whole)
   // Zoom and pan the time axis, as on the signal chart; a double-click shows the whole run.
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   axisRect()->setRangeDrag(Qt::Horizontal);
@@ -167,9 +169,31 @@ void TPermeationChart::SetLogarithmic(bool on) {
 }
 
 void TPermeationChart::UpdateTimeAxis() {
-  const bool hours = xAxis->range().upper > kShortRunMinutes;
+  const QCPRange range = xAxis->range();
+  const bool hours = range.upper > kShortRunMinutes;
   fTicker->Hours = hours;
   xAxis->setLabel(hours ? S(kTextRunTimeHoursAxis) : S(report_text::kTimeAxis));
+  // A marker per evaluation while the shown part of a curve leaves them room; a denser curve
+  // is drawn as its line (plain, which paints a long run fast), its points still answering the
+  // tool tip.
+  const double room = std::max(1, axisRect()->width()) / kMarkerPixels;
+  auto shown = [&range](QCPGraph *g) {
+    return static_cast<double>(g->data()->findEnd(range.upper, false) - g->data()->findBegin(range.lower, false));
+  };
+  for (const auto &[graph, below, curve] : fLines) {
+    const bool sparse = shown(graph) <= room;
+    if (below) {
+      // Of many evaluations below the floor, every few are marked.
+      below->setScatterSkip(static_cast<int>(std::max(0.0, std::ceil(shown(below) / room) - 1)));
+      below->setAntialiased(sparse);
+    }
+    const QColor color = graph->pen().color();
+    graph->setScatterStyle(sparse ? QCPScatterStyle(curve->Detector == TDetector::FID ? QCPScatterStyle::ssDisc
+                                                                                       : QCPScatterStyle::ssSquare,
+                                                    color, color, 5)
+                                  : QCPScatterStyle());
+    graph->setAntialiased(sparse);
+  }
 }
 
 void TPermeationChart::FitRates() {
@@ -192,6 +216,7 @@ void TPermeationChart::ShowWholeRun() {
 void TPermeationChart::Refresh() {
   clearGraphs();
   clearItems();
+  fLines.clear();
   const std::vector<const TPermeationCurve *> curves =
       fView ? fView->Curves() : std::vector<const TPermeationCurve *>();
 
@@ -209,28 +234,26 @@ void TPermeationChart::Refresh() {
   for (const TPermeationCurve *c : curves) {
     const QColor color = ReportCellColor(c->Cell);
     const bool fid = c->Detector == TDetector::FID;
-    QVector<QCPGraphData> line, markers, below;
+    QVector<QCPGraphData> line, below;
     line.reserve(static_cast<qsizetype>(c->Points.size()));
     for (const TRatePoint &p : c->Points) {
       line.append(QCPGraphData(p.Minutes, Shown(p.Rate)));
-      (fLog && p.Rate <= fFloor ? below : markers).append(QCPGraphData(p.Minutes, Shown(p.Rate)));
+      if (fLog && p.Rate <= fFloor) below.append(QCPGraphData(p.Minutes, Shown(p.Rate)));
     }
     const QString name = S(kTextCellDetector).arg(c->Cell).arg(DetectorName(c->Detector));
     QCPGraph *g = addGraph();
     g->setName(name);
     g->setPen(QPen(color, 1.5, fid ? Qt::SolidLine : Qt::DashLine));
     g->data()->set(line, true);
-    QCPGraph *m = addGraph();
-    m->setLineStyle(QCPGraph::lsNone);
-    m->setScatterStyle(QCPScatterStyle(fid ? QCPScatterStyle::ssDisc : QCPScatterStyle::ssSquare, color, color, 5));
-    m->data()->set(markers, true);
+    QCPGraph *b = nullptr;
     if (!below.isEmpty()) {
       // Below the floor: an open triangle pointing down on the axis floor.
-      QCPGraph *b = addGraph();
+      b = addGraph();
       b->setLineStyle(QCPGraph::lsNone);
       b->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangleInverted, QPen(color, 1.2), Qt::NoBrush, 8));
       b->data()->set(below, true);
     }
+    fLines.push_back({g, b, c});
   }
 
   // The limits: the run's dotted, the other standard's fainter.
@@ -384,11 +407,16 @@ void TPermeationStrip::Refresh() {
       cells << (b ? minutes(b->FirstMinutes) + QStringLiteral(" / ") + minutes(b->Minutes) : none);
     cells << LevelText(f, fOffset) << locale.toString(f.CumulativeEnd, 'f', 3)
           << (f.SteadyRate ? locale.toString(*f.SteadyRate, 'f', 3) : S(report_text::kNotReached));
+    // Items are kept and only a changed text is set: a new evaluation changes one cell's lines.
     for (int col = 0; col < cells.size(); ++col) {
-      auto *item = new QTableWidgetItem(cells[col]);
-      item->setTextAlignment(col == 0 ? (Qt::AlignLeft | Qt::AlignVCenter) : (Qt::AlignRight | Qt::AlignVCenter));
-      if (col == 0) item->setForeground(ReportCellColor(c.Cell));
-      setItem(row, col, item);
+      QTableWidgetItem *it = item(row, col);
+      if (!it) {
+        it = new QTableWidgetItem;
+        it->setTextAlignment(col == 0 ? (Qt::AlignLeft | Qt::AlignVCenter) : (Qt::AlignRight | Qt::AlignVCenter));
+        setItem(row, col, it);
+      }
+      if (it->text() != cells[col]) it->setText(cells[col]);
+      if (col == 0 && it->foreground().color() != ReportCellColor(c.Cell)) it->setForeground(ReportCellColor(c.Cell));
     }
   }
 }

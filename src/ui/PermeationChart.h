@@ -75,6 +75,11 @@ class TPermeationChart : public QCustomPlot {
   double fFloor = 1e-3;
   double fMaxRate = 0, fMinRate = 0;
   QSharedPointer<class TRunTimeTicker> fTicker;
+  struct TLines {
+    QCPGraph *Line, *Below;  // the curve, its points below the log floor (or nullptr)
+    const TPermeationCurve *Curve;
+  };
+  std::vector<TLines> fLines;
 };
 
 // One line per cell and detector: last rate, first evaluation above 0.1 and 1.0 with the
