@@ -30,6 +30,12 @@ constexpr double kMarkerPixels = 4;       // markers are drawn while evaluations
 const QColor kRunLimitColor(60, 60, 60);
 const QColor kOtherLimitColor(175, 175, 175);
 
+// A limit as the report names it: one decimal, more when it has them.
+QString LimitText(double value, const QLocale &locale) {
+  return std::fabs(value * 10 - std::round(value * 10)) < 1e-9 ? locale.toString(value, 'f', 1)
+                                                                 : locale.toString(value, 'g', 6);
+}
+
 QLocale PlainLocale(int offset) {
   QLocale locale = LanguageFormat(offset).Locale;
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -166,6 +172,7 @@ void TPermeationChart::SetLogarithmic(bool on) {
   yAxis->setTicker(on ? QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog) : QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
   yAxis->setNumberFormat(on ? QStringLiteral("gb") : QStringLiteral("g"));
   Refresh();
+  emit LogarithmicChanged(on);
 }
 
 void TPermeationChart::UpdateTimeAxis() {
@@ -193,6 +200,10 @@ void TPermeationChart::UpdateTimeAxis() {
                                                     color, color, 5)
                                   : QCPScatterStyle());
     graph->setAntialiased(sparse);
+    // A dense curve in a one-pixel pen, which Qt draws on its fast path, dashes included.
+    QPen pen = graph->pen();
+    pen.setWidthF(sparse ? 1.5 : 1.0);
+    graph->setPen(pen);
   }
 }
 
@@ -272,13 +283,13 @@ void TPermeationChart::Refresh() {
   if (fView) {
     const double runLimit = fView->Limit(TDetector::FID);
     if (runLimit > 0)
-      limitLine(runLimit, kRunLimitColor, S(report_text::kLimitLine).arg(fLocale.toString(runLimit, 'g', 6)));
+      limitLine(runLimit, kRunLimitColor, S(report_text::kLimitLine).arg(LimitText(runLimit, fLocale)));
     const double fpdLimit = fView->Limit(TDetector::FPD);
     if (fView->TwoDetectors() && fpdLimit > 0 && fpdLimit != runLimit)
       limitLine(fpdLimit, kRunLimitColor,
-                S(report_text::kLimitLine).arg(fLocale.toString(fpdLimit, 'g', 6)) + QStringLiteral(" FPD"));
+                S(report_text::kLimitLine).arg(LimitText(fpdLimit, fLocale)) + QStringLiteral(" FPD"));
     for (double other : fView->OtherLimits())
-      limitLine(other, kOtherLimitColor, S(report_text::kLimitLine).arg(fLocale.toString(other, 'g', 6)));
+      limitLine(other, kOtherLimitColor, S(report_text::kLimitLine).arg(LimitText(other, fLocale)));
 
     // A vertical mark at each cell's breakthrough, named with its time.
     for (int cell = 1; cell <= 3; ++cell) {
@@ -297,8 +308,8 @@ void TPermeationChart::Refresh() {
       text->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
       text->position->setCoords(mark->Minutes, 0.02 + 0.07 * (cell - 1));
       text->setPadding(QMargins(3, 1, 3, 1));
-      const QString time = mark->Time.isEmpty() || mark->Time.startsWith(u'-') ? HoursMinutes(mark->Minutes) : mark->Time;
-      text->setText(S(kTextBreakthroughMark).arg(cell).arg(time));
+      // The run time as the axis reads it: the line's own time text restarts after 24 hours.
+      text->setText(S(kTextBreakthroughMark).arg(cell).arg(HoursMinutes(mark->Minutes)));
     }
   }
 
@@ -369,6 +380,7 @@ TPermeationStrip::TPermeationStrip(QWidget *parent) : QTableWidget(parent) {
   verticalHeader()->hide();
   horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   horizontalHeader()->setStretchLastSection(true);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   SetLanguage(0);
 }
@@ -398,6 +410,9 @@ void TPermeationStrip::Refresh() {
   const QString none = QStringLiteral("–");
   auto minutes = [&locale](double m) { return locale.toString(m, 'f', 1); };
   setRowCount(static_cast<int>(curves.size()));
+  // Every line in sight: the strip is as high as its lines (six at most).
+  setFixedHeight(horizontalHeader()->sizeHint().height() + std::max(1, rowCount()) * verticalHeader()->defaultSectionSize() +
+                 2 * frameWidth());
   for (int row = 0; row < rowCount(); ++row) {
     const TPermeationCurve &c = *curves[static_cast<size_t>(row)];
     const TCellFigures &f = c.Figures;
@@ -440,8 +455,8 @@ TPermeationPanel::TPermeationPanel(QWidget *parent)
   layout->addLayout(top);
   layout->addWidget(fChart, 1);
   layout->addWidget(fStrip);
-  fStrip->setMaximumHeight(fStrip->horizontalHeader()->sizeHint().height() + 6 * 22 + 6);
   connect(fLog, &QCheckBox::toggled, fChart, &TPermeationChart::SetLogarithmic);
+  connect(fChart, &TPermeationChart::LogarithmicChanged, fLog, &QCheckBox::setChecked);
   SetLanguage(0);
 }
 

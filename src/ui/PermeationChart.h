@@ -56,6 +56,7 @@ class TPermeationChart : public QCustomPlot {
 
  signals:
   void Told(const QString &text);  // for the status bar: an export saved or failed
+  void LogarithmicChanged(bool on);
 
  protected:
   bool event(QEvent *event) override;

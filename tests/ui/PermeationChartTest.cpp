@@ -121,7 +121,7 @@ TEST(PermeationChart, ToolTipMarkAndTimeAxis) {
   int marks = 0;
   for (int i = 0; i < chart.itemCount(); ++i) {
     if (auto *text = qobject_cast<QCPItemText *>(chart.item(i)); text && text->text().startsWith(QStringLiteral("Breakthrough"))) {
-      EXPECT_EQ(text->text(), QStringLiteral("Breakthrough cell 1: 02:25:00"));
+      EXPECT_EQ(text->text(), QStringLiteral("Breakthrough cell 1: 2:25"));
       EXPECT_DOUBLE_EQ(text->position->key(), 145);
       ++marks;
     }
