@@ -152,7 +152,15 @@ double TPermeationChart::Shown(double rate) const { return fLog ? std::max(rate,
 void TPermeationChart::SetView(const TPermeationView *view) {
   if (fView) disconnect(fView, nullptr, this, nullptr);
   fView = view;
-  if (view) connect(view, &TPermeationView::Changed, this, &TPermeationChart::Refresh);
+  if (view) {
+    connect(view, &TPermeationView::Changed, this, &TPermeationChart::Refresh);
+    // The graphs refer to the view's curves: they go with it.
+    connect(view, &QObject::destroyed, this, [this] {
+      fLines.clear();
+      clearGraphs();
+      clearItems();
+    });
+  }
   fFollow = true;
   Refresh();
 }

@@ -189,3 +189,20 @@ TEST(PermeationChart, SwitchAndBothLanguagesFit) {
       EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->text().toStdString();
   }
 }
+
+// A view that goes before its chart leaves nothing behind that the chart would draw.
+TEST(PermeationChart, OutlivesItsView) {
+  TPermeationPanel panel;
+  {
+    TPermeationView view;
+    Feed(view);
+    panel.SetView(&view);
+    EXPECT_GT(panel.Chart()->graphCount(), 0);
+  }
+  EXPECT_EQ(panel.Chart()->graphCount(), 0);
+  panel.Chart()->xAxis->setRange(0, 30);  // a zoom after it
+  panel.Chart()->SetLogarithmic(true);
+  panel.Strip()->Refresh();
+  EXPECT_EQ(panel.Strip()->rowCount(), 0);
+  EXPECT_TRUE(panel.Chart()->ToolTipAt(QPointF(50, 50)).isEmpty());
+}
