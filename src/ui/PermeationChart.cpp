@@ -428,7 +428,9 @@ void TPermeationStrip::Refresh() {
                       locale.toString(c.Points.back().Rate, 'f', 3)};
     for (const auto &b : f.Breakthrough)
       cells << (b ? minutes(b->FirstMinutes) + QStringLiteral(" / ") + minutes(b->Minutes) : none);
-    cells << LevelText(f, fOffset) << locale.toString(f.CumulativeEnd, 'f', 3)
+    // A cell measured too briefly for a level reads "–" here; the report's words are its tool tip.
+    const bool unclassified = f.Level.Level == 0 && f.Level.LowerBound;
+    cells << (unclassified ? none : LevelText(f, fOffset)) << locale.toString(f.CumulativeEnd, 'f', 3)
           << (f.SteadyRate ? locale.toString(*f.SteadyRate, 'f', 3) : S(report_text::kNotReached));
     // Items are kept and only a changed text is set: a new evaluation changes one cell's lines.
     for (int col = 0; col < cells.size(); ++col) {
@@ -439,6 +441,7 @@ void TPermeationStrip::Refresh() {
         setItem(row, col, it);
       }
       if (it->text() != cells[col]) it->setText(cells[col]);
+      if (col == 4) it->setToolTip(unclassified ? LevelText(f, fOffset) : QString());
       if (col == 0 && it->foreground().color() != ReportCellColor(c.Cell)) it->setForeground(ReportCellColor(c.Cell));
     }
   }

@@ -188,6 +188,19 @@ TEST(PermeationChart, SwitchAndBothLanguagesFit) {
                                static_cast<QAbstractButton *>(sw.PermeationButton())})
       EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->text().toStdString();
   }
+
+  // The first minutes of a run, whose cells are not classified yet (the longest level text).
+  s.view.BeginRun(TDeviceTyp::FIDFPD, 1.0, 1.0);
+  for (int position = 4; position <= 6; ++position) s.view.Add(Evaluation(position, position, 0.01, 0.001, position));
+  for (int offset : {kGermanOffset, kEnglishOffset}) {
+    SCOPED_TRACE(offset);
+    s.panel.SetLanguage(offset);
+    QApplication::processEvents();
+    TPermeationStrip &strip = *s.panel.Strip();
+    EXPECT_EQ(strip.item(0, 4)->text(), QStringLiteral("–"));
+    EXPECT_EQ(strip.item(0, 4)->toolTip(), GetLangString(offset, kTextLevelNotClassified).arg(4));
+    EXPECT_LE(strip.horizontalHeader()->length(), strip.viewport()->width());
+  }
 }
 
 // A view that goes before its chart leaves nothing behind that the chart would draw.
