@@ -12,7 +12,7 @@ export CCACHE_BASEDIR=$(pwd)
 if [ ! -f "$dir/build.ninja" ]; then
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-benches=(bench_link_lines bench_link_pty bench_sim bench_eval bench_records bench_tick)
+benches=(bench_link_lines bench_link_pty bench_sim bench_eval bench_records bench_permeation bench_tick)
 ninja -C "$dir" "${benches[@]}" zelvo730-sim
 
 work=$(mktemp -d)
@@ -27,4 +27,5 @@ run "$dir/bench/bench_link_pty"
 run "$dir/bench/bench_sim" "$dir/tools/zelvo730-sim" 3
 run "$dir/bench/bench_eval"
 run "$dir/bench/bench_records" "$work"
+run "$dir/bench/bench_permeation" 7 5
 run "$dir/bench/bench_tick" 10 3 10

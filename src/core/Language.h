@@ -81,6 +81,26 @@ enum TextId : int {
   kTextFirstPositionRange = 300,   // "Die erste Position muss 1 bis 6 sein, nicht '%1'."
   kTextNoFpdSignalInFile = 320,    // "Die Datei enthält kein FPD-Signal: keine Kalibrierung …"
   kTextPositionNotEvaluated = 321, // "Position %1 nicht ausgewertet: %2"
+  // The permeation view beside the signal chart.
+  kTextViewSignal = 400,           // "Signal"
+  kTextViewPermeation = 401,       // "Permeation"
+  kTextRunTimeHoursAxis = 402,     // "Laufzeit (h:min)"
+  kTextLogarithmic = 403,          // "Logarithmisch"
+  kTextSavePng = 404,              // "Als PNG speichern …"
+  kTextSavePdf = 405,              // "Als PDF speichern …"
+  kTextChartSaved = 406,           // "%1 gespeichert"
+  kTextChartNotSaved = 407,        // "%1 kann nicht gespeichert werden"
+  kTextCellDetector = 408,         // "Zelle %1 %2"
+  kTextLastRate = 409,             // "Letzte Rate (µg/cm²/min)"
+  kTextAboveLimit = 410,           // "> %1: erste / interp. (min)"
+  kTextLevelShort = 411,           // "Stufe"
+  kTextCumulativeShort = 412,      // "Kumuliert (µg/cm²)"
+  kTextSteadyShort = 413,          // "Stationäre Rate"
+  kTextPointTip = 414,             // "Laufzeit %1 (%2 min)\nRate %3 µg/cm²/min"
+  kTextPpm = 415,                  // "%1 ppm"
+  kTextBelowFloor = 416,           // "unter %1 (Achsenboden)"
+  kTextBreakthroughMark = 417,     // "Durchbruch Zelle %1: %2"
+  kTextShownRun = 418,             // "Lauf %1 von %2: %3"
 };
 
 // The texts of the permeation test report (the report itself, the report tool and the

@@ -60,17 +60,97 @@ std::optional<int> ParseRunTime(QStringView text) {
   return *h * 3600 + *m * 60 + *s;
 }
 
-// One measurement line as read.
-struct TLine {
-  int Number = 0;  // line of the file
-  int Position = 0;
-  bool Star = false;
-  QString BreakTime, Chemical, SampleText, Date, Time;
-  int Seconds = 0;  // run time of day
-  double FIDRate = 0, FIDArea = 0, FPDRate = 0, FPDArea = 0;
-  int runAktiv = 0;
-  double Minutes = 0;  // run time since the run started, days added
-};
+}  // namespace
+
+bool TResultLine::Measured(bool fpd) const {
+  return FIDRate != 0 || FIDArea != 0 || (fpd && (FPDRate != 0 || FPDArea != 0));
+}
+
+// A field count above the expected one comes from a ";" inside the sample text, the one free
+// text between the numbers and the date.
+std::optional<TReportError> ReadResultLine(const QString &text, bool fpd, int number, TResultLine &l) {
+  auto badField = [number](int field, const QString &fieldText) {
+    TReportError e;
+    e.Kind = TReportErrorKind::BadField;
+    e.Line = number;
+    e.Detail = fieldText;
+    e.Field = field;
+    return e;
+  };
+  const QStringList f = text.split(u';');
+  const int expected = fpd ? kFidFpdFields : kFidFields;
+  if (f.size() < expected) {
+    TReportError e;
+    e.Kind = TReportErrorKind::FieldCount;
+    e.Line = number;
+    e.Count = static_cast<int>(f.size());
+    e.Expected = expected;
+    return e;
+  }
+  l.Number = number;
+  const auto position = ParseWhole(f[0], 1, 6);
+  if (!position) return badField(1, f[0]);
+  l.Position = *position;
+  const QString mark = f[1].trimmed();
+  if (!mark.isEmpty() && mark != u'*') return badField(2, f[1]);
+  l.Star = mark == u'*';
+  l.BreakTime = f[2];
+  l.Chemical = f[3];
+  for (int i : {4, 5}) {  // factor and flow are checked, not used
+    if (!ParseNumber(f[i])) return badField(i + 1, f[i]);
+  }
+  const auto seconds = ParseRunTime(f[6]);
+  if (!seconds) return badField(7, f[6]);
+  l.Seconds = *seconds;
+  const std::pair<int, double *> numbers[] = {
+      {7, &l.FIDppm}, {8, &l.FIDRate}, {9, &l.FIDArea}, {10, &l.FPDRate}, {11, &l.FPDArea}};
+  for (const auto &[i, value] : numbers) {
+    if (i >= 10 && !fpd) break;
+    const auto v = ParseNumber(f[i]);
+    if (!v) return badField(i + 1, f[i]);
+    *value = *v;
+  }
+  const qsizetype sample = fpd ? 12 : 10;
+  const qsizetype last = f.size() - 1;
+  l.SampleText = f.mid(sample, last - 2 - sample).join(u';');
+  l.Date = f[last - 2].trimmed();
+  l.Time = f[last - 1].trimmed();
+  const auto aktiv = ParseWhole(f[last], 1, 999999999);
+  if (!aktiv) return badField(static_cast<int>(last + 1), f[last]);
+  l.runAktiv = *aktiv;
+  return std::nullopt;
+}
+
+std::optional<double> ReadResultNumber(QStringView text) { return ParseNumber(text); }
+
+bool TRunClock::Take(TResultLine &line) {
+  const bool first = !fAny || line.runAktiv <= fLastAktiv;
+  if (first)
+    fDays = 0;
+  else if (line.Seconds < fLastSeconds)
+    ++fDays;  // past midnight of the run clock
+  fAny = true;
+  fLastAktiv = line.runAktiv;
+  fLastSeconds = line.Seconds;
+  line.Minutes = (fDays * kSecondsPerDay + line.Seconds) / 60.0;
+  return first;
+}
+
+TCurveStep CurveStep(const TResultLine &line, bool fpd) {
+  if (!line.Star) return TCurveStep::Point;
+  return line.Measured(fpd) ? TCurveStep::LastPoint : TCurveStep::End;
+}
+
+TRatePoint RatePoint(const TResultLine &line, TDetector detector) {
+  TRatePoint p;
+  p.Minutes = line.Minutes;
+  p.Rate = detector == TDetector::FID ? line.FIDRate : line.FPDRate;
+  p.Line = line.Number;
+  if (detector == TDetector::FID) p.Ppm = line.FIDppm;
+  return p;
+}
+
+namespace {
 
 QString Field(const QStringList &fields, qsizetype i) { return i < fields.size() ? fields[i] : QString(); }
 
@@ -91,7 +171,7 @@ class TParser {
   TReportRead fOut;
   int fId = 0;
   bool fFpd = false;
-  std::vector<TLine> fRun;
+  std::vector<TResultLine> fRun;
 
   QString S(int n) const { return GetLangString(fId, n); }
   TReportHeader &H() { return fOut.Report.Header; }
@@ -188,71 +268,24 @@ class TParser {
 
   int fMeasurementsFrom = 0;
 
-  bool BadField(int line, int field, const QString &text) {
-    Fail(TReportErrorKind::BadField, line, text);
-    fOut.Error->Field = field;
-    return false;
-  }
 
-  // One measurement line into `l`. A field count above the expected one comes from a ";"
-  // inside the sample text, the one free text between the numbers and the date.
-  bool ParseLine(const QString &text, int number, TLine &l) {
-    const QStringList f = text.split(u';');
-    const int expected = fFpd ? kFidFpdFields : kFidFields;
-    if (f.size() < expected) {
-      Fail(TReportErrorKind::FieldCount, number);
-      fOut.Error->Count = static_cast<int>(f.size());
-      fOut.Error->Expected = expected;
+  bool ParseLine(const QString &text, int number, TResultLine &l) {
+    if (auto error = ReadResultLine(text, fFpd, number, l)) {
+      error->File = fOut.Report.File;
+      fOut.Error = std::move(*error);
       return false;
     }
-    l.Number = number;
-    const auto position = ParseWhole(f[0], 1, 6);
-    if (!position) return BadField(number, 1, f[0]);
-    l.Position = *position;
-    const QString mark = f[1].trimmed();
-    if (!mark.isEmpty() && mark != u'*') return BadField(number, 2, f[1]);
-    l.Star = mark == u'*';
-    l.BreakTime = f[2];
-    l.Chemical = f[3];
-    for (int i : {4, 5, 7}) {  // factor, flow and ppm are checked, not used
-      if (!ParseNumber(f[i])) return BadField(number, i + 1, f[i]);
-    }
-    const auto seconds = ParseRunTime(f[6]);
-    if (!seconds) return BadField(number, 7, f[6]);
-    l.Seconds = *seconds;
-    const std::pair<int, double *> numbers[] = {
-        {8, &l.FIDRate}, {9, &l.FIDArea}, {10, &l.FPDRate}, {11, &l.FPDArea}};
-    for (const auto &[i, value] : numbers) {
-      if (i >= 10 && !fFpd) break;
-      const auto v = ParseNumber(f[i]);
-      if (!v) return BadField(number, i + 1, f[i]);
-      *value = *v;
-    }
-    const qsizetype sample = fFpd ? 12 : 10;
-    const qsizetype last = f.size() - 1;
-    l.SampleText = f.mid(sample, last - 2 - sample).join(u';');
-    l.Date = f[last - 2].trimmed();
-    l.Time = f[last - 1].trimmed();
-    const auto aktiv = ParseWhole(f[last], 1, 999999999);
-    if (!aktiv) return BadField(number, static_cast<int>(last + 1), f[last]);
-    l.runAktiv = *aktiv;
     return true;
   }
 
   bool Measurements() {
-    std::vector<std::vector<TLine>> runs;
-    int days = 0;
+    std::vector<std::vector<TResultLine>> runs;
+    TRunClock clock;
     for (int i = fMeasurementsFrom; i < fLines.size(); ++i) {
       if (fLines[i].trimmed().isEmpty()) continue;
-      TLine l;
+      TResultLine l;
       if (!ParseLine(fLines[i], i + 1, l)) return false;
-      if (runs.empty() || l.runAktiv <= runs.back().back().runAktiv) {  // the first line of a run
-        runs.emplace_back();
-        days = 0;
-      } else if (l.Seconds < runs.back().back().Seconds) {
-        ++days;  // past midnight of the run clock
-      }
-      l.Minutes = (days * kSecondsPerDay + l.Seconds) / 60.0;
+      if (clock.Take(l)) runs.emplace_back();
       runs.back().push_back(l);
     }
     for (size_t r = 0; r < runs.size(); ++r) fOut.Report.Runs.push_back(Summary(runs[r], static_cast<int>(r) + 1));
@@ -272,37 +305,32 @@ class TParser {
     return true;
   }
 
-  TReportRun Summary(const std::vector<TLine> &lines, int number) const {
+  TReportRun Summary(const std::vector<TResultLine> &lines, int number) const {
     TReportRun r;
     r.Number = number;
     r.FirstLine = lines.front().Number;
     r.Date = lines.front().Date;
     r.Time = lines.front().Time;
     r.Evaluations = static_cast<int>(lines.size());
-    for (const TLine &l : lines) {
+    for (const TResultLine &l : lines) {
       if (!r.Positions.contains(l.Position)) r.Positions << l.Position;
       const int cell = l.Position - kFirstCell + 1;
-      if (l.Star && Measured(l) && cell >= 1 && !r.BrokeThrough.contains(cell)) r.BrokeThrough << cell;
+      if (l.Star && l.Measured(fFpd) && cell >= 1 && !r.BrokeThrough.contains(cell)) r.BrokeThrough << cell;
     }
     return r;
   }
 
-  bool Measured(const TLine &l) const {
-    return l.FIDRate != 0 || l.FIDArea != 0 || (fFpd && (l.FPDRate != 0 || l.FPDArea != 0));
-  }
-
   void BuildCells() {
     for (int cell = 1; cell <= 3; ++cell) {
-      std::vector<const TLine *> lines;
+      std::vector<const TResultLine *> lines;
       bool ended = false;
-      for (const TLine &l : fRun) {
+      for (const TResultLine &l : fRun) {
         if (l.Position != cell + kFirstCell - 1) continue;
-        if (l.Star) {
-          ended = Measured(l);
-          if (ended) lines.push_back(&l);
-          break;
-        }
-        lines.push_back(&l);
+        const TCurveStep step = CurveStep(l, fFpd);
+        if (step != TCurveStep::End) lines.push_back(&l);
+        if (step == TCurveStep::Point) continue;
+        ended = step == TCurveStep::LastPoint;
+        break;
       }
       if (lines.empty()) continue;
       for (TDetector d : {TDetector::FID, TDetector::FPD}) {
@@ -310,8 +338,8 @@ class TParser {
         TCellReport c;
         c.Cell = cell;
         c.Detector = d;
-        for (const TLine *l : lines)
-          c.Curve.push_back({l->Minutes, d == TDetector::FID ? l->FIDRate : l->FPDRate, l->Number});
+        for (const TResultLine *l : lines)
+          c.Curve.push_back(RatePoint(*l, d));
         c.Figures = ComputeFigures(c.Curve);
         c.EndsAtBreakthrough = ended;
         if (ended) c.BreakTime = lines.back()->BreakTime;
@@ -431,16 +459,41 @@ TCellFigures ComputeFigures(std::span<const TRatePoint> curve) {
   }
   f.CumulativeEnd = sum;
 
-  // The longest tail run first: the first that holds is the steady state.
-  for (size_t count = curve.size(); count >= 3; --count) {
+  // The longest tail run first: the first that holds is the steady state. Each tail is
+  // screened first by its sum and extremes taken from the end (O(1) a tail); a tail is
+  // computed exactly as stated above only when the screen cannot rule it out, so the result is
+  // the exact computation's while a long curve takes linear time.
+  const size_t n = curve.size();
+  std::vector<double> tailSum(n + 1, 0.0), absSum(n + 1, 0.0), low(n + 1, 0.0), high(n + 1, 0.0);
+  for (size_t k = 1; k <= n; ++k) {
+    const double r = curve[n - k].Rate;
+    tailSum[k] = tailSum[k - 1] + r;
+    absSum[k] = absSum[k - 1] + std::fabs(r);
+    low[k] = k == 1 ? r : std::min(low[k - 1], r);
+    high[k] = k == 1 ? r : std::max(high[k - 1], r);
+  }
+  constexpr double kRounding = 1.2e-16;  // a unit roundoff of double, with room
+  auto exactHolds = [&](size_t count, double &mean) {
     const auto tail = curve.last(count);
-    double mean = 0;
+    mean = 0;
     for (const TRatePoint &p : tail) mean += p.Rate;
     mean /= static_cast<double>(count);
-    if (!(mean > 0)) continue;
+    if (!(mean > 0)) return false;
     const double band = kSteadyBand * mean * (1 + kSteadyAllowance);
-    if (std::all_of(tail.begin(), tail.end(),
-                    [&](const TRatePoint &p) { return std::fabs(p.Rate - mean) <= band; })) {
+    return std::all_of(tail.begin(), tail.end(), [&](const TRatePoint &p) { return std::fabs(p.Rate - mean) <= band; });
+  };
+  for (size_t count = n; count >= 3; --count) {
+    const double c = static_cast<double>(count);
+    const double approx = tailSum[count] / c;
+    // Both sums lie within count roundings of the exact sum of the rates.
+    const double err = 4 * c * kRounding * (absSum[count] / c) + 1e-300;
+    const double slack = err + 1e-12 * std::fabs(approx);
+    const double widest = kSteadyBand * (approx + err) * (1 + kSteadyAllowance);
+    if (approx + err <= 0 || high[count] - (approx + err) > widest + slack ||
+        (approx - err) - low[count] > widest + slack)
+      continue;  // fails whatever the rounding of its mean
+    double mean = 0;
+    if (exactHolds(count, mean)) {
       f.SteadyRate = mean;
       f.SteadyCount = static_cast<int>(count);
       break;

@@ -56,6 +56,7 @@ struct TRatePoint {
   double Minutes = 0;
   double Rate = 0;
   int Line = 0;  // line of the result file, 1 for the first
+  double Ppm = 0;  // the line's concentration: FID only, an FPD point holds 0
 };
 
 struct TCrossing {
@@ -165,6 +166,50 @@ struct TReportRead {
   std::optional<TReportError> Error;
   bool Ok() const { return !Error; }
 };
+
+// One measurement line of a result file as it is read.
+struct TResultLine {
+  int Number = 0;  // line of the file, 1 for the first
+  int Position = 0;
+  bool Star = false;
+  QString BreakTime, Chemical, SampleText, Date, Time;
+  int Seconds = 0;  // the run time field: seconds of the day
+  double FIDppm = 0, FIDRate = 0, FIDArea = 0, FPDRate = 0, FPDArea = 0;
+  int runAktiv = 0;
+  double Minutes = 0;  // run time since the run started, days added (TRunClock)
+
+  // Something was measured: an off line of a closed cell holds zero amounts and areas.
+  bool Measured(bool fpd) const;
+};
+
+// Reads the measurement line `text` (line `number` of its file; `fpd`: an FIDFPD file's
+// fields) into `line`; the error, without the file's name, when a field is not what the
+// program writes.
+std::optional<TReportError> ReadResultLine(const QString &text, bool fpd, int number, TResultLine &line);
+
+// A number field of a result file (either decimal separator, optional exponent).
+std::optional<double> ReadResultNumber(QStringView text);
+
+// The run clock of the measurement lines in file order: a line whose measurement number does
+// not follow the line before it begins a run; within a run a run time below the one before
+// adds a day.
+class TRunClock {
+ public:
+  // Sets the line's Minutes; true when the line begins a run.
+  bool Take(TResultLine &line);
+
+ private:
+  bool fAny = false;
+  int fLastAktiv = 0, fLastSeconds = 0, fDays = 0;
+};
+
+// What a line of a cell does to the cell's rate curve: a point, the last point (the
+// breakthrough measurement), or the end without a point (an off line of a closed cell).
+enum class TCurveStep { Point, LastPoint, End };
+TCurveStep CurveStep(const TResultLine &line, bool fpd);
+
+// The line's point on the curve of `detector`.
+TRatePoint RatePoint(const TResultLine &line, TDetector detector);
 
 // Reads a result file (Windows-1252; German or English; FID, FPD or FIDFPD; decimal comma or
 // point) and computes the figures. Nothing is thrown: a file that cannot be read comes back as

@@ -455,6 +455,8 @@ class TPdfLayout {
 
 }  // namespace
 
+QColor ReportCellColor(int cell) { return kCellColors[((cell - 1) % 3 + 3) % 3]; }
+
 QByteArray ReportPdf(const TReport &report, int offset, TDateTime created) {
   QByteArray bytes;
   {

@@ -8,12 +8,16 @@
 // language's regional format. The chart is drawn by QCustomPlot straight into the PDF, so it
 // stays vector graphics; this needs a QApplication.
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 
 #include "core/DateTime.h"
 #include "results/Report.h"
 
 namespace zelvo {
+
+// The colour of sample cell 1..3 in the report's chart and tables.
+QColor ReportCellColor(int cell);
 
 // The PDF document of a report; `created` is the date and time printed as the report's own.
 QByteArray ReportPdf(const TReport &report, int offset, TDateTime created);

@@ -25,7 +25,7 @@ QStringList CsvRows(const TReport &report) {
 
 std::vector<TRatePoint> Curve(std::initializer_list<std::pair<double, double>> points) {
   std::vector<TRatePoint> curve;
-  for (const auto &[minutes, rate] : points) curve.push_back({minutes, rate, 0});
+  for (const auto &[minutes, rate] : points) curve.push_back({minutes, rate, 0, 0});
   return curve;
 }
 
@@ -321,5 +321,46 @@ TEST(Report, TextsExistInBothLanguages) {
   for (int id = report_text::kTitle; id <= report_text::kLast; ++id) {
     EXPECT_FALSE(GetLangString(kGermanOffset, id).isEmpty()) << id;
     EXPECT_FALSE(GetLangString(kEnglishOffset, id).isEmpty()) << id;
+  }
+}
+
+// The steady state of long curves equals the definition computed tail by tail (the figures
+// screen tails by running sums): plateaus with ripple at the edge of the ±10 % band, steps,
+// negative and zero rates.
+TEST(Report, SteadyStateEqualsTheDefinitionOnLongCurves) {
+  auto reference = [](const std::vector<TRatePoint> &curve) -> std::pair<std::optional<double>, int> {
+    for (size_t count = curve.size(); count >= 3; --count) {
+      const auto tail = std::span(curve).last(count);
+      double mean = 0;
+      for (const TRatePoint &p : tail) mean += p.Rate;
+      mean /= static_cast<double>(count);
+      if (!(mean > 0)) continue;
+      const double band = 0.1 * mean * (1 + 1e-9);
+      if (std::all_of(tail.begin(), tail.end(), [&](const TRatePoint &p) { return std::fabs(p.Rate - mean) <= band; }))
+        return {mean, static_cast<int>(count)};
+    }
+    return {std::nullopt, 0};
+  };
+  std::uint32_t seed = 12345;
+  auto random = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / static_cast<double>(1u << 24);
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<TRatePoint> curve;
+    const int n = 3 + static_cast<int>(random() * 400);
+    const double plateau = trial % 7 == 0 ? 0 : 0.01 + random();
+    const double ripple = 0.08 + 0.04 * random();  // around the band's edge
+    for (int i = 0; i < n; ++i) {
+      double rate = plateau * (1 + ripple * (2 * random() - 1));
+      if (i < n / 3 && trial % 3 == 0) rate = plateau * i / n;  // a rise before the plateau
+      if (trial % 11 == 0 && i % 17 == 0) rate = -rate;
+      if (trial % 5 == 0 && i % 2 == 0) rate = plateau;  // exact values on the band
+      curve.push_back({2.0 * i, rate, 0, 0});
+    }
+    const TCellFigures f = ComputeFigures(curve);
+    const auto [rate, count] = reference(curve);
+    EXPECT_EQ(f.SteadyRate, rate) << "trial " << trial;
+    EXPECT_EQ(f.SteadyCount, count) << "trial " << trial;
   }
 }
