@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,7 @@ class TValueListEditor;
 class TStatusBar;
 class TCheckListBox;
 class TTechnicalLine;
+struct TControlRow;
 }  // namespace zelvo
 
 class TForm1 : public QMainWindow {
@@ -370,6 +372,10 @@ class TForm1 : public QMainWindow {
   // one of them exists for the window's whole life; objectName = member name.
   // Every control carries its "Tag" (zelvo::TagOf): the text number of its caption, or 0.
   void CreateControls();
+  void CreateChart();     // the chart's title, axes and series
+  void FinishControls();  // what the control table does not say
+  // One row per control, in creation order (ControlTable.cpp).
+  static std::span<const zelvo::TControlRow> ControlTable();
   void FollowClientSize(const QSize &size);  // the chart grows with the window
   // The captioning walk: every control with a Tag gets its caption from the string table.
   void SetLangCaptions(int offset);
