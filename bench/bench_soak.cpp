@@ -125,8 +125,8 @@ int main(int argc, char *argv[]) {
   });
 
   TForm1 form;
-  form.ProgramDirOverride = work;
-  form.DiagLog.SetEchoToStderr(false);
+  form.Session.ProgramDirOverride = work;
+  form.Session.DiagLog.SetEchoToStderr(false);
   form.StatsEverySeconds = 60;  // figures in the log every minute as well
   form.FormCreate();
   if (!form.Timer1->isActive()) {
@@ -155,7 +155,7 @@ int main(int argc, char *argv[]) {
   while (clock.elapsed() < endMs) {
     Pump(1000);
     const double t = static_cast<double>(clock.elapsed()) / 1000.0;
-    if (!form.Sequencer.RunGoing() && form.ComPort1->Active() && form.ComPort2->Active()) Sim("qs");
+    if (!form.Sequencer.RunGoing() && form.Session.ComPort1->Active() && form.Session.ComPort2->Active()) Sim("qs");
     if (t >= nextStall) {
       Sim("stall 3");
       ++stalls;
@@ -171,7 +171,7 @@ int main(int argc, char *argv[]) {
     }
     if (t >= nextReport) {
       std::printf("%6.0f s: evaluations %lld, result lines %lld, reconnects %d, rss %ld KiB\n", t,
-                  form.EvaluationCount, static_cast<long long>(ResultLines(resultFile)), form.ReconnectCount,
+                  form.EvaluationCount, static_cast<long long>(ResultLines(resultFile)), form.Session.ReconnectCount,
                   zelvo::ResidentKb());
       std::fflush(stdout);
       nextReport += 300;
@@ -190,7 +190,7 @@ int main(int argc, char *argv[]) {
   std::printf("  malformed lines skipped   %lld (port 1 %lld, port 2 %lld)\n",
               form.Signal1.Malformed + form.Signal2.Malformed, form.Signal1.Malformed, form.Signal2.Malformed);
   std::printf("  stalls / hang-ups sent    %d / %d\n", stalls, hangups);
-  std::printf("  reconnects                %d\n", form.ReconnectCount);
+  std::printf("  reconnects                %d\n", form.Session.ReconnectCount);
   std::printf("  messages to the operator  %d\n", notices);
   for (const QString &t : noticeTexts) std::printf("    %s\n", qPrintable(t));
   std::printf("  ticks                     %lld, p99 %.1f ms, max %.1f ms\n",

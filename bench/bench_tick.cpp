@@ -123,7 +123,7 @@ int PollingAndStartUp(int seconds, int startups) {
     QElapsedTimer t;
     t.start();
     TForm1 form;
-    form.ProgramDirOverride = dir.path();
+    form.Session.ProgramDirOverride = dir.path();
     form.FormCreate();
     startMs.push_back(t.nsecsElapsed() / 1e6);
     if (!form.Timer1->isActive()) {
@@ -134,7 +134,7 @@ int PollingAndStartUp(int seconds, int startups) {
 
   // The bench drives the tick itself every 95 ms and times each one.
   TForm1 form;
-  form.ProgramDirOverride = dir.path();
+  form.Session.ProgramDirOverride = dir.path();
   form.FormCreate();
   form.Timer1->stop();
   TickTimes ticks;
@@ -163,8 +163,8 @@ void Streaming() {
   for (int held : {1000, 100000, 1000000}) {
     for (bool wholeInView : {false, true}) {
       TForm1 form;
-      form.DiagLog.SetEchoToStderr(false);
-      form.DeviceTyp = zelvo::TDeviceTyp::FIDFPD;
+      form.Session.DiagLog.SetEchoToStderr(false);
+      form.Session.DeviceTyp = zelvo::TDeviceTyp::FIDFPD;
       form.Scale = 2000;
       form.ScaleMin = 0;
       form.show();
@@ -181,8 +181,8 @@ void Streaming() {
       form.Chart1->yAxis->setRange(0, 2000);
       TickTimes ticks;
       for (int tick = -kWarmUpTicks; tick < 300; ++tick) {
-        form.DataQueue1.push_back(DataLine(held + tick));
-        form.DataQueue2.push_back(DataLine(held + tick));
+        form.Session.DataQueue1.push_back(DataLine(held + tick));
+        form.Session.DataQueue2.push_back(DataLine(held + tick));
         ticks.Time([&] { form.Timer1Timer(); }, tick >= 0);
         form.Timer1->stop();
         QCoreApplication::processEvents();  // the paint of the drawn chart, outside the tick
@@ -198,11 +198,11 @@ void Streaming() {
 // A million readings through the drain into the kept signal and its series.
 void Memory() {
   TForm1 form;
-  form.DiagLog.SetEchoToStderr(false);
+  form.Session.DiagLog.SetEchoToStderr(false);
   const double before = ResidentBytes();
   for (int k = 0; k < 1000000; ++k) {
-    form.DataQueue1.push_back(DataLine(k));
-    if (form.DataQueue1.size() == 1000) form.DataDrainStep();
+    form.Session.DataQueue1.push_back(DataLine(k));
+    if (form.Session.DataQueue1.size() == 1000) form.DataDrainStep();
   }
   form.DataDrainStep();
   const double after = ResidentBytes();
@@ -219,7 +219,7 @@ int Flood(int seconds) {
   QProcess sim;
   if (!StartSim(sim, {"--port1", link1, "--seed", "1", "--rate", "1000"}, {link1})) return 1;
   TForm1 form;
-  form.ProgramDirOverride = dir.path();
+  form.Session.ProgramDirOverride = dir.path();
   form.FormCreate();
   if (!form.Timer1->isActive()) return 1;
   form.Timer1->stop();
@@ -237,8 +237,8 @@ int Flood(int seconds) {
       startAt = total.elapsed() / 1000.0;
       startPoints = form.Signal1.Size();
     }
-    backlog.push_back(static_cast<double>(form.DataQueue1.size()));
-    backlogMax = std::max(backlogMax, form.DataQueue1.size());
+    backlog.push_back(static_cast<double>(form.Session.DataQueue1.size()));
+    backlogMax = std::max(backlogMax, form.Session.DataQueue1.size());
     ticks.Time([&] { form.Timer1Timer(); });
     form.Timer1->stop();
     Pump(95);
@@ -251,7 +251,7 @@ int Flood(int seconds) {
   std::printf(
       "flood: %.0f lines/s drained over %.1f s; lines waiting at a tick: median %.0f, max %zu; "
       "left at the end %zu\n",
-      drained / streamed, streamed, Percentile(backlog, 0.5), backlogMax, form.DataQueue1.size());
+      drained / streamed, streamed, Percentile(backlog, 0.5), backlogMax, form.Session.DataQueue1.size());
   return 0;
 }
 

@@ -33,7 +33,7 @@ void TForm1::EvaluatePosition(TRunState &run, const TPositionEvaluation &positio
     EvaluateSignals(position);
     ev = EvaluateCell(EvaluationInput(run, position));
   } catch (const std::exception &e) {
-    EvaluationNote(kNoteEvaluationFailed, GetLangString(ID, kTextPositionNotEvaluated)
+    EvaluationNote(kNoteEvaluationFailed, GetLangString(Session.ID, kTextPositionNotEvaluated)
                                               .arg(position.Position)
                                               .arg(QString::fromUtf8(e.what())));
     return;
@@ -58,13 +58,13 @@ void TForm1::EvaluateSignals(const TPositionEvaluation &position) {
   // The FPD search shares the peak fields; the FID's result is the evaluation's.
   FidNoPeak = Peak.NoPeak;
   FidArea = Peak.FIDArea;
-  if (DeviceTyp == TDeviceTyp::FIDFPD) {
+  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) {
     Fpd = FpdSearch(Signal2.Y, TFpdSettings{MinPeakWith, static_cast<double>(PeakTime), Loopflow}, Peak);
     FPDBaseDraw = Fpd.FPDBaseDraw;
     if (!Fpd.Searched)
       EvaluationNote(
           kNoteFpdNotSearched,
-          ID == kGermanOffset
+          Session.ID == kGermanOffset
               ? QStringLiteral("FPD: zu wenige Messpunkte (%1), keine Peaksuche").arg(Signal2.Size())
               : QStringLiteral("FPD: too few readings (%1), no peak search").arg(Signal2.Size()));
   }
@@ -79,8 +79,8 @@ void TForm1::EvaluateSignals(const TPositionEvaluation &position) {
 TEvalInput TForm1::EvaluationInput(const TRunState &run, const TPositionEvaluation &position) const {
   TEvalInput in;
   in.Position = position.Position;
-  in.DeviceTyp = DeviceTyp;
-  in.LangOffset = ID;
+  in.DeviceTyp = Session.DeviceTyp;
+  in.LangOffset = Session.ID;
   in.OffPosition = position.Off;
   in.CellOff = run.CellOff;
   in.Elapsed = RunTimeText(position.Now.Steady - run.runStartzeit);
@@ -101,7 +101,7 @@ TEvalInput TForm1::EvaluationInput(const TRunState &run, const TPositionEvaluati
   in.Flows.CalFlow = CalFlow;
   in.Flows.SampleFlow = {SampleFlow1, SampleFlow2, SampleFlow3};
   in.Flows.AktFlow = run.AktFlow;
-  in.Flows.HasFlowSensor = HasFlowSensor;
+  in.Flows.HasFlowSensor = Session.HasFlowSensor;
   in.Flows.AutoFlow = {cbAutoflow1->isChecked(), cbAutoflow2->isChecked(), cbAutoflow3->isChecked()};
   in.SampleArea = SampleArea;
   in.LimitFID = LimitFID;
@@ -128,7 +128,7 @@ void TForm1::CarryOut(TRunState &run, const TCellEvaluation &ev) {
     c.box->setChecked(false);
     captured = true;
     try {
-      Settings().WriteInteger(QStringLiteral("Calibration"), QLatin1String(c.key), c.area);
+      Session.Settings().WriteInteger(QStringLiteral("Calibration"), QLatin1String(c.key), c.area);
     } catch (const std::exception &e) {
       EvaluationNote(kNoteCaptureNotStored, QString::fromUtf8(e.what()));
     }

@@ -39,8 +39,8 @@ void TForm1::AskCloseDuringRun() {
     return;
   }
   CloseQuestion = Dialogs::Ask(this, QStringLiteral("msgCloseDuringRun"), windowTitle(),
-                               GetLangString(ID, kTextCloseDuringRun),
-                               {GetLangString(ID, kTextCloseEndRun), GetLangString(ID, kTextCloseKeepRunning)},
+                               GetLangString(Session.ID, kTextCloseDuringRun),
+                               {GetLangString(Session.ID, kTextCloseEndRun), GetLangString(Session.ID, kTextCloseKeepRunning)},
                                [this](int answer) {
                                  // The run may have ended meanwhile; the window closes all the same.
                                  if (answer != 0) return;
@@ -67,18 +67,18 @@ void TForm1::EndRunForExit(const QString &why) {
   if (RunActive() || Sequencer.DelayArmed()) {
     // What waits in the queue (polls, the run-time display) is of no use any more; the
     // closing commands follow the abort.
-    CommandQueue.clear();
-    Sequencer.Abort(RunInputs(), GetLangString(ID, kTextRunEndsProgramExit).arg(why));
+    Session.CommandQueue.clear();
+    Sequencer.Abort(RunInputs(), GetLangString(Session.ID, kTextRunEndsProgramExit).arg(why));
     ShowRunButtons();
     RecordsRetryStep();  // lines held after a failed write get one more chance
     const double start = Clock::Steady();
-    while (!CommandQueue.empty() && Clock::Steady() - start < kExitSendSeconds) {
-      if (!ComPort1 || !ComPort1->Active()) break;  // a lost port cannot take them
-      SendLine(ComPort1, CommandQueue.front());
-      CommandQueue.pop_front();
+    while (!Session.CommandQueue.empty() && Clock::Steady() - start < kExitSendSeconds) {
+      if (!Session.ComPort1 || !Session.ComPort1->Active()) break;  // a lost port cannot take them
+      Session.SendLine(Session.ComPort1, Session.CommandQueue.front());
+      Session.CommandQueue.pop_front();
     }
-    if (!CommandQueue.empty())
-      RunLog(QStringLiteral("%1 closing commands not sent: the port did not take them").arg(CommandQueue.size()));
+    if (!Session.CommandQueue.empty())
+      RunLog(QStringLiteral("%1 closing commands not sent: the port did not take them").arg(Session.CommandQueue.size()));
   }
   FormClose();
 }

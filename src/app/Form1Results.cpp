@@ -38,23 +38,23 @@ QString Pick(int id, const char *german, const char *english) {
 // The header as the window has it when the file is chosen.
 TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
   TResultHeader h;
-  h.ID = f.ID;
-  h.DeviceTyp = f.DeviceTyp;
+  h.ID = f.Session.ID;
+  h.DeviceTyp = f.Session.DeviceTyp;
   h.sDateiname = f.lblDateiname->text();
   h.Now = now;
-  h.sSerialNumber = f.sSerialNumber;
-  h.TempMesskammer = f.TempMesskammer;
-  h.TempVentilblock = f.TempVentilblock;
-  h.TempEmissionskammer = f.TempEmissionskammer;
-  h.TempTransferline = f.TempTransferline;
-  h.Hochspannung = f.Hochspannung;
+  h.sSerialNumber = f.Session.sSerialNumber;
+  h.TempMesskammer = f.Session.Setpoints.TempMesskammer;
+  h.TempVentilblock = f.Session.Setpoints.TempVentilblock;
+  h.TempEmissionskammer = f.Session.Setpoints.TempEmissionskammer;
+  h.TempTransferline = f.Session.Setpoints.TempTransferline;
+  h.Hochspannung = f.Session.Setpoints.Hochspannung;
   // The actual values as last reported (the placeholders before the first report).
   using proto::Reply;
-  h.lblMesskammer = f.Status.Text(Reply::ChamberTemperature, f.ID);
-  h.lblVentilblock = f.Status.Text(Reply::ValveBlockTemperature, f.ID);
-  h.lblEmmision = f.Status.Text(Reply::EmissionTemperature, f.ID);
-  h.lblTransfer = f.Status.Text(Reply::TransferTemperature, f.ID);
-  h.lblHVoltage = f.Status.Text(Reply::HighVoltage, f.ID);
+  h.lblMesskammer = f.Session.Status.Text(Reply::ChamberTemperature, f.Session.ID);
+  h.lblVentilblock = f.Session.Status.Text(Reply::ValveBlockTemperature, f.Session.ID);
+  h.lblEmmision = f.Session.Status.Text(Reply::EmissionTemperature, f.Session.ID);
+  h.lblTransfer = f.Session.Status.Text(Reply::TransferTemperature, f.Session.ID);
+  h.lblHVoltage = f.Session.Status.Text(Reply::HighVoltage, f.Session.ID);
   h.FIDCALMenge = f.FIDCALMenge;
   h.FIDCalArea = f.FIDCalArea;
   h.LimitFID = f.LimitFID;
@@ -75,7 +75,7 @@ TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
 
 void Note(TForm1 &f, const QString &text) {
   f.statusbarRun->SetText(text);
-  f.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+  f.Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
 }
 
 // A calibration capture of an imported peak: stored when the whole number is above the
@@ -85,7 +85,7 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
   const QString title = f.windowTitle();
   if (!found) {
     Dialogs::Information(&f, title,
-                         Pick(f.ID, "Kein %1-Peak gefunden: keine Kalibrierung gespeichert.",
+                         Pick(f.Session.ID, "Kein %1-Peak gefunden: keine Kalibrierung gespeichert.",
                               "No %1 peak found: no calibration stored.")
                              .arg(detector));
     return std::nullopt;
@@ -94,7 +94,7 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
   if (!stored) {
     Dialogs::Information(
         &f, title,
-        Pick(f.ID,
+        Pick(f.Session.ID,
              "%1-Fläche %2 ist nicht als Kalibrierung speicherbar (sie muss über %3 liegen): "
              "keine Kalibrierung gespeichert.",
              "%1 area %2 cannot be stored as calibration (it must be above %3): no calibration stored.")
@@ -102,7 +102,7 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
     return std::nullopt;
   }
   try {
-    TIniFile ini = f.Settings();
+    TIniFile ini = f.Session.Settings();
     WriteSettingInteger(ini, QStringLiteral("Calibration"), QString::fromLatin1(key), *stored);
   } catch (const EFileError &e) {
     // Kept for this session all the same: the area is valid, only the settings file is not.
@@ -113,13 +113,13 @@ std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, co
 
 // Writes the report of run `run` to `pdf` and tells where.
 void WriteReportOfRun(TForm1 &f, const QString &pdf, int run) {
-  const TReportPdfResult written = WriteReportPdf(f.sDateiname, pdf, f.ID, run);
+  const TReportPdfResult written = WriteReportPdf(f.sDateiname, pdf, f.Session.ID, run);
   if (!written.Ok) {
     Dialogs::Error(&f, f.windowTitle(), written.Error);
     return;
   }
-  QString text = GetLangString(f.ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
-  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, f.ID);
+  QString text = GetLangString(f.Session.ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
+  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, f.Session.ID);
   Note(f, text);
   // The status bar is on another page: the name is shown beside the button as well.
   f.lblReportName->setText(QFileInfo(pdf).fileName());
@@ -155,10 +155,10 @@ void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const
   r.runAktiv = run.runAktiv;
 
   TMeasurementFiles files;
-  files.Line = MeasurementLine(r, DeviceTyp);
+  files.Line = MeasurementLine(r, Session.DeviceTyp);
   files.runAktiv = run.runAktiv;
   files.RawData = RawDataSave && ev.RawDataFile;
-  if (files.RawData) files.RawLines = RawDataLines(DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);
+  if (files.RawData) files.RawLines = RawDataLines(Session.DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);
   ShowWriterReport(Records.WriteMeasurement(files, Clock::Steady()));
 }
 
@@ -171,20 +171,20 @@ void TForm1::RecordsRetryStep() {
 void TForm1::ShowWriterReport(const TWriterReport &report) {
   const QString file = QDir::toNativeSeparators(Records.ResultFile());
   if (report.FileExisted)
-    Note(*this, Pick(ID, "%1 besteht schon: die Messzeilen werden angehängt.",
+    Note(*this, Pick(Session.ID, "%1 besteht schon: die Messzeilen werden angehängt.",
                      "%1 exists already: the measurement lines are appended to it.")
                     .arg(file));
   for (const QString &path : report.Recreated)
-    Note(*this, Pick(ID, "%1 fehlte und wurde mit Kopf neu angelegt.",
+    Note(*this, Pick(Session.ID, "%1 fehlte und wurde mit Kopf neu angelegt.",
                      "%1 was missing and has been created again with its header.")
                     .arg(QDir::toNativeSeparators(path)));
   if (report.Renamed)
     Note(*this,
-         Pick(ID, "Rohdaten dieser Messung heißen %2_n.txt, weil es %1_n.txt im Ordner %3 schon gibt.",
+         Pick(Session.ID, "Rohdaten dieser Messung heißen %2_n.txt, weil es %1_n.txt im Ordner %3 schon gibt.",
               "The raw data files of this run are named %2_n.txt, since %1_n.txt exist already in %3.")
              .arg(report.Renamed->From, report.Renamed->To, QDir::toNativeSeparators(Records.DataDir())));
   if (report.Recovered > 0)
-    Note(*this, Pick(ID, "%1 zurückgehaltene Einträge nachträglich geschrieben.",
+    Note(*this, Pick(Session.ID, "%1 zurückgehaltene Einträge nachträglich geschrieben.",
                      "%1 held records have been written after all.")
                     .arg(report.Recovered));
 
@@ -194,18 +194,18 @@ void TForm1::ShowWriterReport(const TWriterReport &report) {
     for (const TWriteFailure &f : report.Failures) reasons << f.Message;
     const QString reason = reasons.join(QStringLiteral("; "));
     const QString held =
-        Pick(ID, "%1 Messzeilen und %2 Rohdatendateien werden zurückgehalten und erneut versucht.",
+        Pick(Session.ID, "%1 Messzeilen und %2 Rohdatendateien werden zurückgehalten und erneut versucht.",
              "%1 measurement lines and %2 raw data files are held and tried again.")
             .arg(report.PendingLines)
             .arg(report.PendingRawFiles);
-    const QString text = Pick(ID, "Nicht geschrieben: ", "Not written: ") + reason + u' ' + held;
+    const QString text = Pick(Session.ID, "Nicht geschrieben: ", "Not written: ") + reason + u' ' + held;
     statusbarRun->SetText(text);
     // A retry that fails for the same reason is not logged again.
-    if (report.Warn || reason != RecordsFailureLogged) DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+    if (report.Warn || reason != RecordsFailureLogged) Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
     RecordsFailureLogged = reason;
     if (report.Warn)
       Dialogs::Notice(this, windowTitle(),
-                      Pick(ID,
+                      Pick(Session.ID,
                            "Ergebnisse können nicht geschrieben werden:\n%1\n\nDie Messung läuft weiter. Was "
                            "nicht geschrieben wurde, bleibt im Speicher und wird der Reihe nach geschrieben, "
                            "sobald die Datei wieder beschreibbar ist. Das Programm nicht beenden, bevor die "
@@ -222,11 +222,11 @@ void TForm1::ShowWriterReport(const TWriterReport &report) {
 QStringList TForm1::StartWarnings() const {
   QStringList w;
   if (Records.ResultFile().isEmpty() && !RunWithoutSavingChosen)
-    w << Pick(ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
+    w << Pick(Session.ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
               "No result file chosen: this run saves no results.");
-  if (DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(FIDCalArea))
+  if (Session.DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(FIDCalArea))
     w << Pick(
-        ID,
+        Session.ID,
         "FID nicht kalibriert: diese Messung berechnet keine Konzentration und erkennt keinen Durchbruch.",
         "FID not calibrated: this run computes no concentration and decides no breakthrough.");
   return w;
@@ -234,9 +234,9 @@ QStringList TForm1::StartWarnings() const {
 
 // ------------------------------------------------------------------ the result file
 void TForm1::AskResultFileThen(const std::function<void()> &start) {
-  Dialogs::Ask(this, QStringLiteral("msgNoResultFile"), windowTitle(), GetLangString(ID, kTextNoResultFileAsk),
-               {GetLangString(ID, kTextChooseResultFile), GetLangString(ID, kTextRunWithoutSaving),
-                GetLangString(ID, kTextCancel)},
+  Dialogs::Ask(this, QStringLiteral("msgNoResultFile"), windowTitle(), GetLangString(Session.ID, kTextNoResultFileAsk),
+               {GetLangString(Session.ID, kTextChooseResultFile), GetLangString(Session.ID, kTextRunWithoutSaving),
+                GetLangString(Session.ID, kTextCancel)},
                [this, start](int answer) {
                  if (answer == 0) {
                    btnSpeichernClick();
@@ -279,7 +279,7 @@ void TForm1::btnSpeichernClick() {
   // The folder is the data folder of the next start; this start keeps its sDataDir.
   SaveDialogDir = QFileInfo(sDateiname).absolutePath();
   try {
-    TIniFile ini = Settings();
+    TIniFile ini = Session.Settings();
     WriteSettingText(ini, QStringLiteral("Measurement"), QStringLiteral("DataDir"), SaveDialogDir);
   } catch (const EFileError &e) {
     Dialogs::Error(this, windowTitle(), e.Message());
@@ -293,7 +293,7 @@ void TForm1::btnSpeichernClick() {
 // written so far.
 void TForm1::btnReportClick() {
   if (sDateiname.isEmpty()) {
-    Dialogs::Information(this, windowTitle(), GetLangString(ID, report_text::kNoResultFile));
+    Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, report_text::kNoResultFile));
     return;
   }
   // One report per run: the run just ended (or going on) is the file's last, and its PDF
@@ -305,15 +305,15 @@ void TForm1::btnReportClick() {
     return;
   }
   Dialogs::Ask(this, QStringLiteral("msgReplaceReport"), windowTitle(),
-               GetLangString(ID, kTextReplaceReport).arg(QDir::toNativeSeparators(pdf)),
-               {GetLangString(ID, kTextReplace), GetLangString(ID, kTextCancel)}, [this, pdf, run](int answer) {
+               GetLangString(Session.ID, kTextReplaceReport).arg(QDir::toNativeSeparators(pdf)),
+               {GetLangString(Session.ID, kTextReplace), GetLangString(Session.ID, kTextCancel)}, [this, pdf, run](int answer) {
                  if (answer == 0) WriteReportOfRun(*this, pdf, run);
                });
 }
 
 // ------------------------------------------------------------------ import of a raw data file
 void TForm1::btnLadenClick() {
-  const QString refused = Pick(ID, "Während einer Messung kann keine Rohdatendatei geladen werden.",
+  const QString refused = Pick(Session.ID, "Während einer Messung kann keine Rohdatendatei geladen werden.",
                                "A raw data file cannot be loaded while a run is in progress.");
   if (RunActive()) {
     Dialogs::Information(this, windowTitle(), refused);
@@ -349,8 +349,8 @@ void TForm1::btnLadenClick() {
   AppendSlopes(Signal1.Y, file.SlopeBegin, file.SlopeEnd, Slopes);
   Serie3->setVisible(true);
 
-  const bool fid = DeviceTyp == TDeviceTyp::FID || DeviceTyp == TDeviceTyp::FIDFPD;
-  const bool fpd = (DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD) && file.Channels == 2;
+  const bool fid = Session.DeviceTyp == TDeviceTyp::FID || Session.DeviceTyp == TDeviceTyp::FIDFPD;
+  const bool fpd = (Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD) && file.Channels == 2;
   if (fid) {
     PeakAndArea(Signal1.Y, Slopes, TPeakSettings{MinPeakStart, static_cast<double>(PeakTime)}, Peak);
     FIDBaseDraw = Peak.FIDBaseDraw;
@@ -370,9 +370,9 @@ void TForm1::btnLadenClick() {
   }
   // A one-channel file holds no FPD signal, so it gives no FPD calibration: told as for a
   // capture not taken, and the box stays ticked.
-  const bool fpdDevice = DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD;
+  const bool fpdDevice = Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD;
   if (fpdDevice && !fpd && chkboxSulfurCalib->isChecked())
-    Dialogs::Information(this, windowTitle(), GetLangString(ID, kTextNoFpdSignalInFile));
+    Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, kTextNoFpdSignalInFile));
   if (fpd && chkboxSulfurCalib->isChecked()) {
     if (const auto area = Capture(*this, Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
       FPDCalArea = *area;
@@ -387,7 +387,7 @@ namespace {
 void StoreSampleInfo(TForm1 &f, QLineEdit *edit, QString &field, const char *key) {
   field = edit->text();
   try {
-    TIniFile ini = f.Settings();
+    TIniFile ini = f.Session.Settings();
     WriteSettingText(ini, QStringLiteral("Info"), QString::fromLatin1(key), field);
   } catch (const EFileError &e) {
     Dialogs::Error(&f, f.windowTitle(), e.Message());

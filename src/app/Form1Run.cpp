@@ -27,9 +27,9 @@ TNow NowReading() { return {Clock::Steady(), Clock::Now()}; }
 // ---------------------------------------------------------------------------------------
 // The window's side of the sequencer
 
-void TForm1::TRunBinding::QueueCommand(const QString &command) { F.FifoPutString(command); }
+void TForm1::TRunBinding::QueueCommand(const QString &command) { F.Session.FifoPutString(command); }
 
-void TForm1::TRunBinding::SendPort2(const QString &command) { F.SendLine(F.ComPort2, command); }
+void TForm1::TRunBinding::SendPort2(const QString &command) { F.Session.SendLine(F.Session.ComPort2, command); }
 
 void TForm1::TRunBinding::ShowLamp(const TLampChange &lamp) { F.ShowLamp(lamp); }
 
@@ -41,7 +41,7 @@ void TForm1::TRunBinding::ShowLabel(TRunLabel label, const QString &text) {
       F.lblStartrun->setText(text);
       break;
     case TRunLabel::Runtime:
-      F.sRunTime = text;
+      F.Session.sRunTime = text;
       F.lblRuntime->setText(text);
       break;
     case TRunLabel::Delay:
@@ -98,8 +98,8 @@ void TForm1::TRunBinding::ClearSeries() {
 }
 
 void TForm1::TRunBinding::DiscardDataQueue(int port) {
-  if (port == 1) F.DataQueue1.clear();
-  if (port == 2) F.DataQueue2.clear();
+  if (port == 1) F.Session.DataQueue1.clear();
+  if (port == 2) F.Session.DataQueue2.clear();
 }
 
 void TForm1::TRunBinding::Log(const QString &text) { F.RunLog(text); }
@@ -114,8 +114,8 @@ void TForm1::TRunBinding::EvaluatePosition(TRunState &run, const TPositionEvalua
 
 TRunInputs TForm1::RunInputs() const {
   TRunInputs in;
-  in.ID = ID;
-  in.DeviceTyp = DeviceTyp;
+  in.ID = Session.ID;
+  in.DeviceTyp = Session.DeviceTyp;
   in.StartText = editStart->text();
   in.CountText = editAnzahl->text();
   in.CyclesText = editZyklen->text();
@@ -124,10 +124,10 @@ TRunInputs TForm1::RunInputs() const {
   in.Messzeit = Messzeit;
   in.FIDSampling = Signal1.Sampling;
   in.FPDSampling = Signal2.Sampling;
-  in.intAD1Status = intAD1Status;
-  in.InstrumentStateByte = InstrumentStateByte;
-  in.HasFlowSensor = HasFlowSensor;
-  in.FlowText = lblFlowVal->text();
+  in.intAD1Status = Session.intAD1Status;
+  in.InstrumentStateByte = Session.InstrumentStateByte;
+  in.HasFlowSensor = Session.HasFlowSensor;
+  in.FlowText = Session.sFlowVal;
   in.AutoFlow = {cbAutoflow1->isChecked(), cbAutoflow2->isChecked(), cbAutoflow3->isChecked()};
   in.Chemical = {lblEditFact1->EditLabel()->text(), lblEditFact2->EditLabel()->text(),
                  lblEditFact3->EditLabel()->text()};
@@ -145,7 +145,7 @@ void TForm1::ShowRunButtons() {
   btnMonitor->setEnabled(!Sequencer.RunGoing());
 }
 
-void TForm1::RunLog(const QString &text) { DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text); }
+void TForm1::RunLog(const QString &text) { Session.DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text); }
 
 void TForm1::RunNotice(const QString &text, bool box) {
   statusbarRun->SetText(text);
@@ -210,8 +210,8 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
 
 // A run needs the instrument: none starts or is armed while a lost port waits for its device.
 bool TForm1::RefusedWhileLinkLost() {
-  if (!PortLost(ComPort1) && !(DeviceTyp == TDeviceTyp::FIDFPD && PortLost(ComPort2))) return false;
-  RunNotice(GetLangString(ID, kTextNoStartWhileLost), true);
+  if (!Session.PortLost(Session.ComPort1) && !(Session.DeviceTyp == TDeviceTyp::FIDFPD && Session.PortLost(Session.ComPort2))) return false;
+  RunNotice(GetLangString(Session.ID, kTextNoStartWhileLost), true);
   ShowRunButtons();
   return true;
 }
@@ -249,7 +249,7 @@ void TForm1::btnDelayClick() {
 
 void TForm1::editStartdelayExit() {
   Startdelay = editStartdelay->text();
-  Settings().WriteString(QStringLiteral("Preferences"), QStringLiteral("Startdelay"), Startdelay);
+  Session.Settings().WriteString(QStringLiteral("Preferences"), QStringLiteral("Startdelay"), Startdelay);
   if (!Sequencer.DelayArmed()) lblDelay->setText(Startdelay);
 }
 
@@ -267,7 +267,7 @@ void TForm1::DelayedStartStep() {
   if (due) StoreFactorsAndFlows(false, true);
   const std::optional<TStartResult> started = Sequencer.CountdownStep(RunInputs(), now);
   if (Sequencer.State().UpdateTime) {
-    UpdateTime = true;
+    Session.UpdateTime = true;
     Sequencer.State().UpdateTime = false;
   }
   if (started) AfterStart(*started, false);
@@ -277,7 +277,7 @@ void TForm1::RunTimeRefresh() {
   if (!Sequencer.RunGoing()) return;
   Sequencer.RunTimeRefresh(NowReading());
   if (Sequencer.State().UpdateTime) {
-    UpdateTime = true;
+    Session.UpdateTime = true;
     Sequencer.State().UpdateTime = false;
   }
 }

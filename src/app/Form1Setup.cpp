@@ -76,7 +76,7 @@ void SetRunParams(TForm1 &f, const TRunParams &p) {
 bool TakeRunParamField(TForm1 &f, TRunParam id) {
   QLineEdit *edit = RunParamEdit(f, id);
   TRunParams params = RunParamsOf(f);
-  const TRunParamInput in = TakeRunParam(id, edit->text(), params.Get(id), f.Startzelle, f.ID);
+  const TRunParamInput in = TakeRunParam(id, edit->text(), params.Get(id), f.Startzelle, f.Session.ID);
   if (in.FieldText) edit->setText(*in.FieldText);
   if (!in.Message.isEmpty()) {
     if (in.Status == TInputStatus::NotANumber)
@@ -88,7 +88,7 @@ bool TakeRunParamField(TForm1 &f, TRunParam id) {
   params.Set(id, in.Value);
   SetRunParams(f, params);
   try {
-    TIniFile ini = f.Settings();
+    TIniFile ini = f.Session.Settings();
     StoreRunParam(ini, id, in.Value);
   } catch (const EFileError &e) {
     Dialogs::Error(&f, f.windowTitle(), e.Message());
@@ -240,13 +240,13 @@ bool TForm1::StoreFactorsAndFlows(bool box, bool forRun) {
     in.Text = edit->text();
     if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) in.Name = labeled->EditLabel()->text();
   }
-  const TFactorStore store =
-      forRun ? StoreFactorFieldsForRun(inputs, ID, editStart->text(), editAnzahl->text()) : StoreFactorFields(inputs, ID);
+  const TFactorStore store = forRun ? StoreFactorFieldsForRun(inputs, Session.ID, editStart->text(), editAnzahl->text())
+                                    : StoreFactorFields(inputs, Session.ID);
   for (const TFactorFieldValue &v : store.Stored) *FactorMember(*this, v.Id) = v.Value;
   ShowDisplays(*this, store.Displays);
   if (!store.Writes.isEmpty()) {
     try {
-      Settings().WriteStrings(store.Writes);
+      Session.Settings().WriteStrings(store.Writes);
     } catch (const EFileError &e) {
       Dialogs::Error(this, windowTitle(), e.Message());
     }
@@ -288,7 +288,7 @@ void TForm1::SaveSubstanceLists() {
     }
     if (!SubstanceListToSave(l.state, l.shown, entries)) continue;
     try {
-      const TSubstanceListSave saved = SaveSubstanceList(ProgramDir(), l.list, l.state, entries, ID);
+      const TSubstanceListSave saved = SaveSubstanceList(Session.ProgramDir(), l.list, l.state, entries, Session.ID);
       if (saved.Written) l.state = saved.State, l.shown = entries;
       if (!saved.Problems.isEmpty()) Dialogs::Warning(this, windowTitle(), saved.Problems.join(u'\n'));
     } catch (const EFileError &e) {
@@ -314,11 +314,11 @@ void TForm1::FactDragOver(QObject *, QObject *Source, bool &Accept) {
 void TForm1::rgStandardClick() {
   const std::optional<TStandardChoice> choice = ChooseStandard(rgStandard->ItemIndex());
   if (!choice) return;
-  SetpointApply(SetpointId::Messkammer, choice->ChamberText.toInt());
+  Session.SetpointApply(SetpointId::Messkammer, choice->ChamberText.toInt());
   LimitFID = choice->LimitFID;
   editLimitFID->setText(choice->LimitFIDText);
   try {
-    TIniFile ini = Settings();
+    TIniFile ini = Session.Settings();
     WriteSettingText(ini, QStringLiteral("Preferences"), QStringLiteral("Standard"), choice->SettingsValue);
     StoreRunParam(ini, TRunParam::LimitFID, LimitFID);
   } catch (const EFileError &e) {

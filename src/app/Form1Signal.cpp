@@ -152,9 +152,9 @@ void TForm1::DataDrainStep() {
     QLineEdit *level;
     int number;
   };
-  const bool second = DeviceTyp == TDeviceTyp::FIDFPD;  // port 2 carries data only then
+  const bool second = Session.DeviceTyp == TDeviceTyp::FIDFPD;  // port 2 carries data only then
   for (const Port &p :
-       {Port{DataQueue1, Signal1, editFIDLevel, 1}, Port{DataQueue2, Signal2, editFPDLevel, 2}}) {
+       {Port{Session.DataQueue1, Signal1, editFIDLevel, 1}, Port{Session.DataQueue2, Signal2, editFPDLevel, 2}}) {
     if (p.number == 2 && !second) break;
     if (p.queue.empty()) continue;
     const TDrainResult r = DrainDataQueue(p.queue, p.signal);
@@ -274,7 +274,7 @@ std::optional<int> ScaleValue(TForm1 &form, const QLineEdit *edit) {
 // before anything is stored, and the field shows the value in force again.
 bool ScalePairAccepted(TForm1 &form, int minimum, int maximum, QLineEdit *edit, int previous) {
   if (maximum > minimum) return true;
-  const bool english = form.ID != kGermanOffset;
+  const bool english = form.Session.ID != kGermanOffset;
   const QString text = english
                            ? QStringLiteral("The scale maximum (%1 µV) must be above the minimum (%2 µV).")
                            : QStringLiteral(
@@ -291,7 +291,7 @@ void TForm1::editScaleExit() {
   const std::optional<int> v = ScaleValue(*this, editScale);
   if (!v || !ScalePairAccepted(*this, ScaleMin, *v, editScale, Scale)) return;
   Scale = *v;
-  Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("Scale"), Scale);
+  Session.Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("Scale"), Scale);
   Chart1->yAxis->setRangeUpper(Scale);
   Chart1->replot();
 }
@@ -300,7 +300,7 @@ void TForm1::editScaleMinExit() {
   const std::optional<int> v = ScaleValue(*this, editScaleMin);
   if (!v || !ScalePairAccepted(*this, *v, Scale, editScaleMin, ScaleMin)) return;
   ScaleMin = *v;
-  Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("ScaleMin"), ScaleMin);
+  Session.Settings().WriteInteger(QStringLiteral("Measurement"), QStringLiteral("ScaleMin"), ScaleMin);
   Chart1->yAxis->setRangeLower(ScaleMin);
   Chart1->replot();
 }
@@ -320,39 +320,39 @@ void TForm1::btnMonitorClick() {
 
 void TForm1::MonitorOn() {
   SetTag(btnMonitor, kTagMonitorOn);
-  btnMonitor->setText(GetLangString(ID, kTagMonitorOn));
+  btnMonitor->setText(GetLangString(Session.ID, kTagMonitorOn));
   Signal1.Counter = 0;
   Signal2.Counter = 0;
   Chart1->xAxis->setRange(0, kMonitorAxisSeconds);
   Signal1.ClearSeries();
   ClearSignalGraph(1);
-  DataQueue1.clear();
+  Session.DataQueue1.clear();
   for (proto::Cmd cmd : {proto::Cmd::StreamPrepareB, proto::Cmd::StreamPrepareW, proto::Cmd::StreamOn})
-    FifoPutString(proto::Form(cmd));
-  if (DeviceTyp == TDeviceTyp::FIDFPD) {
+    Session.FifoPutString(proto::Form(cmd));
+  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) {
     Signal2.ClearSeries();
     ClearSignalGraph(2);
-    DataQueue2.clear();
+    Session.DataQueue2.clear();
     for (proto::Cmd cmd : {proto::Cmd::StreamPrepareB, proto::Cmd::StreamPrepareW, proto::Cmd::StreamOn})
-      SendLine(ComPort2, proto::Form(cmd));
+      Session.SendLine(Session.ComPort2, proto::Form(cmd));
   }
   ChartDirty = true;
 }
 
 void TForm1::MonitorOff() {
   SetTag(btnMonitor, kTagMonitorOff);
-  btnMonitor->setText(GetLangString(ID, kTagMonitorOff));
+  btnMonitor->setText(GetLangString(Session.ID, kTagMonitorOff));
   Signal1.Counter = 0;  // the second counter keeps its value
   Chart1->xAxis->setRange(0, Messzeit);
-  FifoPutString(proto::Form(proto::Cmd::StreamOff));
+  Session.FifoPutString(proto::Form(proto::Cmd::StreamOff));
   Signal1.ClearSeries();
   ClearSignalGraph(1);
-  DataQueue1.clear();
-  if (DeviceTyp == TDeviceTyp::FIDFPD) {
-    SendLine(ComPort2, proto::Form(proto::Cmd::StreamOff));
+  Session.DataQueue1.clear();
+  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) {
+    Session.SendLine(Session.ComPort2, proto::Form(proto::Cmd::StreamOff));
     Signal2.ClearSeries();
     ClearSignalGraph(2);
-    DataQueue2.clear();
+    Session.DataQueue2.clear();
   }
   ChartDirty = true;
 }

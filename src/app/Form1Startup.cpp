@@ -36,12 +36,6 @@
 
 using namespace zelvo;
 
-QString TForm1::ProgramDir() const {
-  return ProgramDirOverride.isEmpty() ? QCoreApplication::applicationDirPath() : ProgramDirOverride;
-}
-
-QString TForm1::SettingsFile() const { return ProgramDir() + QStringLiteral("/Zelvo730.ini"); }
-
 void TForm1::FormCreate() {
   try {
     StartUp();
@@ -55,10 +49,10 @@ void TForm1::FormCreate() {
 
 void TForm1::FormClose() {
   if (Timer1) Timer1->stop();
-  CommandQueue.clear();
-  ReplyQueue.clear();
-  DataQueue1.clear();
-  DataQueue2.clear();
+  Session.CommandQueue.clear();
+  Session.ReplyQueue.clear();
+  Session.DataQueue1.clear();
+  Session.DataQueue2.clear();
 }
 
 void TForm1::EndProgram(const QString &message) {
@@ -71,7 +65,7 @@ void TForm1::EndProgram(const QString &message) {
 // start-up is through, instead of leaving a window that looks alive and does nothing.
 double TForm1::ReadSettingFloat(const QString &section, const QString &key, double def) {
   try {
-    return Settings().ReadFloat(section, key, def);
+    return Session.Settings().ReadFloat(section, key, def);
   } catch (const EConvertError &e) {
     SettingsProblems << e.Message() + QStringLiteral(" (") + FloatToStr(def) + QStringLiteral(" used)");
     return def;
@@ -87,7 +81,7 @@ double TForm1::ReadSettingFloat(const QString &section, const QString &key) {
 
 void TForm1::ReportSettingsProblems() {
   if (SettingsProblems.isEmpty()) return;
-  Dialogs::Warning(this, windowTitle(), SettingsFile() + QStringLiteral(":\n") + SettingsProblems.join('\n'));
+  Dialogs::Warning(this, windowTitle(), Session.SettingsFile() + QStringLiteral(":\n") + SettingsProblems.join('\n'));
   SettingsProblems.clear();
 }
 
@@ -100,23 +94,24 @@ void TForm1::StartUp() {
   ShowStartupSettings();
   SetupChartAxes();
 
-  ShowStatusPlaceholders();  // until the first status reply
-  auto T = [this](int n) { return GetLangString(ID, n); };
+  Session.Status.Clear();  // the placeholders until the first status reply
+  ShowStatusLabels();
+  auto T = [this](int n) { return GetLangString(Session.ID, n); };
   btnStop->setEnabled(false);
   btnStart->setEnabled(false);
   for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
 
   LoadSubstanceLists();
 
-  const TIniFile ini = Settings();
-  ComPort1->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortA"));
-  ComPort2->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortB"));
+  const TIniFile ini = Session.Settings();
+  Session.ComPort1->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortA"));
+  Session.ComPort2->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortB"));
   if (!IdentifyConverters()) return;
 
   SetupDetectorControls();
-  SendAndWait(ComPort1, proto::Form(ID == kGermanOffset ? proto::Cmd::Y0 : proto::Cmd::Y1));
-  SendAndWait(ComPort1, proto::Form(proto::Cmd::X0, u"00:00:00"));
-  HasFlowSensor = proto::IsFlowSensorFitted(SendAndWait(ComPort1, proto::Form(proto::Cmd::FA)));
+  Session.SendAndWait(Session.ComPort1, proto::Form(Session.ID == kGermanOffset ? proto::Cmd::Y0 : proto::Cmd::Y1));
+  Session.SendAndWait(Session.ComPort1, proto::Form(proto::Cmd::X0, u"00:00:00"));
+  Session.HasFlowSensor = proto::IsFlowSensorFitted(Session.SendAndWait(Session.ComPort1, proto::Form(proto::Cmd::FA)));
 
   // Cell time texts on the window and the instrument display.
   runTag = 0;
@@ -128,7 +123,7 @@ void TForm1::StartUp() {
   QueueFirstCommands();
 
   ledPower->SetLedOn(true);
-  FifoPutString(proto::Form(proto::Cmd::R0));
+  Session.FifoPutString(proto::Form(proto::Cmd::R0));
   btnStart->setEnabled(true);
   statusbarRun->SetText(T(kTextNoMeasurement));
   Timer1->start();
@@ -137,25 +132,25 @@ void TForm1::StartUp() {
 // The settings file (created with its creation values when missing), the language, and every
 // value the program keeps in a field. Keys and defaults are those of the settings table.
 void TForm1::ReadStartupSettings() {
-  CreateSettingsFileIfMissing(SettingsFile(), DataDirDefault.isEmpty() ? ProgramDir() : DataDirDefault);
-  const TIniFile ini = Settings();
+  CreateSettingsFileIfMissing(Session.SettingsFile(), Session.DataDirDefault.isEmpty() ? Session.ProgramDir() : Session.DataDirDefault);
+  const TIniFile ini = Session.Settings();
   auto Int = [&ini](const char *section, const char *key) { return ReadSettingInteger(ini, section, key); };
   auto Text = [&ini](const char *section, const char *key) { return ReadSettingText(ini, section, key); };
   auto Float = [this](const char *section, const QString &key) { return ReadSettingFloat(section, key); };
 
-  ID = LanguageOffset(Text("Language", "Code"));
-  const TFormatSettings format = LanguageFormat(ID);
-  dtFormat = format.Locale;
-  ChDeciSep = format.DecimalSeparator;
+  Session.ID = LanguageOffset(Text("Language", "Code"));
+  const TFormatSettings format = LanguageFormat(Session.ID);
+  Session.dtFormat = format.Locale;
+  Session.ChDeciSep = format.DecimalSeparator;
 
   const QString typ = Text("DeviceTyp", "Typ");
-  DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
-  DebugLevel = Int("Debug", "SetDebug");
-  DiagLog.SetFile(TDiagLog::FileBeside(SettingsFile()));
+  Session.DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
+  Session.DebugLevel = Int("Debug", "SetDebug");
+  Session.DiagLog.SetFile(TDiagLog::FileBeside(Session.SettingsFile()));
   RawDataSave = Int("Measurement", "RawDataSave") != 0;
   // A loop volume, loop flow or index of 0 or below takes its default (a loop flow of 0 would
   // make the peak width infinite).
-  const TDetectionCheck detection = ReadDetection(ini, ID);
+  const TDetectionCheck detection = ReadDetection(ini, Session.ID);
   LoopVolume = detection.Values.LoopVolume;
   Loopflow = detection.Values.Loopflow;
   MinPeakWith = detection.Values.MinPeakWith;
@@ -166,20 +161,20 @@ void TForm1::ReadStartupSettings() {
   FIDCalArea = Int("Calibration", "FIDCalArea");
   FPDCalArea = Int("Calibration", "FPDCalArea");
 
-  TempVentilblock = Int("Preferences", "TempValves");
-  TempMesskammer = Int("Preferences", "TempMeasurementCell");
-  TempEmissionskammer = Int("Preferences", "TempEmissionCell");
-  TempTransferline = Int("Preferences", "TempTransferline");
-  iH2Set = Int("Preferences", "H2Set");
-  iAirSet = Int("Preferences", "AirSet");
-  iCarrierSet = Int("Preferences", "CarrierSet");
-  Hochspannung = Int("Preferences", "HighVoltage");
-  AirFPD = Int("Preferences", "FPD_Air");
-  H2FPD = Int("Preferences", "FPD_H2");
+  Session.Setpoints.TempVentilblock = Int("Preferences", "TempValves");
+  Session.Setpoints.TempMesskammer = Int("Preferences", "TempMeasurementCell");
+  Session.Setpoints.TempEmissionskammer = Int("Preferences", "TempEmissionCell");
+  Session.Setpoints.TempTransferline = Int("Preferences", "TempTransferline");
+  Session.Setpoints.iH2Set = Int("Preferences", "H2Set");
+  Session.Setpoints.iAirSet = Int("Preferences", "AirSet");
+  Session.Setpoints.iCarrierSet = Int("Preferences", "CarrierSet");
+  Session.Setpoints.Hochspannung = Int("Preferences", "HighVoltage");
+  Session.Setpoints.AirFPD = Int("Preferences", "FPD_Air");
+  Session.Setpoints.H2FPD = Int("Preferences", "FPD_H2");
   Startdelay = Text("Preferences", "Startdelay");
 
   // The run parameters; a value their fields would refuse takes its default.
-  const TRunParamsLoad run = LoadRunParams(ini, ID);
+  const TRunParamsLoad run = LoadRunParams(ini, Session.ID);
   Startzelle = run.Values.Startzelle;
   AnzahlZellen = run.Values.AnzahlZellen;
   Messzeit = run.Values.Messzeit;
@@ -195,7 +190,7 @@ void TForm1::ReadStartupSettings() {
     const double def = FindSettingKey("Measurement", areaKey)->DefaultFloat();
     SettingsProblems << QStringLiteral("[Measurement] %1 = %2: %3 (%4)")
                             .arg(areaKey, FloatToStr(SampleArea),
-                                 ID == kGermanOffset ? QStringLiteral("der Wert muss größer als 0 sein")
+                                 Session.ID == kGermanOffset ? QStringLiteral("der Wert muss größer als 0 sein")
                                                      : QStringLiteral("the value must be greater than 0"),
                                  FloatToStr(def));
     SampleArea = def;
@@ -217,9 +212,9 @@ void TForm1::ReadStartupSettings() {
 // the settings that live only in their controls: the test standard (selected without running
 // its change handler) and the sample information. Then the factors and flows.
 void TForm1::ShowStartupSettings() {
-  const TIniFile ini = Settings();
-  lblLocalChar->setText(LocalCharCaption(ChDeciSep));
-  SetLangCaptions(ID);
+  const TIniFile ini = Session.Settings();
+  lblLocalChar->setText(LocalCharCaption(Session.ChDeciSep));
+  SetLangCaptions(Session.ID);
 
   editIsobutan->setText(CalPpmText(FIDCALMenge));
   editSulfur->setText(CalPpmText(FPDCalMenge));
@@ -229,18 +224,18 @@ void TForm1::ShowStartupSettings() {
   const int standard = StandardItemForSetting(ReadSettingText(ini, "Preferences", "Standard"));
   if (standard >= 0) rgStandard->SetItemIndex(standard);
 
-  edH2->setText(QString::number(iH2Set));
-  edAir->setText(QString::number(iAirSet));
-  edCarrier->setText(QString::number(iCarrierSet));
+  edH2->setText(QString::number(Session.Setpoints.iH2Set));
+  edAir->setText(QString::number(Session.Setpoints.iAirSet));
+  edCarrier->setText(QString::number(Session.Setpoints.iCarrierSet));
   editStartdelay->setText(Startdelay);
   lblDelay->setText(Startdelay);
-  editVentilblock->setText(QString::number(TempVentilblock));
-  editMesskammer->setText(QString::number(TempMesskammer));
-  editEmmision->setText(QString::number(TempEmissionskammer));
-  editTransfer->setText(QString::number(TempTransferline));
-  editHvoltage->setText(QString::number(Hochspannung));
-  editFPDAir->setText(QString::number(AirFPD));
-  editFPDH2->setText(QString::number(H2FPD));
+  editVentilblock->setText(QString::number(Session.Setpoints.TempVentilblock));
+  editMesskammer->setText(QString::number(Session.Setpoints.TempMesskammer));
+  editEmmision->setText(QString::number(Session.Setpoints.TempEmissionskammer));
+  editTransfer->setText(QString::number(Session.Setpoints.TempTransferline));
+  editHvoltage->setText(QString::number(Session.Setpoints.Hochspannung));
+  editFPDAir->setText(QString::number(Session.Setpoints.AirFPD));
+  editFPDH2->setText(QString::number(Session.Setpoints.H2FPD));
 
   editInfo1->setText(sInfo1);
   editInfo2->setText(sInfo2);
@@ -261,7 +256,7 @@ void TForm1::ShowStartupSettings() {
 // An FPD is switched off and its controls enabled; an FID alone gets its FPD controls
 // disabled and nothing is sent.
 void TForm1::SetupDetectorControls() {
-  if (DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD) {
+  if (Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD) {
     btnIgnition->setEnabled(true);
     EmissionOnOff(false);
     TransferOnOff(false);
@@ -288,28 +283,28 @@ void TForm1::SendInitialSetPoints() {
       {proto::Cmd::BC, SetpointId::Air}, {proto::Cmd::WC, SetpointId::H2}, {proto::Cmd::CC, SetpointId::Carrier}};
   for (const GasReadBack &g : gases) {
     const QString cmd = proto::Form(g.cmd);
-    const QString reply = SendAndWait(ComPort1, cmd);
+    const QString reply = Session.SendAndWait(Session.ComPort1, cmd);
     // A missing or garbled read-back counts as differing: the program's own set point is
     // sent, instead of ending the start-up with the tick never running.
-    const SetPointReadBack readBack = ReadBackSetPoint(reply, SetpointValue(g.id));
-    if (!readBack.value && DebugLevel > 0)
-      DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" no set point in the reply to ") + cmd.trimmed() +
+    const SetPointReadBack readBack = ReadBackSetPoint(reply, Session.SetpointValue(g.id));
+    if (!readBack.value && Session.DebugLevel > 0)
+      Session.DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" no set point in the reply to ") + cmd.trimmed() +
                    QStringLiteral(": ") + reply);
-    if (readBack.resend) SetpointApply(g.id, SetpointValue(g.id));
+    if (readBack.resend) Session.SetpointApply(g.id, Session.SetpointValue(g.id));
   }
   for (SetpointId id :
        {SetpointId::FPDAir, SetpointId::FPDH2, SetpointId::Emmision, SetpointId::Transfer, SetpointId::HVoltage})
-    SetpointApply(id, SetpointValue(id));
+    Session.SetpointApply(id, Session.SetpointValue(id));
 }
 
 // The status poll list, and the flow displays shown or hidden with the flow sensor.
 void TForm1::BuildStatusPolling() {
-  PollList = BuildPollList(DeviceTyp, HasFlowSensor, Clock::Steady());
-  PollCursor = 0;
-  if (HasFlowSensor) {
-    sFlowVal = QStringLiteral("0");
-    lblFlowVal->setText(sFlowVal);
-    lblFlowValTab1->setText(sFlowVal);
+  Session.PollList = BuildPollList(Session.DeviceTyp, Session.HasFlowSensor, Clock::Steady());
+  Session.PollCursor = 0;
+  if (Session.HasFlowSensor) {
+    Session.sFlowVal = QStringLiteral("0");
+    lblFlowVal->setText(Session.sFlowVal);
+    lblFlowValTab1->setText(Session.sFlowVal);
     return;
   }
   for (QCheckBox *cb : {cbAutoflow1, cbAutoflow2, cbAutoflow3}) {
@@ -321,100 +316,100 @@ void TForm1::BuildStatusPolling() {
 
 // The held bytes take their start values and are sent whole; the converters' streams stop.
 void TForm1::QueueFirstCommands() {
-  HeatingStateByte = kHeatingPortAtStart;
-  FifoPutString(proto::Form(proto::Cmd::PS, HeatingStateByte));
-  ValveByte1 = kValveBankClosed;
-  FifoPutString(proto::Form(proto::Cmd::V1S, ValveByte1));
-  ValveByte2 = kValveBankClosed;
-  FifoPutString(proto::Form(proto::Cmd::V2S, ValveByte2));
-  LampByte = kLampByteAtStart;
-  FifoPutString(proto::Form(proto::Cmd::LS, LampByte));
-  FifoPutString(proto::Form(proto::Cmd::DG));
-  FifoPutString(proto::Form(proto::Cmd::StreamOff));
-  if (DeviceTyp == TDeviceTyp::FIDFPD) SendLine(ComPort2, proto::Form(proto::Cmd::StreamOff));
+  Session.HeatingStateByte = kHeatingPortAtStart;
+  Session.FifoPutString(proto::Form(proto::Cmd::PS, Session.HeatingStateByte));
+  Session.Valves.ValveByte1 = kValveBankClosed;
+  Session.FifoPutString(proto::Form(proto::Cmd::V1S, Session.Valves.ValveByte1));
+  Session.Valves.ValveByte2 = kValveBankClosed;
+  Session.FifoPutString(proto::Form(proto::Cmd::V2S, Session.Valves.ValveByte2));
+  Session.Valves.LampByte = kLampByteAtStart;
+  Session.FifoPutString(proto::Form(proto::Cmd::LS, Session.Valves.LampByte));
+  Session.FifoPutString(proto::Form(proto::Cmd::DG));
+  Session.FifoPutString(proto::Form(proto::Cmd::StreamOff));
+  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) Session.SendLine(Session.ComPort2, proto::Form(proto::Cmd::StreamOff));
 }
 
 // Opens the ports and identifies the converters. Returns false when the program ends.
 bool TForm1::IdentifyConverters() {
-  return DeviceTyp == TDeviceTyp::FIDFPD ? IdentifyConverterPair() : IdentifyConverter();
+  return Session.DeviceTyp == TDeviceTyp::FIDFPD ? IdentifyConverterPair() : IdentifyConverter();
 }
 
 // FID or FPD: one converter, on port 1, which must have an I2C port.
 bool TForm1::IdentifyConverter() {
   const QString prog = QStringLiteral("Programm : ZELVO730-PC\r") + VersionText() + '\r';
-  const QString notFound = GetLangString(ID, kTextConverterNotFound);
-  if (!OpenPort(ComPort1)) {
+  const QString notFound = GetLangString(Session.ID, kTextConverterNotFound);
+  if (!Session.OpenPort(Session.ComPort1)) {
     EndProgram(prog + notFound + '\r');
     return false;
   }
-  const QString reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
+  const QString reply = Session.SendAndWait(Session.ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
   if (reply.isEmpty()) {
-    ComPort1->Close();
-    EndProgram(prog + ComPort1->DeviceName() + ": " + notFound + '\r');
+    Session.ComPort1->Close();
+    EndProgram(prog + Session.ComPort1->DeviceName() + ": " + notFound + '\r');
     return false;
   }
   if (!proto::HasI2cPort(reply)) {
-    ComPort1->Close();
-    EndProgram(prog + GetLangString(ID, kTextConverterNoI2c) + '\r');
+    Session.ComPort1->Close();
+    EndProgram(prog + GetLangString(Session.ID, kTextConverterNoI2c) + '\r');
     return false;
   }
-  sSerialNumber = proto::SerialNumberText(reply);
-  SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
-  SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
+  Session.sSerialNumber = proto::SerialNumberText(reply);
+  SetConnectionItem(0, Session.ComPort1->DeviceName() + ' ' + Session.sSerialNumber, true);
+  SetConnectionItem(1, Session.ComPort2->DeviceName() + " --------", false);
   return true;
 }
 
 // FIDFPD: the converter with the I2C port on port 1 (the ports are swapped when the other
 // one answers there), the FPD converter on port 2; without port 2 the instrument runs as FID.
 bool TForm1::IdentifyConverterPair() {
-  const QString notFound = GetLangString(ID, kTextConverterNotFound);
+  const QString notFound = GetLangString(Session.ID, kTextConverterNotFound);
   QString reply;
-  if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::Plain));
+  if (Session.OpenPort(Session.ComPort1)) reply = Session.SendAndWait(Session.ComPort1, proto::FormIdentify(proto::SnFraming::Plain));
   if (reply.isEmpty()) {
-    ComPort1->Close();
-    EndProgram(ComPort1->DeviceName() + ": " + notFound);
+    Session.ComPort1->Close();
+    EndProgram(Session.ComPort1->DeviceName() + ": " + notFound);
     return false;
   }
   if (!proto::HasI2cPort(reply)) {
-    ComPort1->Close();
+    Session.ComPort1->Close();
     SwapPorts();
     reply.clear();
-    if (OpenPort(ComPort1)) reply = SendAndWait(ComPort1, proto::FormIdentify(proto::SnFraming::CrBefore));
+    if (Session.OpenPort(Session.ComPort1)) reply = Session.SendAndWait(Session.ComPort1, proto::FormIdentify(proto::SnFraming::CrBefore));
     if (reply.isEmpty()) {
-      ComPort1->Close();
-      EndProgram(ComPort1->DeviceName() + ": " + notFound);
+      Session.ComPort1->Close();
+      EndProgram(Session.ComPort1->DeviceName() + ": " + notFound);
       return false;
     }
   }
-  sSerialNumber = proto::SerialNumberText(reply);
-  SetConnectionItem(0, ComPort1->DeviceName() + ' ' + sSerialNumber, true);
+  Session.sSerialNumber = proto::SerialNumberText(reply);
+  SetConnectionItem(0, Session.ComPort1->DeviceName() + ' ' + Session.sSerialNumber, true);
 
-  if (!OpenPort(ComPort2)) {
-    DeviceTyp = TDeviceTyp::FID;
-    Dialogs::Information(this, windowTitle(), GetLangString(ID, kTextFpdConverterNotFound));
-    SetConnectionItem(1, ComPort2->DeviceName() + " --------", false);
+  if (!Session.OpenPort(Session.ComPort2)) {
+    Session.DeviceTyp = TDeviceTyp::FID;
+    Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, kTextFpdConverterNotFound));
+    SetConnectionItem(1, Session.ComPort2->DeviceName() + " --------", false);
     return true;
   }
-  SetConnectionItem(1, ComPort2->DeviceName(), true);
-  const QString reply2 = SendAndWait(ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
+  SetConnectionItem(1, Session.ComPort2->DeviceName(), true);
+  const QString reply2 = Session.SendAndWait(Session.ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
   if (reply2.isEmpty()) {
-    ComPort2->Close();
-    EndProgram(ComPort2->DeviceName() + ": " + notFound);
+    Session.ComPort2->Close();
+    EndProgram(Session.ComPort2->DeviceName() + ": " + notFound);
     return false;
   }
-  SetConnectionItem(1, ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
+  SetConnectionItem(1, Session.ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
   return true;
 }
 
 // Port 1 takes the name of ComPortB and port 2 that of ComPortA; each keeps the default of
 // its role (port 1 "COM1", port 2 "COM2").
 void TForm1::SwapPorts() {
-  const TIniFile ini = Settings();
+  const TIniFile ini = Session.Settings();
   const QString section = QStringLiteral("Communication");
   const QString portA = QStringLiteral("ComPortA"), portB = QStringLiteral("ComPortB");
-  ComPort1->SetDeviceName(
+  Session.ComPort1->SetDeviceName(
       ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
-  ComPort2->SetDeviceName(
+  Session.ComPort2->SetDeviceName(
       ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
 }
 
@@ -424,7 +419,7 @@ QString TForm1::FactorText(double v) const { return zelvo::FactorText(v); }
 // Factors with their substance names, and the flows, from the settings file; a value that
 // does not convert, or one of 0 or below, takes its default and is reported.
 void TForm1::LoadFactorsAndFlows() {
-  const TFactorFieldsLoad load = LoadFactorFields(Settings(), ID);
+  const TFactorFieldsLoad load = LoadFactorFields(Session.Settings(), Session.ID);
   for (const TFactorFieldValue &f : load.Fields) {
     const TFactorFieldDef &fieldDef = FactorFieldOf(f.Id);
     auto *edit = findChild<QLineEdit *>(QString::fromLatin1(fieldDef.Field));
@@ -458,10 +453,10 @@ void TForm1::SetConnectionItem(int index, const QString &text, bool checked) {
 void TForm1::SetupChartAxes() {
   Chart1->xAxis->setRange(0, Messzeit);
   Chart1->yAxis->setRange(ScaleMin, Scale);
-  Chart1->yAxis->setLabel(GetLangString(ID, kTextMicrovolt));
-  Series1->setName(GetLangString(ID, kTextFidChannel));
-  Series2->setName(GetLangString(ID, kTextFpdChannel));
-  Chart1Title->setText(GetLangString(ID, kTextChartTitle));
+  Chart1->yAxis->setLabel(GetLangString(Session.ID, kTextMicrovolt));
+  Series1->setName(GetLangString(Session.ID, kTextFidChannel));
+  Series2->setName(GetLangString(Session.ID, kTextFpdChannel));
+  Chart1Title->setText(GetLangString(Session.ID, kTextChartTitle));
   Chart1->replot();
 }
 
@@ -478,7 +473,7 @@ void TForm1::LoadSubstanceLists() {
   };
   for (ListOf l : {ListOf{ValueListEditor1, TSubstanceList::CH, ListState1, ListShown1},
                    ListOf{ValueListEditor2, TSubstanceList::S, ListState2, ListShown2}}) {
-    const TSubstanceListLoad load = LoadSubstanceList(ProgramDir(), l.list, ID);
+    const TSubstanceListLoad load = LoadSubstanceList(Session.ProgramDir(), l.list, Session.ID);
     l.state = load.State;
     l.shown = load.Entries;
     l.control->SetStrings(SubstanceLines(load.Entries));

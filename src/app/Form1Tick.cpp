@@ -15,7 +15,7 @@ void TForm1::Timer1Timer() {
   const double began = Clock::Steady();
   try {
     DataDrainStep();     // detector data into the chart series
-    SendStep();          // one queued command out on port 1
+    Session.SendStep();          // one queued command out on port 1
     DelayedStartStep();  // the delayed-start countdown
     RunTimeRefresh();    // once-per-second run-time display
     RunStateStep();      // one step of the run state machine
@@ -29,17 +29,17 @@ void TForm1::Timer1Timer() {
     return;
   }
   try {
-    PollListStep();
-    ReplyStep();
-    HeatingStep();    // the heating report's steps, once answered or given up
-    RunTimeStep();
-    ReconnectStep();  // a lost port opened again when its device is back
+    Session.PollListStep();
+    Session.ReplyStep();
+    Session.HeatingStep();    // the heating report's steps, once answered or given up
+    Session.RunTimeStep();
+    Session.ReconnectStep();  // a lost port opened again when its device is back
   } catch (const std::exception &e) {
     // The step ends and the program goes on. The message goes to the status bar and the log,
     // and into a box that does not stop the tick, once until a different one comes.
     const QString text = QString::fromUtf8(e.what());
     statusbarRun->SetText(text);
-    DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text);
+    Session.DiagLog.Send(TimeText(Clock::Now()) + QLatin1Char(' ') + text);
     if (text != TickErrorShown) Dialogs::Notice(this, windowTitle(), text);
     TickErrorShown = text;
   }
@@ -69,7 +69,7 @@ void TForm1::LogStats() {
              .arg(TickStats.MaxMs(), 0, 'f', 1)
              .arg(EvaluationCount)
              .arg(Signal1.Malformed + Signal2.Malformed)
-             .arg(ReconnectCount)
+             .arg(Session.ReconnectCount)
              .arg(ResidentKb())
-             .arg(CommandQueue.size()));
+             .arg(Session.CommandQueue.size()));
 }

@@ -42,23 +42,23 @@ void TForm1::ShowLamp(const TLampChange &lamp) {
 // The byte has changed already; its command leaves before the lamp follows.
 void TForm1::ApplyByteChange(const TByteChange &change) {
   if (!change.Changed()) return;
-  FifoPutString(change.Command);
+  Session.FifoPutString(change.Command);
   ShowLamp(change.Lamp);
 }
 
-void TForm1::ValveSet(int x) { ApplyByteChange(Valves.ValveSet(x)); }
-void TForm1::ValveReset(int x) { ApplyByteChange(Valves.ValveReset(x)); }
-void TForm1::DispSet(int x) { ApplyByteChange(Valves.DispSet(x)); }
-void TForm1::DispReset(int x) { ApplyByteChange(Valves.DispReset(x)); }
+void TForm1::ValveSet(int x) { ApplyByteChange(Session.Valves.ValveSet(x)); }
+void TForm1::ValveReset(int x) { ApplyByteChange(Session.Valves.ValveReset(x)); }
+void TForm1::DispSet(int x) { ApplyByteChange(Session.Valves.DispSet(x)); }
+void TForm1::DispReset(int x) { ApplyByteChange(Session.Valves.DispReset(x)); }
 
 void TForm1::DispV1State() {
   const auto lamps = ValveLamps(1);
-  for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Valves.ValveOpen(1, i));
+  for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Session.Valves.ValveOpen(1, i));
 }
 
 void TForm1::DispV2State() {
   const auto lamps = ValveLamps(2);
-  for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Valves.ValveOpen(2, i));
+  for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Session.Valves.ValveOpen(2, i));
 }
 
 void TForm1::ValveLampClick(int bank, int index) {
@@ -77,17 +77,17 @@ void TForm1::ValveLampClick(int bank, int index) {
 // Both loop lamps switch the sample loop; the loop lamp bit follows it.
 void TForm1::ledLoopClick() {
   const bool on = !ledLoop->LedOn();
-  FifoPutString(proto::Form(on ? proto::Cmd::D1 : proto::Cmd::D0));
-  const TByteChange change = Valves.SetLoopLamp(on);
+  Session.FifoPutString(proto::Form(on ? proto::Cmd::D1 : proto::Cmd::D0));
+  const TByteChange change = Session.Valves.SetLoopLamp(on);
   ShowLamp(change.Lamp);
-  FifoPutString(change.Command);
+  Session.FifoPutString(change.Command);
 }
 
 void TForm1::DispRunBreak(int f, bool b, const QString &sTime) {
   TLabel *const labels[] = {lblRunToBreak1, lblRunToBreak2, lblRunToBreak3};
   if (f < 1 || f > 3) return;
   if (labels[f - 1]) labels[f - 1]->setText(sTime);
-  FifoPutString(proto::FormCellTime(f, b, sTime));
+  Session.FifoPutString(proto::FormCellTime(f, b, sTime));
 }
 
 void TForm1::ledV1_0Click() { ValveLampClick(1, 0); }

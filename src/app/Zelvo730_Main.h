@@ -35,8 +35,7 @@
 #include "run/Sequencer.h"
 #include "setup/Setpoints.h"
 #include "setup/SubstanceLists.h"
-#include "session/HeatingSequence.h"
-#include "session/InstrumentStatus.h"
+#include "session/Session.h"
 #include "signal/Acquisition.h"
 #include "signal/Peak.h"
 
@@ -145,14 +144,8 @@ class TForm1 : public QMainWindow {
 
  public:
   // ===================================================================== core (src/core)
-  // Language and regional format, chosen once at start-up.
-  int ID = 0;             // string-table offset: 0 German, 1000 English
-  QLocale dtFormat;       // regional format of the chosen language
-  QChar ChDeciSep = '.';  // its decimal separator
-  // Detector configuration and identification.
-  zelvo::TDeviceTyp DeviceTyp = zelvo::TDeviceTyp::FID;
-  bool HasFlowSensor = false;
-  QString sSerialNumber;
+  // The program without its window: settings, instrument state, link (src/session).
+  zelvo::TSession Session;
   // Settings values read at start-up (the keys' owners write them back).
   bool FIDBaseDraw = false;
   bool RawDataSave = false;
@@ -168,85 +161,26 @@ class TForm1 : public QMainWindow {
   double FPDCalFactor = 1, FPDFactor1 = 1, FPDFactor2 = 1, FPDFactor3 = 1;
   int SampleTime = 45, InjectionTime = 300, Scale = 20000, ScaleMin = 0;
   QString sInitialDir, sDataDir, sDateiname;
-  // Path of the settings file and its folder: the executable's folder unless the program
-  // entry (installed program, --settings) or a test chose another one.
-  QString SettingsFile() const;
-  QString ProgramDir() const;
-  QString ProgramDirOverride;
-  QString DataDirDefault;  // data folders of a new settings file; empty: ProgramDir()
-  // The settings file for reading and writing. A write that fails (the file or its folder
-  // read-only, the disk full) does not stop the handler: the value is in use for this
-  // session, and the operator is told in the status bar, the log and once in a box beside the
-  // window until a write succeeds again.
-  zelvo::TIniFile Settings() const;
-  mutable bool SettingsWriteFailureShown = false;
-  void SettingsWriteReport(const QString &error) const;
 
   // ===================================================================== link (src/link)
-  // Creates ComPort1 and ComPort2 and wires their receive events (Form1Link.cpp).
-  void CreateLinkObjects();
-  // Line queues (widget-free FIFOs of QString): commands waiting for port 1, each with its
-  // CR; reply lines from both ports; detector data lines of port 1 and of port 2.
-  zelvo::TLineQueue CommandQueue, ReplyQueue, DataQueue1, DataQueue2;
-  // The partial line of each port, with the rules that cut and route the received bytes.
-  zelvo::TLineReceiver LineBuffer1{DataQueue1, ReplyQueue};
-  zelvo::TLineReceiver LineBuffer2{DataQueue2, ReplyQueue};
-  int DebugLevel = 0;  // Debug/SetDebug: > 0 logs every command sent and reply taken
-  // "Zelvo730.log" and stderr; the start-up gives it the file beside the settings file
-  // (DiagLog.SetFile(zelvo::TDiagLog::FileBeside(...))).
-  zelvo::TDiagLog DiagLog;
-  QSet<const TComPort *> ClosedPortReported;  // ports whose closed state was shown already
-  QSet<const TComPort *> WriteFailureReported;  // open ports whose failed write was shown already
-  // Sets the instrument's line settings and opens the port; whether it is open afterwards.
-  bool OpenPort(TComPort *port);
-  void ConfigurePort(TComPort *port);  // the instrument's line settings and time-outs
-  // Writes one command line (ending with CR) and waits until it is written; whether it was.
-  // A failure is shown beside the window (not waiting for the operator) once per port
-  // until the port writes again, and the caller goes on.
-  bool SendLine(TComPort *port, const QString &text);
-  // The link lost: a port's device hung up (adapter pulled, instrument off). The port is
-  // closed; the operator is told once (status bar, log, a box beside the window); a run
-  // ends; the port is opened again, with growing waits, once its device is back.
-  void PortError(TComPort *port, const EComError &error);
-  std::array<zelvo::TReconnect, 2> PortReconnect;  // ports 1 and 2
-  int ReconnectCount = 0;                           // ports opened again since the start
-  bool PortLost(const TComPort *port) const;        // closed by a hang-up, not yet back
-  void ReconnectStep();                             // tick: an attempt when one is due
   // While the link is lost the status displays show their placeholders, the instrument's
   // lamps are dark and lblLinkLost (above the pages, so on every page) says since when; all
   // of it returns with the first reply once every lost port is open again.
-  zelvo::TLinkState LinkState;
   bool LoopLampAtLoss = false;
-  void ShowLinkLost();
+  void ShowLinkLost(const QString &since);
   void ShowLinkBack();
-  void ShowStatusPlaceholders();
-  // The oldest reply, or the empty text; with echo also shown in the service console.
-  QString TakeReply(bool echo);
-  void EchoReply(const QString &text);
-  // SendLine, then the next reply from either port within 5 s of steady time, else empty.
-  static constexpr double kReplyWaitSeconds = 5.0;
-  QString SendAndWait(TComPort *Sender, const QString &SendMsg);
-  void FifoPutString(const QString &S);  // queue a port-1 command (S ends with CR)
-  void ComPort1RxChar();
-  void ComPort2RxChar();
+  // What the session reports, drawn (Form1Session.cpp).
+  void ConnectSession();
+  void ShowStatusValue(zelvo::proto::Reply kind, const QString &text);
+  void ShowFlow(const QString &text, bool both);
+  void ShowHeatingSwitch(zelvo::SetpointId id, bool on, bool caption);
+  bool EndRunForLinkLoss(const QString &port);  // true when a run or an armed delay ended
+  QLineEdit *SetpointEdit(zelvo::SetpointId id) const;  // the set point's field
   // Service console: queue the edit's command (default "<12AS100") and echo one reply;
   // the memo keeps the latest lines.
   static constexpr int kServiceMemoLines = 9;
   void ServiceButtonClick();
   void LMDMemo1Change();
-  // Dispatch and status polling, steps of the tick (Form1Dispatch.cpp).
-  zelvo::PollList PollList;  // built at the end of the start-up
-  int PollCursor = 0;        // 1-based position of the entry examined last; 0 before the first
-  int MaxCmdStack = 0;       // the longest CommandQueue seen (diagnosis)
-  bool UpdateTime = false;   // the run time is to be sent to the instrument display
-  QString sRunTime;          // the run time lblRuntime shows, "hh:nn:ss"
-  QString sFlowVal;          // the flow lblFlowVal shows
-  int intAD1Status = 0;      // last status of the first converter
-  std::uint8_t InstrumentStateByte = 0, HeatingStateByte = zelvo::kHeatingPortAtStart;
-  void SendStep();
-  void PollListStep();
-  void ReplyStep();
-  void RunTimeStep();
   // Soak figures: with ZELVO_STATS_SECONDS=n in the environment the log gets a line of
   // figures every n seconds (tick times, evaluations, malformed lines, reconnects, memory).
   zelvo::TTickStats TickStats;
@@ -255,16 +189,9 @@ class TForm1 : public QMainWindow {
   long long EvaluationCount = 0;  // positions evaluated since the start
   void StatsStep(double tickSeconds);
   void LogStats();
-  void ApplyReply(const zelvo::proto::ParsedReply &reply);  // a status reply with valid data
-  void FollowLoopState(std::uint8_t b);                     // "D": the loop lamp
-  zelvo::InstrumentStatus Status;                           // the values last reported
   std::vector<std::pair<zelvo::proto::Reply, zelvo::TLabel *>> StatusLabels() const;
   void ShowStatusLabels();
-  void HeatingReport(std::uint8_t b);                       // "P": the two heatings
-  void HeatingStep();                                       // the heating report's next due step
-  zelvo::HeatingSequence Heating;                           // its steps and the awaited answer
   QString TickErrorShown;                                   // the last tick error shown in a box
-  unsigned HeatingRangeShown = 0;                           // bit per set point: its range box is shown
 
   // ===================================================================== run (src/run)
   // The window's side of the run: the sequencer acts on the window and the instrument only
@@ -291,13 +218,9 @@ class TForm1 : public QMainWindow {
     TForm1 &F;
   };
   TRunBinding RunHost{*this};
-  // The one image of the two valve banks and the lamp row; every valve, lamp and loop
-  // command (run, clicks, replies, start-up) changes these bytes.
-  zelvo::TValveBytes Valves;
-  std::uint8_t &ValveByte1 = Valves.ValveByte1, &ValveByte2 = Valves.ValveByte2, &LampByte = Valves.LampByte;
   // The run: start, stop, delayed start, countdown and the position states. Its state
   // (Sequencer.State(): runTag, delayTag, runZelle, runCount, offCount, ...) is the run's.
-  zelvo::TRunSequencer Sequencer{RunHost, Valves};
+  zelvo::TRunSequencer Sequencer{RunHost, Session.Valves};
   int &runTag = Sequencer.State().runTag;  // 0 = no run
   // The window's values the run reads, as they stand now.
   zelvo::TRunInputs RunInputs() const;
@@ -423,16 +346,9 @@ class TForm1 : public QMainWindow {
   zelvo::TListFileState ListState2 = zelvo::TListFileState::NotLoaded;
   QList<zelvo::TSubstance> ListShown1, ListShown2;  // as loaded or last saved
   void SaveSubstanceLists();
-  int TempVentilblock = 100, TempMesskammer = 100, TempEmissionskammer = 100, TempTransferline = 100;
-  int Hochspannung = 100, AirFPD = 500, H2FPD = 500;
-  int iH2Set = 600, iAirSet = 600, iCarrierSet = 600;
   // What every Set button does; false when the field holds no whole number (the conversion
   // error has been shown, nothing was stored or sent).
   bool SetpointSet(zelvo::SetpointId id);
-  void SetpointKeep(zelvo::SetpointId id, int value);          // the field and the settings file
-  void SetpointApply(zelvo::SetpointId id, int value);         // clamp, show, store, send
-  int SetpointValue(zelvo::SetpointId id) const;
-  bool HeatingSetpointSend(zelvo::SetpointId id);              // the stored set point, sent without a wait
   void SetToggle(QPushButton *btn, bool down, bool setState);  // caption "On"/"Off"
   // Set buttons: range check, store, send.
   void btnVentilBlockSetClick();

@@ -84,8 +84,8 @@ int main(int argc, char *argv[]) {
     return 1;
   }
   TForm1 form;
-  form.ProgramDirOverride = folders.Settings;
-  form.DataDirDefault = folders.Data;
+  form.Session.ProgramDirOverride = folders.Settings;
+  form.Session.DataDirDefault = folders.Data;
   form.FormCreate();
   // The start-up ended the program (no converter, a port that cannot be opened): the
   // window is never shown.

@@ -57,8 +57,8 @@ class FaultBench : public WithRecordedMessages {
     bench->WriteSubstanceLists("Aceton=2,05\r\n");
     link1 = bench->Link(1);
 
-    form.ProgramDirOverride = bench->Dir();
-    form.DiagLog.SetEchoToStderr(false);
+    form.Session.ProgramDirOverride = bench->Dir();
+    form.Session.DiagLog.SetEchoToStderr(false);
     form.FormCreate();
     ASSERT_TRUE(form.Timer1->isActive());
     resultFile = bench->Path("result.csv");
@@ -113,7 +113,7 @@ TEST_F(FaultBench, StreamFaultsDuringARunLoseNoEvaluatedLine) {
   }();
   EXPECT_GE(form.Signal1.Malformed, 1);
   EXPECT_TRUE(form.Timer1->isActive());
-  EXPECT_TRUE(form.ComPort1->Active());
+  EXPECT_TRUE(form.Session.ComPort1->Active());
   EXPECT_TRUE(messages.empty()) << messages[0].text.toStdString();
   // The malformed lines were counted in the log; the status display still follows the polls.
   EXPECT_TRUE(Log().contains("malformed data line(s) skipped"));
@@ -155,7 +155,7 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   ASSERT_EQ(ResultLines().size(), 1);
   Sim("hangup");
   ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }, 5000));
-  EXPECT_FALSE(form.ComPort1->Active());
+  EXPECT_FALSE(form.Session.ComPort1->Active());
   EXPECT_EQ(form.runTag, 0);
   EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
   EXPECT_TRUE(messages[0].text.contains("run has ended")) << messages[0].text.toStdString();
@@ -168,7 +168,7 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   const double cpu = CpuSeconds() - cpu0;
   RecordProperty("cpu_seconds_in_3s_after_hangup", std::to_string(cpu));
   EXPECT_LT(cpu, 1.5);
-  EXPECT_FALSE(form.ComPort1->Active());
+  EXPECT_FALSE(form.Session.ComPort1->Active());
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(ResultLines().size(), 1);
   EXPECT_EQ(form.EvaluationCount, 1);
@@ -183,8 +183,8 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
 
   const qsizetype before = SimReceived().size();
   Sim("replug");
-  ASSERT_TRUE(PumpUntil([&] { return form.ComPort1->Active(); }, 40000));
-  EXPECT_EQ(form.ReconnectCount, 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.ComPort1->Active(); }, 40000));
+  EXPECT_EQ(form.Session.ReconnectCount, 1);
   EXPECT_TRUE(form.statusbarRun->Text().contains("back")) << form.statusbarRun->Text().toStdString();
   // The closing commands queued when the run ended go out first, in order.
   ASSERT_TRUE(PumpUntil([&] { return SimReceived().mid(before).contains("<V2SFF"); }, 10000));

@@ -49,8 +49,8 @@ class HeatingTick : public OnTestClock {
       ASSERT_TRUE(f.open(QIODevice::WriteOnly));
       f.write("Aceton=2,05\r\n");
     }
-    form.ProgramDirOverride = dir.path();
-    form.DiagLog.SetEchoToStderr(false);
+    form.Session.ProgramDirOverride = dir.path();
+    form.Session.DiagLog.SetEchoToStderr(false);
     form.FormCreate();
     ASSERT_TRUE(messages.empty()) << messages.front().text.toStdString();
     form.Timer1->stop();  // the test runs the ticks itself
@@ -88,7 +88,7 @@ TEST_F(HeatingTick, UnansweredHeatingSetPointsDoNotStopPollingOrTheDataDrain) {
   int drained = 0;
   double longestTick = 0;
   for (int tick = 0; tick < 250; ++tick) {  // 25 s
-    form.DataQueue1.push_back(QStringLiteral("/X100010"));
+    form.Session.DataQueue1.push_back(QStringLiteral("/X100010"));
     const std::size_t before = form.Signal1.Size();
     longestTick = std::max(longestTick, Tick());
     if (form.Signal1.Size() > before) ++drained;

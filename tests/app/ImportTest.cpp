@@ -63,7 +63,7 @@ class Import : public WindowOnTestClock {
     answer = path;
     form.btnLaden->click();
   }
-  int Settings(const char *key) { return TIniFile(form.SettingsFile()).ReadInteger("Calibration", key, -1); }
+  int Settings(const char *key) { return TIniFile(form.Session.SettingsFile()).ReadInteger("Calibration", key, -1); }
 
   QString answer;
   int dialogs = 0;
@@ -71,7 +71,7 @@ class Import : public WindowOnTestClock {
 };
 
 TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
-  form.DeviceTyp = TDeviceTyp::FID;
+  form.Session.DeviceTyp = TDeviceTyp::FID;
   form.Signal2.Y = {1, 2, 3};  // the FPD series is cleared by an import
   form.chkboxIsobutanCalib->setChecked(true);
   const QString path = Write("cal_1.txt", TDeviceTyp::FID, Triangle(50));
@@ -97,7 +97,7 @@ TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
 }
 
 TEST_F(Import, TwoChannelFileSearchesItsFpdSignalBeforeTheSulfurCapture) {
-  form.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   form.Fpd.FPDArea = 12000;  // left by an earlier run: must not be taken
   form.chkboxSulfurCalib->setChecked(true);
   Load(Write("cal_2.txt", TDeviceTyp::FIDFPD, Triangle(50), FpdPeak()));
@@ -111,7 +111,7 @@ TEST_F(Import, TwoChannelFileSearchesItsFpdSignalBeforeTheSulfurCapture) {
 }
 
 TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
-  form.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   form.FPDCalArea = 777;
   form.Fpd.FPDArea = 12000;
   form.chkboxSulfurCalib->setChecked(true);
@@ -127,7 +127,7 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
   // told as for any capture not taken (in the window's language).
   for (int id : {1000, 0}) {
     messages.clear();
-    form.ID = id;
+    form.Session.ID = id;
     Load(Write("fid_1.txt", TDeviceTyp::FID, Triangle(50)));
     EXPECT_EQ(form.FPDCalArea, 777);
     EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
@@ -136,7 +136,7 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
     EXPECT_EQ(messages[0].text, GetLangString(id, kTextNoFpdSignalInFile));
   }
   EXPECT_NE(GetLangString(0, kTextNoFpdSignalInFile), GetLangString(1000, kTextNoFpdSignalInFile));
-  form.ID = 1000;
+  form.Session.ID = 1000;
   messages.clear();
 
   // A flat FPD signal: the search finds nothing, the operator is told.
@@ -158,7 +158,7 @@ TEST_F(Import, NoIsobutaneCalibrationWithoutAPeak) {
   EXPECT_TRUE(messages[0].text.contains("No FID peak"));
   // An FPD instrument draws the file but evaluates no FID peak.
   messages.clear();
-  form.DeviceTyp = TDeviceTyp::FPD;
+  form.Session.DeviceTyp = TDeviceTyp::FPD;
   form.Peak = TPeakState{};
   Load(Write("fpd_1.txt", TDeviceTyp::FPD, Triangle(50)));
   EXPECT_EQ(form.Signal1.Y.size(), 599u);

@@ -28,23 +28,23 @@ TEST_F(LinkWithSimulator, IdentifiesStreamsAndReportsTheSimulatorGoingAway) {
   const QString link = bench.Link(1);
 
   TForm1 form;
-  form.DiagLog.SetEchoToStderr(false);
-  form.ComPort1->SetDeviceName(link);  // a path is used as it stands (here a link to the pty)
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
-  EXPECT_EQ(form.SendAndWait(form.ComPort1, "\r\n<SN\r\n"), ":SN4-0001");
+  form.Session.DiagLog.SetEchoToStderr(false);
+  form.Session.ComPort1->SetDeviceName(link);  // a path is used as it stands (here a link to the pty)
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
+  EXPECT_EQ(form.Session.SendAndWait(form.Session.ComPort1, "\r\n<SN\r\n"), ":SN4-0001");
 
   // The converter's stream: data lines go to the port's data queue, never among the replies.
-  form.SendLine(form.ComPort1, "<12Z1100\r");
-  ASSERT_TRUE(PumpUntil([&] { return form.DataQueue1.size() >= 3; }, 3000));
-  for (const QString &line : form.DataQueue1) EXPECT_TRUE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
-  for (const QString &line : form.ReplyQueue) EXPECT_FALSE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
+  form.Session.SendLine(form.Session.ComPort1, "<12Z1100\r");
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.DataQueue1.size() >= 3; }, 3000));
+  for (const QString &line : form.Session.DataQueue1) EXPECT_TRUE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
+  for (const QString &line : form.Session.ReplyQueue) EXPECT_FALSE(zelvo::IsDataLineStart(line.at(0).toLatin1()));
   EXPECT_TRUE(messages.empty());
 
   bench.KillSimulator();
   ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }));
   // The port was closed before the hang-up was reported, so nothing can report again; what
   // is already queued is delivered here.
-  EXPECT_FALSE(form.ComPort1->Active());
+  EXPECT_FALSE(form.Session.ComPort1->Active());
   QCoreApplication::processEvents();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.startsWith(QString::fromLocal8Bit(strerror(EIO)) + "\n"));

@@ -36,14 +36,14 @@ class LinkWindow : public WithRecordedMessages {
     WithRecordedMessages::SetUp();
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(pty.Ok());
-    form.ProgramDirOverride = dir.path();
-    form.DiagLog.SetEchoToStderr(false);
-    form.DiagLog.SetFile(zelvo::TDiagLog::FileBeside(QDir(dir.path()).filePath("Zelvo730.ini")));
-    ASSERT_NE(form.ComPort1, nullptr);
-    ASSERT_NE(form.ComPort2, nullptr);
-    form.ComPort1->SetDeviceName(pty.slavePath);
+    form.Session.ProgramDirOverride = dir.path();
+    form.Session.DiagLog.SetEchoToStderr(false);
+    form.Session.DiagLog.SetFile(zelvo::TDiagLog::FileBeside(QDir(dir.path()).filePath("Zelvo730.ini")));
+    ASSERT_NE(form.Session.ComPort1, nullptr);
+    ASSERT_NE(form.Session.ComPort2, nullptr);
+    form.Session.ComPort1->SetDeviceName(pty.slavePath);
   }
-  QStringList Replies() const { return QStringList(form.ReplyQueue.begin(), form.ReplyQueue.end()); }
+  QStringList Replies() const { return QStringList(form.Session.ReplyQueue.begin(), form.Session.ReplyQueue.end()); }
 
   QTemporaryDir dir;
   PtyPair pty;
@@ -51,21 +51,21 @@ class LinkWindow : public WithRecordedMessages {
 };
 
 TEST_F(LinkWindow, OpenedPortQueuesRepliesAndDataLinesOfEachReceiveEvent) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   EXPECT_TRUE(messages.empty());
   ASSERT_TRUE(pty.Write(":SG0113\r\n/A+0001F\r:FA"));
-  ASSERT_TRUE(PumpUntil([&] { return form.DataQueue1.size() == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.DataQueue1.size() == 1; }));
   EXPECT_EQ(Replies(), QStringList({":SG0113"}));
-  EXPECT_EQ(form.LineBuffer1.Pending(), ":FA");
+  EXPECT_EQ(form.Session.LineBuffer1.Pending(), ":FA");
   ASSERT_TRUE(pty.Write("01\r"));  // the rest of the line in a second receive event
-  ASSERT_TRUE(PumpUntil([&] { return form.ReplyQueue.size() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.ReplyQueue.size() == 2; }));
   EXPECT_EQ(Replies(), QStringList({":SG0113", ":FA01"}));
-  EXPECT_EQ(form.DataQueue1.front(), "/A+0001F");
-  EXPECT_TRUE(form.DataQueue2.empty());
+  EXPECT_EQ(form.Session.DataQueue1.front(), "/A+0001F");
+  EXPECT_TRUE(form.Session.DataQueue2.empty());
 }
 
 TEST_F(LinkWindow, SendAndWaitReturnsTheInstrumentsReply) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   // The instrument answers "<FA" with ":FA01".
   QByteArray received;
   QSocketNotifier instrument(pty.master, QSocketNotifier::Read);
@@ -73,18 +73,18 @@ TEST_F(LinkWindow, SendAndWaitReturnsTheInstrumentsReply) {
     received += pty.Read(0);
     if (received.endsWith('\r')) pty.Write(":FA01\r\n");
   });
-  EXPECT_EQ(form.SendAndWait(form.ComPort1, "<FA\r"), ":FA01");
+  EXPECT_EQ(form.Session.SendAndWait(form.Session.ComPort1, "<FA\r"), ":FA01");
   EXPECT_EQ(received, "<FA\r");
-  EXPECT_TRUE(form.ReplyQueue.empty());
+  EXPECT_TRUE(form.Session.ReplyQueue.empty());
   ASSERT_NE(form.LMDMemo1, nullptr);
   EXPECT_EQ(form.LMDMemo1->toPlainText(), ":FA01");
 }
 
 TEST_F(LinkWindow, SendAndWaitGivesUpAfterFiveSecondsOfTheClock) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   const zelvo::TDateTime start = zelvo::ToDateTime(QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
   Clock::SetManual(start);
-  EXPECT_EQ(form.SendAndWait(form.ComPort1, "<SN\r"), "");
+  EXPECT_EQ(form.Session.SendAndWait(form.Session.ComPort1, "<SN\r"), "");
   const double waited = zelvo::DaysToSeconds(Clock::Now() - start);
   EXPECT_GT(waited, 5.0);  // not earlier than 5 s
   EXPECT_LT(waited, 5.1);  // and not much later
@@ -92,13 +92,13 @@ TEST_F(LinkWindow, SendAndWaitGivesUpAfterFiveSecondsOfTheClock) {
 }
 
 TEST_F(LinkWindow, SendAndWaitCountsSteadyTimeWhenTheWallClockJumps) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   for (double shift : {-3600.0, 3600.0}) {
     Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 10, 25), QTime(2, 30))));
     const zelvo::TSteadySeconds start = Clock::Steady();
     // The wall clock jumps while the request waits (daylight-saving change, time server).
     QTimer::singleShot(0, [shift] { Clock::ShiftWall(shift); });
-    EXPECT_EQ(form.SendAndWait(form.ComPort1, "<SN\r"), "");
+    EXPECT_EQ(form.Session.SendAndWait(form.Session.ComPort1, "<SN\r"), "");
     const double waited = Clock::Steady() - start;
     EXPECT_GT(waited, 5.0) << shift;
     EXPECT_LT(waited, 5.1) << shift;
@@ -108,27 +108,27 @@ TEST_F(LinkWindow, SendAndWaitCountsSteadyTimeWhenTheWallClockJumps) {
 
 TEST_F(LinkWindow, WriteOnAClosedPortShowsTheComponentsMessage) {
   Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 3, 2), QTime(10, 0))));
-  ASSERT_FALSE(form.ComPort2->Active());
-  form.SendLine(form.ComPort2, "<12Z0100\r");
+  ASSERT_FALSE(form.Session.ComPort2->Active());
+  form.Session.SendLine(form.Session.ComPort2, "<12Z0100\r");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "Can't perform this operation on a closed port");
   // The request gives the empty text at once (nothing went out to be answered). The message
   // is not repeated: the tick writes on a closed port ten times a second, and a box each
   // time would leave the operator nothing but boxes to click.
-  EXPECT_EQ(form.SendAndWait(form.ComPort2, "<SN\r"), "");
-  for (int i = 0; i < 20; ++i) form.SendLine(form.ComPort2, "<SG\r");
+  EXPECT_EQ(form.Session.SendAndWait(form.Session.ComPort2, "<SN\r"), "");
+  for (int i = 0; i < 20; ++i) form.Session.SendLine(form.Session.ComPort2, "<SG\r");
   EXPECT_EQ(messages.size(), 1u);
   // Once the port has been open again, its next failure is shown again.
-  form.ComPort2->SetDeviceName(pty.slavePath);
-  ASSERT_TRUE(form.OpenPort(form.ComPort2));
-  form.ComPort2->Close();
-  form.SendLine(form.ComPort2, "<SG\r");
+  form.Session.ComPort2->SetDeviceName(pty.slavePath);
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort2));
+  form.Session.ComPort2->Close();
+  form.Session.SendLine(form.Session.ComPort2, "<SG\r");
   EXPECT_EQ(messages.size(), 2u);
 }
 
 TEST_F(LinkWindow, MissingPortIsReportedInGermanAndStaysClosed) {
-  form.ComPort2->SetDeviceName(dir.filePath("ttyNone"));
-  EXPECT_FALSE(form.OpenPort(form.ComPort2));
+  form.Session.ComPort2->SetDeviceName(dir.filePath("ttyNone"));
+  EXPECT_FALSE(form.Session.OpenPort(form.Session.ComPort2));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].title, dir.filePath("ttyNone"));
   EXPECT_EQ(messages[0].text, zelvo::GetLangString(0, 27));
@@ -137,11 +137,11 @@ TEST_F(LinkWindow, MissingPortIsReportedInGermanAndStaysClosed) {
 }
 
 TEST_F(LinkWindow, PortInUseIsReportedInGermanWithTheReasonAndEndsTheProgram) {
-  form.ID = 1000;  // English selected: the message stays German
+  form.Session.ID = 1000;  // English selected: the message stays German
   TComPort otherProgram;
   otherProgram.SetDeviceName(pty.slavePath);
   otherProgram.Open();
-  EXPECT_FALSE(form.OpenPort(form.ComPort1));
+  EXPECT_FALSE(form.Session.OpenPort(form.Session.ComPort1));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].title, "Fehler");
   EXPECT_TRUE(messages[0].text.startsWith(
@@ -152,14 +152,14 @@ TEST_F(LinkWindow, PortInUseIsReportedInGermanWithTheReasonAndEndsTheProgram) {
 }
 
 TEST_F(LinkWindow, OtherSideHangingUpMidLineShowsOneErrorAndClosesThePort) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   ASSERT_TRUE(pty.Write(":SG01"));
-  ASSERT_TRUE(PumpUntil([&] { return form.LineBuffer1.Pending() == ":SG01"; }));
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.LineBuffer1.Pending() == ":SG01"; }));
   pty.CloseMaster();
   ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }));
   // The port was closed before the hang-up was reported, so nothing can report again; what
   // is already queued is delivered here.
-  EXPECT_FALSE(form.ComPort1->Active());
+  EXPECT_FALSE(form.Session.ComPort1->Active());
   QCoreApplication::processEvents();
   ASSERT_EQ(messages.size(), 1u);
   // Beside the window, not waiting for the operator: a waiting box would stop the tick.
@@ -167,9 +167,9 @@ TEST_F(LinkWindow, OtherSideHangingUpMidLineShowsOneErrorAndClosesThePort) {
   EXPECT_TRUE(messages[0].text.startsWith(QString::fromLocal8Bit(strerror(EIO)) + "\n"))
       << messages[0].text.toStdString();
   EXPECT_EQ(messages[0].title, pty.slavePath);
-  EXPECT_FALSE(form.ComPort1->Active());
-  EXPECT_TRUE(form.ReplyQueue.empty());
-  EXPECT_TRUE(form.PortLost(form.ComPort1));
+  EXPECT_FALSE(form.Session.ComPort1->Active());
+  EXPECT_TRUE(form.Session.ReplyQueue.empty());
+  EXPECT_TRUE(form.Session.PortLost(form.Session.ComPort1));
 }
 
 // With the adapter pulled, a queued command is not lost: it waits at the head of the queue
@@ -177,74 +177,74 @@ TEST_F(LinkWindow, OtherSideHangingUpMidLineShowsOneErrorAndClosesThePort) {
 // open again.
 TEST_F(LinkWindow, CommandWhoseWriteFailsWaitsAtTheHeadUntilThePortIsBack) {
   form.BuildStatusPolling();
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   pty.CloseMaster();
-  ASSERT_TRUE(PumpUntil([&] { return !form.ComPort1->Active(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !form.Session.ComPort1->Active(); }));
   QCoreApplication::processEvents();
   ASSERT_EQ(messages.size(), 1u);
-  form.FifoPutString("<V1SFF\r");
-  form.FifoPutString("<V2SFF\r");
+  form.Session.FifoPutString("<V1SFF\r");
+  form.Session.FifoPutString("<V2SFF\r");
   for (int i = 0; i < 50; ++i) {
-    form.SendStep();
-    form.PollListStep();
+    form.Session.SendStep();
+    form.Session.PollListStep();
   }
-  EXPECT_EQ(QStringList(form.CommandQueue.begin(), form.CommandQueue.end()),
+  EXPECT_EQ(QStringList(form.Session.CommandQueue.begin(), form.Session.CommandQueue.end()),
             QStringList({"<V1SFF\r", "<V2SFF\r"}));
   EXPECT_EQ(messages.size(), 1u);
 
   PtyPair replugged;  // the device back (here under another name)
   ASSERT_TRUE(replugged.Ok());
-  form.ComPort1->SetDeviceName(replugged.slavePath);
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
-  form.SendStep();
+  form.Session.ComPort1->SetDeviceName(replugged.slavePath);
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
+  form.Session.SendStep();
   EXPECT_EQ(replugged.Read(), QByteArray("<V1SFF\r"));
-  form.SendStep();
+  form.Session.SendStep();
   EXPECT_EQ(replugged.Read(), QByteArray("<V2SFF\r"));
-  EXPECT_TRUE(form.CommandQueue.empty());
+  EXPECT_TRUE(form.Session.CommandQueue.empty());
   EXPECT_EQ(messages.size(), 1u);
 }
 
 // A pulled adapter: no display looks live (placeholders, the instrument's lamps dark, the
 // lost link above the pages with its time) until the port is back and has answered.
 TEST_F(LinkWindow, LostLinkIsShownUntilThePortIsBackAndHasAnswered) {
-  form.ID = 1000;
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  form.Session.ID = 1000;
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   form.lblMesskammer->setText("80.0 °C");
   form.lblFlowVal->setText("100");
   form.ledPower->SetLedOn(true);
   form.ledLoop->SetLedOn(true);
-  form.Valves.ValveByte1 = 0xFE;  // valve 1 of bank 1 open
+  form.Session.Valves.ValveByte1 = 0xFE;  // valve 1 of bank 1 open
   form.DispV1State();
   ASSERT_TRUE(form.ledV1_0->LedOn());
   pty.CloseMaster();
-  ASSERT_TRUE(PumpUntil([&] { return !form.ComPort1->Active(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !form.Session.ComPort1->Active(); }));
   QCoreApplication::processEvents();
 
   EXPECT_FALSE(form.lblLinkLost->isHidden());
   EXPECT_TRUE(form.lblLinkLost->text().startsWith("Connection to the instrument lost since " +
-                                                  form.LinkState.SinceText()))
+                                                  form.Session.LinkState.SinceText()))
       << form.lblLinkLost->text().toStdString();
   EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
   EXPECT_EQ(form.lblFlowVal->text(), "---");
   for (zelvo::TZLed *led : {form.ledPower, form.ledLoop, form.ledV1_0}) EXPECT_FALSE(led->LedOn());
 
   // A reply still queued from before the loss changes nothing.
-  form.ReplyQueue.push_back(":SG0113");
-  form.ReplyStep();
+  form.Session.ReplyQueue.push_back(":SG0113");
+  form.Session.ReplyStep();
   EXPECT_FALSE(form.lblLinkLost->isHidden());
   EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
 
   PtyPair replugged;
   ASSERT_TRUE(replugged.Ok());
-  form.ComPort1->SetDeviceName(replugged.slavePath);
+  form.Session.ComPort1->SetDeviceName(replugged.slavePath);
   ASSERT_TRUE(PumpUntil([&] {
-    form.ReconnectStep();
-    return form.ComPort1->Active();
+    form.Session.ReconnectStep();
+    return form.Session.ComPort1->Active();
   }, 5000));
   EXPECT_FALSE(form.lblLinkLost->isHidden());  // open, but the instrument has said nothing yet
   ASSERT_TRUE(replugged.Write(":SG0113\r\n"));
-  ASSERT_TRUE(PumpUntil([&] { return !form.ReplyQueue.empty(); }));
-  form.ReplyStep();
+  ASSERT_TRUE(PumpUntil([&] { return !form.Session.ReplyQueue.empty(); }));
+  form.Session.ReplyStep();
   EXPECT_TRUE(form.lblLinkLost->isHidden());
   EXPECT_TRUE(form.ledPower->LedOn());
   EXPECT_TRUE(form.ledLoop->LedOn());
@@ -252,13 +252,13 @@ TEST_F(LinkWindow, LostLinkIsShownUntilThePortIsBackAndHasAnswered) {
 }
 
 TEST_F(LinkWindow, ReopenedPortStartsWithAnEmptyLineBuffer) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   ASSERT_TRUE(pty.Write(":HALF"));
-  ASSERT_TRUE(PumpUntil([&] { return !form.LineBuffer1.Pending().isEmpty(); }));
-  form.ComPort1->Close();
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(PumpUntil([&] { return !form.Session.LineBuffer1.Pending().isEmpty(); }));
+  form.Session.ComPort1->Close();
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   ASSERT_TRUE(pty.Write(":FA01\r"));
-  ASSERT_TRUE(PumpUntil([&] { return !form.ReplyQueue.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !form.Session.ReplyQueue.empty(); }));
   EXPECT_EQ(Replies(), QStringList({":FA01"}));
 }
 
@@ -267,35 +267,35 @@ TEST_F(LinkWindow, MemoKeepsTheLatestNineReplies) {
   QStringList all;
   for (int i = 1; i <= 11; ++i) {
     all << QStringLiteral(":R%1").arg(i);
-    form.ReplyQueue.push_back(all.back());
+    form.Session.ReplyQueue.push_back(all.back());
   }
-  for (int i = 0; i < 11; ++i) form.TakeReply(true);
+  for (int i = 0; i < 11; ++i) form.Session.TakeReply(true);
   EXPECT_EQ(form.LMDMemo1->toPlainText().split('\n'), all.mid(2));
 }
 
 TEST_F(LinkWindow, ServiceButtonQueuesTheEditsCommandOrTheConverterStatus) {
-  form.ReplyQueue.push_back(":12AS118");
+  form.Session.ReplyQueue.push_back(":12AS118");
   ASSERT_NE(form.LMDEdit1, nullptr);
   form.LMDEdit1->clear();
   form.ServiceButtonClick();
-  ASSERT_EQ(form.CommandQueue.size(), 1u);
-  EXPECT_EQ(form.CommandQueue.back(), "<12AS100\r");
-  EXPECT_TRUE(form.ReplyQueue.empty());  // one waiting reply taken (and echoed)
+  ASSERT_EQ(form.Session.CommandQueue.size(), 1u);
+  EXPECT_EQ(form.Session.CommandQueue.back(), "<12AS100\r");
+  EXPECT_TRUE(form.Session.ReplyQueue.empty());  // one waiting reply taken (and echoed)
   form.LMDEdit1->setText("<SG");
   form.ServiceButtonClick();
-  EXPECT_EQ(form.CommandQueue.back(), "<SG\r");
+  EXPECT_EQ(form.Session.CommandQueue.back(), "<SG\r");
 }
 
 TEST_F(LinkWindow, DebugLevelLogsEachSentCommandAndTakenReplyWithTheTimeOfDay) {
-  ASSERT_TRUE(form.OpenPort(form.ComPort1));
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   Clock::SetManual(zelvo::ToDateTime(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 7))));
-  form.SendLine(form.ComPort1, "<SG\r");
-  form.ReplyQueue.push_back(":SG0113");
-  form.TakeReply(false);
-  form.DebugLevel = 1;
-  form.SendLine(form.ComPort1, "<SG\r");
-  form.ReplyQueue.push_back(":SG0113");
-  form.TakeReply(false);
+  form.Session.SendLine(form.Session.ComPort1, "<SG\r");
+  form.Session.ReplyQueue.push_back(":SG0113");
+  form.Session.TakeReply(false);
+  form.Session.DebugLevel = 1;
+  form.Session.SendLine(form.Session.ComPort1, "<SG\r");
+  form.Session.ReplyQueue.push_back(":SG0113");
+  form.Session.TakeReply(false);
   QFile log(QDir(dir.path()).filePath("Zelvo730.log"));
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_EQ(log.readAll(), "09:05:07<SG\n09:05:07:SG0113\n");

@@ -24,7 +24,7 @@ class Monitor : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
+    form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
     form.Messzeit = 60;
   }
   void Drain() {
@@ -61,9 +61,9 @@ TEST_F(Monitor, DataLinesBecomePointsOfTheSignalAndTheChart) {
   std::size_t points = 0;
   QString level;
   for (const auto &c : cases) {
-    form.DataQueue1.push_back(QString::fromLatin1(c.line));
+    form.Session.DataQueue1.push_back(QString::fromLatin1(c.line));
     Drain();
-    EXPECT_TRUE(form.DataQueue1.empty());
+    EXPECT_TRUE(form.Session.DataQueue1.empty());
     if (c.value) {
       ++points;
       level = QString::number(*c.value);
@@ -80,7 +80,7 @@ TEST_F(Monitor, DataLinesBecomePointsOfTheSignalAndTheChart) {
   EXPECT_TRUE(Log().contains("malformed")) << Log().toStdString();
 
   // Three lines before one tick: three points a tenth of a second apart, the last one shown.
-  for (const char *l : {"/X100001", "/X100002", "/X100003"}) form.DataQueue1.push_back(l);
+  for (const char *l : {"/X100001", "/X100002", "/X100003"}) form.Session.DataQueue1.push_back(l);
   Drain();
   const auto p = Points(form.Series1);
   ASSERT_EQ(p.size(), points + 3);
@@ -89,14 +89,14 @@ TEST_F(Monitor, DataLinesBecomePointsOfTheSignalAndTheChart) {
 }
 
 TEST_F(Monitor, SecondPortIsDrainedOnlyWithTwoConverters) {
-  form.DeviceTyp = TDeviceTyp::FID;
-  form.DataQueue2.push_back("/X100020");
+  form.Session.DeviceTyp = TDeviceTyp::FID;
+  form.Session.DataQueue2.push_back("/X100020");
   Drain();
-  EXPECT_EQ(form.DataQueue2.size(), 1u);
+  EXPECT_EQ(form.Session.DataQueue2.size(), 1u);
   EXPECT_EQ(form.Series2->dataCount(), 0);
-  form.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   Drain();
-  EXPECT_TRUE(form.DataQueue2.empty());
+  EXPECT_TRUE(form.Session.DataQueue2.empty());
   EXPECT_EQ(Points(form.Series2), std::vector<QPointF>{QPointF(0, 32)});
   EXPECT_EQ(form.editFPDLevel->text(), "32");
 }
@@ -104,16 +104,16 @@ TEST_F(Monitor, SecondPortIsDrainedOnlyWithTwoConverters) {
 // On one converter monitoring never touches port 2: a write there would report the closed
 // port.
 TEST_F(Monitor, MonitoringOnAndOffWithOneConverter) {
-  form.DeviceTyp = TDeviceTyp::FID;
-  form.DataQueue2.push_back("/X100020");
-  form.DataQueue1.push_back("/X100099");
+  form.Session.DeviceTyp = TDeviceTyp::FID;
+  form.Session.DataQueue2.push_back("/X100020");
+  form.Session.DataQueue1.push_back("/X100099");
   form.btnMonitorClick();
   EXPECT_EQ(TagOf(form.btnMonitor), 57);
   EXPECT_EQ(form.btnMonitor->text(), "Monitoring Off");
   EXPECT_EQ(TakeQueued(form), QStringList({"<12B1100\r", "<12W1100\r", "<12Z1100\r"}));
-  EXPECT_TRUE(form.DataQueue1.empty());  // what waited is discarded
+  EXPECT_TRUE(form.Session.DataQueue1.empty());  // what waited is discarded
   EXPECT_EQ(form.Chart1->xAxis->range(), QCPRange(0, 300));
-  form.DataQueue1.push_back("[X100064");
+  form.Session.DataQueue1.push_back("[X100064");
   Drain();
   EXPECT_EQ(Points(form.Series1), std::vector<QPointF>{QPointF(0, 100)});  // the first reading at 0 s
 
@@ -124,28 +124,28 @@ TEST_F(Monitor, MonitoringOnAndOffWithOneConverter) {
   EXPECT_EQ(form.Chart1->xAxis->range(), QCPRange(0, 60));
   EXPECT_EQ(form.Series1->dataCount(), 0);
   EXPECT_EQ(form.Signal1.Size(), 0u);
-  EXPECT_EQ(form.DataQueue2.size(), 1u);
+  EXPECT_EQ(form.Session.DataQueue2.size(), 1u);
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Monitor, MonitoringOnAndOffWithTwoConvertersWritesPortTwoAtOnce) {
   FakeInstrument fpd;
-  form.ComPort2->SetDeviceName(fpd.Path());
-  ASSERT_TRUE(form.OpenPort(form.ComPort2));
-  form.DeviceTyp = TDeviceTyp::FIDFPD;
-  form.DataQueue2.push_back("/X100020");
+  form.Session.ComPort2->SetDeviceName(fpd.Path());
+  ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort2));
+  form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.Session.DataQueue2.push_back("/X100020");
   Drain();
   ASSERT_EQ(form.Series2->dataCount(), 1);
-  form.DataQueue2.push_back("/X100021");
+  form.Session.DataQueue2.push_back("/X100021");
 
   form.btnMonitorClick();
   EXPECT_EQ(TakeQueued(form), QStringList({"<12B1100\r", "<12W1100\r", "<12Z1100\r"}));
-  EXPECT_TRUE(form.DataQueue2.empty());
+  EXPECT_TRUE(form.Session.DataQueue2.empty());
   EXPECT_EQ(form.Series2->dataCount(), 0);
   ASSERT_TRUE(PumpUntil([&] { return fpd.Lines.size() >= 3; }));
   EXPECT_EQ(fpd.Lines, QStringList({"<12B1100", "<12W1100", "<12Z1100"}));
 
-  form.DataQueue2.push_back("[X100001");
+  form.Session.DataQueue2.push_back("[X100001");
   Drain();
   form.btnMonitorClick();
   EXPECT_EQ(TakeQueued(form), QStringList{"<12Z0100\r"});
@@ -163,7 +163,7 @@ TEST_F(Monitor, ScaleFieldsStoreAPairTheAxisCanShowAndRefuseAnyOther) {
   form.editScaleExit();
   EXPECT_EQ(form.Scale, 5000);
   EXPECT_EQ(form.Chart1->yAxis->range(), QCPRange(0, 5000));
-  EXPECT_EQ(form.Settings().ReadInteger("Measurement", "Scale", 0), 5000);
+  EXPECT_EQ(form.Session.Settings().ReadInteger("Measurement", "Scale", 0), 5000);
   EXPECT_TRUE(messages.empty());
 
   const struct {
@@ -187,8 +187,8 @@ TEST_F(Monitor, ScaleFieldsStoreAPairTheAxisCanShowAndRefuseAnyOther) {
     EXPECT_EQ(form.Scale, 5000);
     EXPECT_EQ(form.ScaleMin, 0);
     EXPECT_EQ(form.Chart1->yAxis->range(), QCPRange(0, 5000));
-    EXPECT_EQ(form.Settings().ReadInteger("Measurement", "Scale", 0), 5000);
-    EXPECT_EQ(form.Settings().ReadString("Measurement", "ScaleMin", "none"), "none");
+    EXPECT_EQ(form.Session.Settings().ReadInteger("Measurement", "Scale", 0), 5000);
+    EXPECT_EQ(form.Session.Settings().ReadString("Measurement", "ScaleMin", "none"), "none");
   }
   EXPECT_EQ(messages[0].text, "'abc' is not a valid integer value");
 }
@@ -197,7 +197,7 @@ TEST_F(Monitor, ScaleFieldsStoreAPairTheAxisCanShowAndRefuseAnyOther) {
 // and the time axis's labels and title are drawn just above, in both languages.
 TEST_F(Monitor, TimeAxisLabelsAndTitleStayAboveTheTabArea) {
   for (int offset : {0, 1000}) {
-    form.ID = offset;
+    form.Session.ID = offset;
     form.SetLangCaptions(offset);
     form.Chart1->xAxis->setRange(0, 600);
     const QImage image = form.Chart1->toPixmap().toImage();
@@ -246,7 +246,7 @@ TEST_F(Monitor, WheelZoomsTheTimeAxisAndADoubleClickRestoresTheFixedAxes) {
   const QCPRange zoomed = form.Chart1->xAxis->range();
   EXPECT_LT(zoomed.size(), 60);
   EXPECT_EQ(form.Chart1->yAxis->range(), QCPRange(-100, 2000));
-  form.DataQueue1.push_back("/X100010");
+  form.Session.DataQueue1.push_back("/X100010");
   Drain();
   EXPECT_EQ(form.Chart1->xAxis->range(), zoomed);
   QMouseEvent click(QEvent::MouseButtonDblClick, inside, form.Chart1->mapToGlobal(inside), Qt::LeftButton,
@@ -322,7 +322,7 @@ TEST_F(Monitor, LongSignalInAWideViewIsDrawnFromItsBlocksLowsAndHighs) {
   form.Chart1->replot();
   checkBlocks(n);
   // New readings extend the last block and open new ones.
-  for (int k = 0; k < 50; ++k) form.DataQueue1.push_back(k == 20 ? "/X1186A0" : "/X100001");  // 100000 µV
+  for (int k = 0; k < 50; ++k) form.Session.DataQueue1.push_back(k == 20 ? "/X1186A0" : "/X100001");  // 100000 µV
   Drain();
   form.Chart1->replot();
   checkBlocks(n + 50);

@@ -13,13 +13,13 @@ class PollClock : public WindowOnTestClock {};
 
 TEST_F(PollClock, PollsStayDueOnTimeAcrossWallClockJumps) {
   for (double shift : {-3600.0, 3600.0}) {
-    form.PollList = BuildPollList(TDeviceTyp::FID, false, Clock::Steady());
-    form.CommandQueue.clear();
+    form.Session.PollList = BuildPollList(TDeviceTyp::FID, false, Clock::Steady());
+    form.Session.CommandQueue.clear();
     const TSteadySeconds start = Clock::Steady();
     std::vector<double> sent;  // steady seconds at which "<SG" was queued
     for (int tick = 0; tick < 200; ++tick) {
       if (tick == 100) Clock::ShiftWall(shift);  // daylight-saving change mid-polling
-      form.PollListStep();
+      form.Session.PollListStep();
       for (const QString &c : TakeQueued(form))
         if (c == "<SG\r") sent.push_back(Clock::Steady() - start);
       Clock::Advance(0.1);
@@ -33,19 +33,19 @@ TEST_F(PollClock, PollsStayDueOnTimeAcrossWallClockJumps) {
 // Two converters and nothing sent for two minutes (a stalled line, a busy tick): every poll
 // waits in the queue once, and the run time for the display once, with its latest value.
 TEST_F(PollClock, UnsentPollsAndRunTimesAreNotQueuedTwice) {
-  form.PollList = BuildPollList(TDeviceTyp::FIDFPD, true, Clock::Steady());
-  form.CommandQueue.clear();
+  form.Session.PollList = BuildPollList(TDeviceTyp::FIDFPD, true, Clock::Steady());
+  form.Session.CommandQueue.clear();
   for (int tick = 0; tick < 1200; ++tick) {
-    form.PollListStep();
+    form.Session.PollListStep();
     if (tick % 10 == 0) {
-      form.sRunTime = QStringLiteral("00:00:%1").arg(tick / 10 % 60, 2, 10, QChar('0'));
-      form.UpdateTime = true;
-      form.RunTimeStep();
+      form.Session.sRunTime = QStringLiteral("00:00:%1").arg(tick / 10 % 60, 2, 10, QChar('0'));
+      form.Session.UpdateTime = true;
+      form.Session.RunTimeStep();
     }
     Clock::Advance(0.1);
   }
   QStringList queued = TakeQueued(form);
-  EXPECT_EQ(queued.size(), static_cast<qsizetype>(form.PollList.size()) + 1) << queued.join(' ').toStdString();
+  EXPECT_EQ(queued.size(), static_cast<qsizetype>(form.Session.PollList.size()) + 1) << queued.join(' ').toStdString();
   EXPECT_TRUE(queued.contains("<X000:00:59\r")) << queued.join(' ').toStdString();
   EXPECT_EQ(queued.removeDuplicates(), 0);
 }

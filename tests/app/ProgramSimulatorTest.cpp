@@ -124,7 +124,7 @@ TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
   Bench bench({"FIDFPD"});
   ASSERT_TRUE(bench.ok());
   TForm1 form;
-  form.ProgramDirOverride = bench.Dir();
+  form.Session.ProgramDirOverride = bench.Dir();
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
   // The simulator's zones stand at 22 °C with their heatings off; the FPD gases and the
@@ -135,7 +135,7 @@ TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
         return form.lblMesskammer->text() == "22.0" + degree && form.lblVentilblock->text() == "22.0" + degree &&
                form.lblEmmision->text() == "22 " + degree && form.lblTransfer->text() == "22 " + degree &&
                form.lblHVoltage->text() == "0 V" && form.lblFPDAir->text() == "0 AIR mbar" &&
-               form.lblFPDH2->text() == "0 H2 mbar" && form.intAD1Status == 100;
+               form.lblFPDH2->text() == "0 H2 mbar" && form.Session.intAD1Status == 100;
       },
       15000))
       << form.lblMesskammer->text().toStdString() << " " << form.lblEmmision->text().toStdString() << " "
@@ -156,7 +156,7 @@ TEST_F(ProgramWithSimulator, HeatingsAreOnByDefaultAndTheChamberClimbs) {
   Bench bench(WithHeatingsOn());
   ASSERT_TRUE(bench.ok());
   TForm1 form;
-  form.ProgramDirOverride = bench.Dir();
+  form.Session.ProgramDirOverride = bench.Dir();
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
   double chamber = 0;

@@ -29,7 +29,7 @@ class RecordsWindow : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
+    form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
     data = dir.filePath("data");
     ASSERT_TRUE(QDir().mkpath(data));
     form.sDataDir = data;
@@ -79,7 +79,7 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   EXPECT_EQ(form.lblDateiname->text(), file);
   EXPECT_EQ(form.Records.ResultFile(), file);
   // The folder is kept for the next start; this start keeps its data folder.
-  EXPECT_EQ(TIniFile(form.SettingsFile()).ReadString("Measurement", "DataDir", ""), data);
+  EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Measurement", "DataDir", ""), data);
   EXPECT_EQ(form.sDataDir, data);
   const QList<QByteArray> lines = Bytes(file).split('\n');
   ASSERT_EQ(lines.size(), 18);  // 16 header lines, the column titles, the final line end
@@ -108,16 +108,16 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
 // The header takes the window's values as they stand when the file is chosen.
 TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
   LocaleGuard german(LocaleGuard::German());
-  form.ID = 0;
-  form.DeviceTyp = TDeviceTyp::FIDFPD;
-  form.sSerialNumber = "4-0001";
-  form.TempMesskammer = 27, form.TempVentilblock = 60, form.TempEmissionskammer = 150;
-  form.TempTransferline = 180, form.Hochspannung = 600;
+  form.Session.ID = 0;
+  form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.Session.sSerialNumber = "4-0001";
+  form.Session.Setpoints.TempMesskammer = 27, form.Session.Setpoints.TempVentilblock = 60, form.Session.Setpoints.TempEmissionskammer = 150;
+  form.Session.Setpoints.TempTransferline = 180, form.Session.Setpoints.Hochspannung = 600;
   // The actual values as the instrument reported them; the valve block has not reported yet.
   form.ShowStatusLabels();
   for (const char *reply : {":SG010D", ":EG3A34", ":TG46B4", ":HG0257"}) {  // 26.9, 149, 181 °C, 599 V
-    form.ReplyQueue.push_back(QString::fromLatin1(reply));
-    form.ReplyStep();
+    form.Session.ReplyQueue.push_back(QString::fromLatin1(reply));
+    form.Session.ReplyStep();
   }
   form.FIDCALMenge = 100.5, form.FIDCalArea = 45000, form.LimitFID = 0.1;
   form.FPDCalMenge = 10, form.FPDCalArea = 120000, form.LimitFPD = 1;
@@ -144,7 +144,7 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
 
 TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   LocaleGuard german(LocaleGuard::German());
-  form.ID = 0;
+  form.Session.ID = 0;
   form.RawDataSave = true;
   form.Signal1.Y = {1000, 1001, 1002, 1500};
   form.Peak.PeakStartIndex = 1, form.Peak.PeakEndIndex = 3;
@@ -268,7 +268,7 @@ TEST_F(RecordsWindow, StartWarnsWithoutAResultFileOrAnFidCalibration) {
   Choose(data + "/probe.csv");
   EXPECT_TRUE(form.StartWarnings().isEmpty());
   form.FIDCalArea = 0;
-  form.DeviceTyp = TDeviceTyp::FPD;  // no FID to calibrate
+  form.Session.DeviceTyp = TDeviceTyp::FPD;  // no FID to calibrate
   EXPECT_TRUE(form.StartWarnings().isEmpty());
 }
 
@@ -280,7 +280,7 @@ TEST_F(RecordsWindow, LeavingASampleFieldStoresItsText) {
   form.editInfo2->setText("PVC 0.5 mm");
   form.editInfo3->setFocus();
   EXPECT_EQ(form.sInfo2, "PVC 0.5 mm");
-  EXPECT_EQ(TIniFile(form.SettingsFile()).ReadString("Info", "Sampleinfo2", ""), "PVC 0.5 mm");
+  EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Info", "Sampleinfo2", ""), "PVC 0.5 mm");
 }
 
 TEST_F(RecordsWindow, DescriptionKeyFilterThroughTheField) {

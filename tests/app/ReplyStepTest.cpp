@@ -21,8 +21,8 @@ namespace {
 class ReplyStep : public WindowOnTestClock {
  protected:
   void Reply(const QString &line) {
-    form.ReplyQueue.push_back(line);
-    form.ReplyStep();
+    form.Session.ReplyQueue.push_back(line);
+    form.Session.ReplyStep();
   }
   QStringList TakeQueue() { return TakeQueued(form); }
 };
@@ -60,11 +60,11 @@ TEST_F(ReplyStep, PressuresConverterStatusAndLampByte) {
   EXPECT_EQ(form.edH2->text(), "600");
   EXPECT_EQ(form.edCarrier->text(), "1000");
   Reply(":12AS118");
-  EXPECT_EQ(form.intAD1Status, 118);
+  EXPECT_EQ(form.Session.intAD1Status, 118);
   Reply(":12AS");
-  EXPECT_EQ(form.intAD1Status, 103);
+  EXPECT_EQ(form.Session.intAD1Status, 103);
   Reply(":LG6F");
-  EXPECT_EQ(form.LampByte, 0x6F);
+  EXPECT_EQ(form.Session.Valves.LampByte, 0x6F);
   EXPECT_TRUE(TakeQueue().isEmpty());  // adopting the lamp byte sends nothing
 }
 
@@ -80,12 +80,12 @@ TEST_F(ReplyStep, PressureFieldWithFocusKeepsTheOperatorsText) {
 }
 
 TEST_F(ReplyStep, LoopStateFollowsTheInstrumentOnChangeOnly) {
-  form.LampByte = 0xEF;
+  form.Session.Valves.LampByte = 0xEF;
   Reply(":DG00");  // the held byte is 0 already: nothing
   EXPECT_TRUE(TakeQueue().isEmpty());
   Reply(":DG01");
   EXPECT_TRUE(form.ledLoop->LedOn());
-  EXPECT_EQ(form.LampByte, 0xE7);
+  EXPECT_EQ(form.Session.Valves.LampByte, 0xE7);
   EXPECT_EQ(TakeQueue(), QStringList({"<LSE7\r"}));
   Reply(":DG01");
   EXPECT_TRUE(TakeQueue().isEmpty());
@@ -95,8 +95,8 @@ TEST_F(ReplyStep, LoopStateFollowsTheInstrumentOnChangeOnly) {
 }
 
 TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
-  form.TempMesskammer = 27;
-  form.TempVentilblock = 60;
+  form.Session.Setpoints.TempMesskammer = 27;
+  form.Session.Setpoints.TempVentilblock = 60;
   form.editMesskammer->setText("35");  // typed, but Set not pressed: not what is sent
   const double before = Clock::Steady();
   Reply(":PGFC");  // both heatings on (bits 0 and 1 clear), bits 6 and 7 set
@@ -108,7 +108,7 @@ TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
   // The set points could not go out on this closed port (the port's message), so no answer
   // is awaited and the switches are queued at once.
   EXPECT_EQ(TakeQueue(), QStringList({"<SO1\r", "<VO1\r", "<PSCF\r"}));
-  EXPECT_EQ(form.HeatingStateByte, 0xFC);
+  EXPECT_EQ(form.Session.HeatingStateByte, 0xFC);
   Reply(":PGFC");
   EXPECT_TRUE(TakeQueue().isEmpty());
   Reply(":PGFF");
@@ -118,8 +118,8 @@ TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
 }
 
 TEST_F(ReplyStep, ValveReportsRedrawTheBankLamps) {
-  form.ValveByte1 = 0xFE;
-  form.ValveByte2 = 0xF7;
+  form.Session.Valves.ValveByte1 = 0xFE;
+  form.Session.Valves.ValveByte2 = 0xF7;
   Reply(":V1G00");
   EXPECT_TRUE(form.ledV1_0->LedOn());
   EXPECT_FALSE(form.ledV1_1->LedOn());
@@ -130,22 +130,22 @@ TEST_F(ReplyStep, ValveReportsRedrawTheBankLamps) {
 
 TEST_F(ReplyStep, MalformedAndShortRepliesChangeNothing) {
   form.lblMesskammer->setText("before");
-  form.intAD1Status = 5;
+  form.Session.intAD1Status = 5;
   for (const char *r : {":SG01X3", ":SG01", ":SG", ":12AS1X8", ":12AS1", ":DGZZ", ":PG", ":HG-001", ""})
     Reply(r);
   EXPECT_EQ(form.lblMesskammer->text(), "before");
-  EXPECT_EQ(form.intAD1Status, 5);
-  EXPECT_EQ(form.InstrumentStateByte, 0);
-  EXPECT_EQ(form.HeatingStateByte, 0xFF);
+  EXPECT_EQ(form.Session.intAD1Status, 5);
+  EXPECT_EQ(form.Session.InstrumentStateByte, 0);
+  EXPECT_EQ(form.Session.HeatingStateByte, 0xFF);
   EXPECT_TRUE(TakeQueue().isEmpty());
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ReplyStep, RunTimeGoesToTheInstrumentDisplayOnce) {
-  form.sRunTime = "01:02:03";  // what the run sequencer shows in lblRuntime
-  form.UpdateTime = true;
-  form.RunTimeStep();
-  form.RunTimeStep();
+  form.Session.sRunTime = "01:02:03";  // what the run sequencer shows in lblRuntime
+  form.Session.UpdateTime = true;
+  form.Session.RunTimeStep();
+  form.Session.RunTimeStep();
   EXPECT_EQ(TakeQueue(), QStringList({"<X001:02:03\r"}));
 }
 

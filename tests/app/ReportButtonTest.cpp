@@ -20,7 +20,7 @@ class ReportButton : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
+    form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
     form.sDataDir = dir.path();
     form.Records.SetDataDir(dir.path());
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return answer; };

@@ -108,11 +108,11 @@ TEST_F(RunWithSimulator, LateStreamEndIsStoppedAgainAndANeverEndingOneIsWaitedFo
   RunBench bench({"FIDFPD", 1, 1, "[Detector]\nstop_delay=never\n[FPD]\nstop_delay=never\n"});
   ASSERT_TRUE(bench.ok());
   TForm1 form;
-  form.ProgramDirOverride = bench.Dir();
-  form.DiagLog.SetEchoToStderr(false);
+  form.Session.ProgramDirOverride = bench.Dir();
+  form.Session.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
-  ASSERT_EQ(form.DeviceTyp, TDeviceTyp::FIDFPD);
+  ASSERT_EQ(form.Session.DeviceTyp, TDeviceTyp::FIDFPD);
   Dialogs::SetAnswerer([](const DialogMessage &) { return 1; });  // run without saving
   form.btnStartClick();
   ASSERT_EQ(form.runTag, 1);
@@ -180,8 +180,8 @@ TEST_F(RunWithSimulator, SigtermDuringARunSwitchesTheInstrumentOffAndKeepsTheLin
   RunBench bench({});
   ASSERT_TRUE(bench.ok());
   TForm1 form;
-  form.ProgramDirOverride = bench.Dir();
-  form.DiagLog.SetEchoToStderr(false);
+  form.Session.ProgramDirOverride = bench.Dir();
+  form.Session.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
   form.InstallExitHandling();

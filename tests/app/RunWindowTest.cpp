@@ -38,8 +38,8 @@ TEST_F(RunWindow, RunOfFourPositionsOverTwoCyclesSendsEveryCommandThroughTheWind
   EXPECT_TRUE(form.ledV2_0->LedOn());   // V17
   EXPECT_TRUE(form.ledV2_3->LedOn());   // V4
   EXPECT_FALSE(form.ledV1_0->LedOn());  // V11 closed after the loop filling
-  EXPECT_EQ(form.ValveByte2, 0xF6);
-  EXPECT_EQ(form.Valves.ValveByte2, 0xF6);  // one image of the register
+  EXPECT_EQ(form.Session.Valves.ValveByte2, 0xF6);
+  EXPECT_EQ(form.Session.Valves.ValveByte2, 0xF6);  // one image of the register
 
   ASSERT_TRUE(RunToEnd());
   // Cell 1's time goes to the instrument display after each of its evaluations.
@@ -47,13 +47,13 @@ TEST_F(RunWindow, RunOfFourPositionsOverTwoCyclesSendsEveryCommandThroughTheWind
 
   // The run time went to the instrument display once a second.
   EXPECT_TRUE(sent.contains("<X0" + form.lblRuntime->text()));
-  EXPECT_EQ(form.lblRuntime->text(), form.sRunTime);
+  EXPECT_EQ(form.lblRuntime->text(), form.Session.sRunTime);
   EXPECT_TRUE(form.btnStart->isEnabled());
   EXPECT_TRUE(form.btnDelay->isEnabled());
   EXPECT_FALSE(form.btnStop->isEnabled());
   EXPECT_TRUE(form.btnMonitor->isEnabled());
-  EXPECT_EQ(form.ValveByte1, 0xFF);
-  EXPECT_EQ(form.ValveByte2, 0xFF);
+  EXPECT_EQ(form.Session.Valves.ValveByte1, 0xFF);
+  EXPECT_EQ(form.Session.Valves.ValveByte2, 0xFF);
 }
 
 TEST_F(RunWindow, StopDuringLoopFillingMeasuresThePositionThenEndsTheRun) {
@@ -98,7 +98,7 @@ TEST_F(RunWindow, StartDelayFieldIsStored) {
   form.editStartdelay->setText("00:30");
   form.editStartdelayExit();
   EXPECT_EQ(form.Startdelay, "00:30");
-  EXPECT_EQ(form.Settings().ReadString("Preferences", "Startdelay", ""), "00:30");
+  EXPECT_EQ(form.Session.Settings().ReadString("Preferences", "Startdelay", ""), "00:30");
 }
 
 // A refused start changes nothing: the conversion message, the buttons as they were, nothing
@@ -120,7 +120,7 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
     ASSERT_EQ(messages.size(), 1u) << c.first;
     EXPECT_EQ(messages[0].kind, DialogMessage::Error);
     EXPECT_EQ(messages[0].text, c.message ? QString(c.message)
-                                          : GetLangString(form.ID, kTextFirstPositionRange).arg(c.first))
+                                          : GetLangString(form.Session.ID, kTextFirstPositionRange).arg(c.first))
         << c.first;
     EXPECT_EQ(form.runTag, 0);
     EXPECT_TRUE(sent.isEmpty()) << sent.join(' ').toStdString();
@@ -165,16 +165,16 @@ TEST_F(RunWindow, OnlyTheRangesFieldsRefuseAStart) {
 // ":QS" starts a run when none is going on; during a run it is only logged, so the run's
 // valves, lamps and counters stay as they are.
 TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
-  form.ReplyQueue.push_back(":QS01");
-  form.ReplyStep();
+  form.Session.ReplyQueue.push_back(":QS01");
+  form.Session.ReplyStep();
   Collect();
   ASSERT_EQ(form.runTag, 1);
   EXPECT_TRUE(sent.contains("<R1"));
   ASSERT_TRUE(TickUntil([&] { return form.runTag == 4; }));
   const TRunState before = form.Sequencer.State();
   const qsizetype at = sent.size();
-  form.ReplyQueue.push_back(":QS01");
-  form.ReplyStep();
+  form.Session.ReplyQueue.push_back(":QS01");
+  form.Session.ReplyStep();
   Collect();
   EXPECT_EQ(sent.size(), at);
   EXPECT_EQ(form.runTag, before.runTag);
@@ -200,8 +200,8 @@ TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
       ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 61));
     } else {
       form.editSampleFlow1->setText("x");
-      form.ReplyQueue.push_back(":QS01");
-      form.ReplyStep();
+      form.Session.ReplyQueue.push_back(":QS01");
+      form.Session.ReplyStep();
       Collect();
     }
     EXPECT_NE(form.runTag, 0);
@@ -241,7 +241,7 @@ TEST_F(RunWindow, ResultHeaderTakesTheFactorsSetAtThePositionStart) {
     return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split("\r\n") : QStringList();
   };
   const auto factorOf = [](const QString &line) { return line.section(';', -1); };
-  form.DeviceTyp = TDeviceTyp::FIDFPD;
+  form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   form.lblEditFact2->setText(FloatToStrF(3.25, 7, 2));
   form.lblEditFPDFact2->setText(FloatToStrF(2.5, 7, 1));
 
@@ -281,7 +281,7 @@ TEST_F(RunWindow, StreamedPeakIsEvaluatedAndABrokenCellIsSkippedAfterwards) {
   // V4 closed through the valve bytes, its off lamp lit, one position fewer.
   const QString breakTime = form.lblRunToBreak1->text();
   EXPECT_TRUE(sent.contains("<X1*" + breakTime)) << breakTime.toStdString();
-  EXPECT_EQ(form.ValveByte2 & 0x08, 0x08);
+  EXPECT_EQ(form.Session.Valves.ValveByte2 & 0x08, 0x08);
   EXPECT_FALSE(form.ledV2_3->LedOn());
   EXPECT_TRUE(form.ledSmpOff1->LedOn());
   EXPECT_EQ(form.Sequencer.State().offCount, 1);
@@ -363,13 +363,13 @@ TEST_F(RunWindow, ValveAndLampOperationsQueueTheWholeByteAndSwitchTheLamp) {
   form.ledLoopClick();  // off
   EXPECT_EQ(TakeQueued(form), QStringList({"<D0\r", "<LSEF\r"}));
   // The instrument reports the loop on: the same lamp byte loses its loop bit.
-  form.ReplyQueue.push_back(":DG01");
-  form.ReplyStep();
+  form.Session.ReplyQueue.push_back(":DG01");
+  form.Session.ReplyStep();
   EXPECT_EQ(TakeQueued(form), QStringList{"<LSE7\r"});
-  EXPECT_EQ(form.Valves.LampByte, 0xE7);
+  EXPECT_EQ(form.Session.Valves.LampByte, 0xE7);
   // A lamp report replaces the byte; the next position lamp starts from it.
-  form.ReplyQueue.push_back(":LGEF");
-  form.ReplyStep();
+  form.Session.ReplyQueue.push_back(":LGEF");
+  form.Session.ReplyStep();
   form.DispSet(11);
   EXPECT_EQ(TakeQueued(form), QStringList{"<LSEB\r"});
 }

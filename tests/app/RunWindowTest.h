@@ -17,7 +17,7 @@ class RunWindow : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
+    form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
     form.SampleTime = 2;
     form.InjectionTime = 3;
     form.Messzeit = 5;
@@ -60,16 +60,16 @@ class RunWindow : public WindowOnTestClock {
   void Tick() {
     zelvo::Clock::Advance(0.1);
     if (streaming) {
-      form.DataQueue1.push_back(DataLine(sample == 0 ? '[' : '/', signal(sample)));
+      form.Session.DataQueue1.push_back(DataLine(sample == 0 ? '[' : '/', signal(sample)));
       ++sample;
     }
-    form.intAD1Status = streaming ? 118 : 100;
+    form.Session.intAD1Status = streaming ? 118 : 100;
     form.DataDrainStep();
     form.DelayedStartStep();
     form.RunTimeRefresh();
     form.RunStateStep();
     form.ChartRedrawStep();
-    form.RunTimeStep();
+    form.Session.RunTimeStep();
     Collect();
   }
 
@@ -84,7 +84,7 @@ class RunWindow : public WindowOnTestClock {
         measured = form.Sequencer.State().runZelle;
       } else if (c == "<12Z0100" && streaming) {
         streaming = false;
-        form.DataQueue1.push_back(DataLine(']', signal(sample)));
+        form.Session.DataQueue1.push_back(DataLine(']', signal(sample)));
       }
     }
   }

@@ -23,8 +23,8 @@ class Panel : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.ComPort1->SetDeviceName(instrument.Path());
-    ASSERT_TRUE(form.OpenPort(form.ComPort1));
+    form.Session.ComPort1->SetDeviceName(instrument.Path());
+    ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   }
   QStringList Sent() {
     for (int i = 0; i < 3; ++i) Clock::WaitProcessingEvents(10);
@@ -38,13 +38,13 @@ class Panel : public WindowOnTestClock {
 };
 
 TEST_F(Panel, SetButtonsClampStoreAndSend) {
-  TIniFile ini(form.SettingsFile());
+  TIniFile ini(form.Session.SettingsFile());
   form.editTransfer->setText("250");
   form.btnTransferSetClick();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "Bereichsfehler!");
   EXPECT_EQ(form.editTransfer->text(), "200");
-  EXPECT_EQ(form.TempTransferline, 200);
+  EXPECT_EQ(form.Session.Setpoints.TempTransferline, 200);
   EXPECT_EQ(ini.ReadInteger("Preferences", "TempTransferline", 0), 200);
   EXPECT_EQ(Sent(), QStringList({"<TS4E20"}));
 
@@ -84,13 +84,13 @@ TEST_F(Panel, HighVoltageOffSendsSetThenZeroThenOff) {
 }
 
 TEST_F(Panel, PressureFieldsEditTheSetValueAndSendOnlyOnSet) {
-  form.iAirSet = 700;
+  form.Session.Setpoints.iAirSet = 700;
   form.edAir->setText("702");  // a reported pressure
   form.edAirEnter();
   EXPECT_EQ(form.edAir->text(), "700");
   form.edAir->setText("650");
   form.edAirExit();
-  EXPECT_EQ(form.iAirSet, 650);
+  EXPECT_EQ(form.Session.Setpoints.iAirSet, 650);
   EXPECT_TRUE(Queued().isEmpty());
 }
 

@@ -45,8 +45,8 @@ class SetpointsWithSimulator : public WithRecordedMessages {
 
 TEST_F(SetpointsWithSimulator, SetButtonsReachTheInstrumentAndItsValuesFollow) {
   TForm1 form;
-  form.ProgramDirOverride = bench->Dir();
-  form.DiagLog.SetEchoToStderr(false);
+  form.Session.ProgramDirOverride = bench->Dir();
+  form.Session.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
   ASSERT_TRUE(form.Timer1->isActive());
 
@@ -70,8 +70,8 @@ TEST_F(SetpointsWithSimulator, SetButtonsReachTheInstrumentAndItsValuesFollow) {
   const qsizetype hv = rx.indexOf("<HS028A");
   ASSERT_GE(hv, 0);
   EXPECT_EQ(rx.value(hv + 1), "<HO1");
-  EXPECT_EQ(form.iAirSet, 800);
-  EXPECT_EQ(TIniFile(form.SettingsFile()).ReadInteger("Preferences", "HighVoltage", 0), 650);
+  EXPECT_EQ(form.Session.Setpoints.iAirSet, 800);
+  EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadInteger("Preferences", "HighVoltage", 0), 650);
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
 }
 

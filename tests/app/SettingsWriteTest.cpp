@@ -22,10 +22,10 @@ class SettingsWrite : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    CreateSettingsFileIfMissing(form.SettingsFile(), dir.path());
+    CreateSettingsFileIfMissing(form.Session.SettingsFile(), dir.path());
   }
   QByteArray FileBytes() const {
-    QFile f(form.SettingsFile());
+    QFile f(form.Session.SettingsFile());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 };
@@ -39,7 +39,7 @@ TEST_F(SettingsWrite, ReadOnlyFileOrFolderKeepsTheChangeForTheSessionAndTellsOnc
     SCOPED_TRACE(c.what);
     messages.clear();
     const QByteArray before = FileBytes();
-    const QByteArray path = QFile::encodeName(c.folder ? dir.path() : form.SettingsFile());
+    const QByteArray path = QFile::encodeName(c.folder ? dir.path() : form.Session.SettingsFile());
     {
       PermissionsApply permissions;
       if (!permissions.Active()) GTEST_SKIP() << "cannot give up the right to override file permissions";
@@ -56,7 +56,7 @@ TEST_F(SettingsWrite, ReadOnlyFileOrFolderKeepsTheChangeForTheSessionAndTellsOnc
       // A gas set point: still sent to the instrument; no second box in the same episode.
       form.edH2->setText("700");
       form.btnH2SetClick();
-      EXPECT_EQ(form.iH2Set, 700);
+      EXPECT_EQ(form.Session.Setpoints.iH2Set, 700);
       EXPECT_TRUE(TakeQueued(form).contains("<WS02BC\r"));
       EXPECT_EQ(messages.size(), 1u);
       EXPECT_EQ(FileBytes(), before);
@@ -65,8 +65,8 @@ TEST_F(SettingsWrite, ReadOnlyFileOrFolderKeepsTheChangeForTheSessionAndTellsOnc
     // Writable again: saved, and a later failure would be told again.
     form.editScale->setText("6000");
     form.editScaleExit();
-    EXPECT_EQ(TIniFile(form.SettingsFile()).ReadInteger("Measurement", "Scale", 0), 6000);
-    EXPECT_FALSE(form.SettingsWriteFailureShown);
+    EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadInteger("Measurement", "Scale", 0), 6000);
+    EXPECT_FALSE(form.Session.SettingsWriteFailureShown);
     EXPECT_EQ(messages.size(), 1u);
   }
 }

@@ -37,8 +37,8 @@ class SetupWindow : public WindowOnTestClock {
  protected:
   void SetUp() override {
     WindowOnTestClock::SetUp();
-    form.ComPort1->SetDeviceName(instrument.Path());
-    ASSERT_TRUE(form.OpenPort(form.ComPort1));
+    form.Session.ComPort1->SetDeviceName(instrument.Path());
+    ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   }
   // What reached the instrument at once, and what waits in the command queue.
   QStringList Sent() {
@@ -52,7 +52,7 @@ class SetupWindow : public WindowOnTestClock {
     for (const QString &c : TakeQueued(form)) q << c.chopped(1);  // without the CR
     return q;
   }
-  TIniFile Ini() const { return TIniFile(form.SettingsFile()); }
+  TIniFile Ini() const { return TIniFile(form.Session.SettingsFile()); }
   void Focus(QWidget *w) {
     if (!form.isVisible()) {
       form.show();
@@ -163,13 +163,13 @@ TEST_F(SetupWindow, SwitchCommandOrders) {
 
 TEST_F(SetupWindow, PressureFieldShowsTheSetValueWhileEditedAndSendsOnlyOnSet) {
   form.PageControl->setCurrentWidget(form.tabSettings);
-  form.iAirSet = 700;
+  form.Session.Setpoints.iAirSet = 700;
   form.edAir->setText("702");  // the pressure the instrument reported
   Focus(form.edAir);
   EXPECT_EQ(form.edAir->text(), "700");
   form.edAir->setText("650");
   Focus(form.edCarrier);  // leaving the field takes the value, sends nothing
-  EXPECT_EQ(form.iAirSet, 650);
+  EXPECT_EQ(form.Session.Setpoints.iAirSet, 650);
   EXPECT_TRUE(Queued().isEmpty());
   EXPECT_EQ(Ini().ReadInteger("Preferences", "AirSet", -1), -1);
   form.edAir->setText("650");
@@ -181,7 +181,7 @@ TEST_F(SetupWindow, PressureFieldShowsTheSetValueWhileEditedAndSendsOnlyOnSet) {
   Focus(form.edAir);
   form.edAir->setText("6 5 0");
   Focus(form.edCarrier);
-  EXPECT_EQ(form.iAirSet, 650);
+  EXPECT_EQ(form.Session.Setpoints.iAirSet, 650);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
 }
@@ -274,7 +274,7 @@ TEST_F(SetupWindow, LimitTakesTheRegionalDecimalSeparator) {
 TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   LocaleGuard german(LocaleGuard::German());
   TIniFile ini = Ini();
-  CreateSettingsFileIfMissing(form.SettingsFile(), dir.path());
+  CreateSettingsFileIfMissing(form.Session.SettingsFile(), dir.path());
   ini.WriteString("Language", "Code", "DE");
   ini.WriteString("Measurement", "LimitFID", "1000");
   ini.WriteString("Measurement", "LimitFPD", "2500,5");
@@ -289,7 +289,7 @@ TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   EXPECT_EQ(form.editLimitFID->text(), "1000,0");
   EXPECT_EQ(form.editSulfur->text(), "12345,5");
   EXPECT_EQ(form.lblEditFact2->text(), "1000,00");
-  const QByteArray before = Bytes(form.SettingsFile());
+  const QByteArray before = Bytes(form.Session.SettingsFile());
 
   form.UpdateDurchbruchschwelle();
   form.editLimitFPDExit();
@@ -306,13 +306,13 @@ TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   EXPECT_EQ(form.FIDFactor2, 1000);
   EXPECT_EQ(form.FPDCalFactor, 0.05);
   // Every key was written again with the value it had: the file is as it was.
-  EXPECT_EQ(Bytes(form.SettingsFile()), before);
+  EXPECT_EQ(Bytes(form.Session.SettingsFile()), before);
 }
 
 // Values from the settings file that would make a run meaningless or divide by zero take
 // their defaults, and the start-up reports them.
 TEST_F(SetupWindow, StartupRefusesSettingsThatWouldDivideByZero) {
-  CreateSettingsFileIfMissing(form.SettingsFile(), dir.path());
+  CreateSettingsFileIfMissing(form.Session.SettingsFile(), dir.path());
   TIniFile ini = Ini();
   ini.WriteString("Language", "Code", "US");
   ini.WriteString("Detection", "Loopflow", "0");
@@ -366,7 +366,7 @@ TEST_F(SetupWindow, AFactorDragIsTakenByNoOtherEditField) {
 
 TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
   LocaleGuard german(LocaleGuard::German());
-  form.ID = 0;
+  form.Session.ID = 0;
   TValueListEditor *ch = form.ValueListEditor1, *s = form.ValueListEditor2;
   ASSERT_EQ(ch->Strings(), QStringList{"Aceton=2,05"});
   ASSERT_EQ(s->Strings(), QStringList{"THT=1,00"});
@@ -466,7 +466,7 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
 // chart takes no focus, so this is how the store runs at all.
 TEST_F(SetupWindow, LeavingTheFactorsPageStoresAndSavesTheLists) {
   LocaleGuard german(LocaleGuard::German());
-  form.ID = 0;
+  form.Session.ID = 0;
   WriteBytes(dir.filePath("CH-Substanzen.txt"),
              Cp1252Encode(QString::fromUtf8("Äthanol=1,5\r\nMethanol=0,9\r\n")));
   WriteBytes(dir.filePath("S-Substanzen.txt"), "THT=1,00\r\n");
@@ -569,7 +569,7 @@ TEST_F(SetupWindow, BothStandards) {
 }
 
 TEST_F(SetupWindow, StartupSelectsTheStandardWithoutSendingIt) {
-  CreateSettingsFileIfMissing(form.SettingsFile(), dir.path());
+  CreateSettingsFileIfMissing(form.Session.SettingsFile(), dir.path());
   for (const char *stored : {"ASTM", "astm"}) {
     SCOPED_TRACE(stored);
     form.rgStandard->SetItemIndex(-1);

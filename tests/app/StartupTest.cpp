@@ -40,8 +40,8 @@ class Startup : public OnTestClock {
   }
   void Run() {
     form = std::make_unique<TForm1>();
-    form->ProgramDirOverride = dir.path();
-    form->DiagLog.SetEchoToStderr(false);
+    form->Session.ProgramDirOverride = dir.path();
+    form->Session.DiagLog.SetEchoToStderr(false);
     form->FormCreate();
   }
 
@@ -63,12 +63,12 @@ TEST_F(Startup, FidIdentifiesSetsAndQueuesInOrder) {
   EXPECT_EQ(TakeQueued(*form),
             QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r", "<BS02BC\r",
                          "<PSFF\r", "<V1SFF\r", "<V2SFF\r", "<LSEF\r", "<DG\r", "<12Z0100\r", "<R0\r"}));
-  EXPECT_EQ(form->sSerialNumber, "SN4-0001");
+  EXPECT_EQ(form->Session.sSerialNumber, "SN4-0001");
   EXPECT_EQ(form->clBoxConnection->ItemText(0), fid.Path() + " SN4-0001");
   EXPECT_TRUE(form->clBoxConnection->Checked(0));
   EXPECT_EQ(form->clBoxConnection->ItemText(1), dir.filePath("missing-b") + " --------");
-  EXPECT_EQ(form->PollList.size(), 9u);
-  EXPECT_FALSE(form->HasFlowSensor);
+  EXPECT_EQ(form->Session.PollList.size(), 9u);
+  EXPECT_FALSE(form->Session.HasFlowSensor);
   EXPECT_FALSE(form->lblFlowVal->isVisibleTo(form.get()));
   EXPECT_FALSE(form->btnIgnition->isEnabled());
   EXPECT_FALSE(form->btnHVoltageAn->isEnabled());
@@ -93,7 +93,7 @@ TEST_F(Startup, IdentificationFailuresEndTheProgram) {
     EXPECT_TRUE(form->TerminateRequested);
     EXPECT_NE(form->ExitCode, 0);
     EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_FALSE(form->ComPort1->Active());
+    EXPECT_FALSE(form->Session.ComPort1->Active());
   }
   messages.clear();
   {
@@ -123,9 +123,9 @@ TEST_F(Startup, FidFpdSwapsPortsWhenTheFidConverterIsOnTheSecond) {
   ini.WriteString("Communication", "ComPortB", fid.Path());
   Run();
   EXPECT_TRUE(messages.empty());
-  EXPECT_EQ(form->ComPort1->DeviceName(), fid.Path());
-  EXPECT_EQ(form->ComPort2->DeviceName(), fpd.Path());
-  EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FIDFPD);
+  EXPECT_EQ(form->Session.ComPort1->DeviceName(), fid.Path());
+  EXPECT_EQ(form->Session.ComPort2->DeviceName(), fpd.Path());
+  EXPECT_EQ(form->Session.DeviceTyp, TDeviceTyp::FIDFPD);
   EXPECT_TRUE(fid.Raw.startsWith("\r<SN\r"));
   // The FPD converter was asked twice: once as port 1, once as port 2; then its stream stops
   // (written without a wait for an answer).
@@ -137,7 +137,7 @@ TEST_F(Startup, FidFpdSwapsPortsWhenTheFidConverterIsOnTheSecond) {
   EXPECT_EQ(fid.Lines.mid(1, 8),
             QStringList({"<EO0", "<TO0", "<HS0000", "<HO0", "<YS0000", "<YO0", "<XS0000", "<XO0"}));
   EXPECT_EQ(form->clBoxConnection->ItemText(1), fpd.Path() + " SN2-0002");
-  EXPECT_EQ(form->PollList.size(), 14u);
+  EXPECT_EQ(form->Session.PollList.size(), 14u);
   EXPECT_TRUE(form->btnIgnition->isEnabled());
 }
 
@@ -149,8 +149,8 @@ TEST_F(Startup, FidFpdWithoutItsSecondPortFallsBackToFid) {
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].text, GetLangString(0, 27));  // port B unknown to the system
   EXPECT_EQ(messages[1].text, GetLangString(1000, 92));
-  EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FID);
-  EXPECT_EQ(form->PollList.size(), 9u);
+  EXPECT_EQ(form->Session.DeviceTyp, TDeviceTyp::FID);
+  EXPECT_EQ(form->Session.PollList.size(), 9u);
   EXPECT_FALSE(form->btnFPDH2An->isEnabled());
   EXPECT_FALSE(form->btnIgnition->isEnabled());
   EXPECT_FALSE(form->clBoxConnection->Checked(1));
@@ -170,8 +170,8 @@ TEST_F(Startup, UnreadableFloatTakesItsDefaultAndTheStartUpGoesOn) {
   EXPECT_TRUE(messages[0].text.contains("LimitFID"));
   EXPECT_TRUE(messages[0].text.contains("1;5"));
   EXPECT_DOUBLE_EQ(form->LimitFID, 100);
-  EXPECT_TRUE(form->HasFlowSensor);
-  EXPECT_EQ(form->PollList.size(), 10u);
+  EXPECT_TRUE(form->Session.HasFlowSensor);
+  EXPECT_EQ(form->Session.PollList.size(), 10u);
   EXPECT_EQ(form->lblFlowVal->text(), "0");
   EXPECT_TRUE(form->Timer1->isActive());
 }
@@ -205,13 +205,13 @@ TEST_F(Startup, MissingKeysTakeTheTableDefaultsAndEveryKeyIsInTheTable) {
   EXPECT_EQ(form->InjectionTime, 300);      // created as 15
   EXPECT_EQ(form->Messzeit, 60);
   EXPECT_EQ(form->Scale, 20000);
-  EXPECT_EQ(form->TempVentilblock, 100);
-  EXPECT_EQ(form->iAirSet, 600);
-  EXPECT_EQ(form->H2FPD, 500);
+  EXPECT_EQ(form->Session.Setpoints.TempVentilblock, 100);
+  EXPECT_EQ(form->Session.Setpoints.iAirSet, 600);
+  EXPECT_EQ(form->Session.Setpoints.H2FPD, 500);
   EXPECT_EQ(form->Startdelay, "01:00");
   EXPECT_EQ(form->sDataDir, "c:\\");
   EXPECT_EQ(form->rgStandard->ItemIndex(), 0);  // "ASTM"
-  EXPECT_EQ(form->ComPort2->DeviceName(), "COM2");
+  EXPECT_EQ(form->Session.ComPort2->DeviceName(), "COM2");
 
   for (void (TForm1::*set)() :
        {&TForm1::btnVentilBlockSetClick, &TForm1::btnMesskammerSetClick, &TForm1::btnEmissionSetClick,
@@ -239,11 +239,11 @@ TEST_F(Startup, MissingKeysTakeTheTableDefaultsAndEveryKeyIsInTheTable) {
 TEST_F(Startup, NewSettingsFileStartsInGermanOnTheCreationValues) {
   QFile::remove(dir.filePath("Zelvo730.ini"));
   Run();  // COM2 does not exist here: the program ends after the port message
-  EXPECT_EQ(form->ID, 0);
+  EXPECT_EQ(form->Session.ID, 0);
   EXPECT_EQ(form->lblLocalChar->text(), "< , >");
-  EXPECT_EQ(form->ComPort1->DeviceName(), "COM2");
+  EXPECT_EQ(form->Session.ComPort1->DeviceName(), "COM2");
   EXPECT_EQ(form->rgStandard->ItemIndex(), 1);
-  EXPECT_EQ(form->DeviceTyp, TDeviceTyp::FID);
+  EXPECT_EQ(form->Session.DeviceTyp, TDeviceTyp::FID);
   EXPECT_TRUE(QFile::exists(dir.filePath("Zelvo730.ini")));
 }
 

@@ -43,9 +43,9 @@ class WindowOnTestClock : public OnTestClock {
  protected:
   void SetUp() override {
     OnTestClock::SetUp();
-    form.ProgramDirOverride = dir.path();
-    form.DiagLog.SetEchoToStderr(false);
-    form.ID = 1000;
+    form.Session.ProgramDirOverride = dir.path();
+    form.Session.DiagLog.SetEchoToStderr(false);
+    form.Session.ID = 1000;
   }
   QTemporaryDir dir;
   TForm1 form;
@@ -53,7 +53,7 @@ class WindowOnTestClock : public OnTestClock {
 
 // Takes the commands the window queued for the tick.
 inline QStringList TakeQueued(TForm1 &form) {
-  QStringList q(form.CommandQueue.begin(), form.CommandQueue.end());
-  form.CommandQueue.clear();
+  QStringList q(form.Session.CommandQueue.begin(), form.Session.CommandQueue.end());
+  form.Session.CommandQueue.clear();
   return q;
 }

@@ -65,9 +65,9 @@ TEST_F(WholeFidFpdRun, SwappedConvertersStartedByTheInstrumentFpdDecides) {
   ASSERT_TRUE(form);
 
   // The instrument's converter answered on the port named second: the ports were swapped.
-  ASSERT_EQ(form->DeviceTyp, TDeviceTyp::FIDFPD);
-  EXPECT_EQ(form->ComPort1->DeviceName(), bench.Link(1));
-  EXPECT_EQ(form->ComPort2->DeviceName(), bench.Link(2));
+  ASSERT_EQ(form->Session.DeviceTyp, TDeviceTyp::FIDFPD);
+  EXPECT_EQ(form->Session.ComPort1->DeviceName(), bench.Link(1));
+  EXPECT_EQ(form->Session.ComPort2->DeviceName(), bench.Link(2));
   {
     const auto port2 = bench.Lines(2);
     ASSERT_FALSE(port2.empty());

@@ -78,8 +78,8 @@ Bench::~Bench() {
 TForm1 *Bench::StartProgram() {
   form_ = std::make_unique<TForm1>();
   TForm1 &f = *form_;
-  f.ProgramDirOverride = sim_.Dir();
-  f.DiagLog.SetEchoToStderr(false);
+  f.Session.ProgramDirOverride = sim_.Dir();
+  f.Session.DiagLog.SetEchoToStderr(false);
   f.FormCreate();
   if (!f.Timer1->isActive()) return nullptr;
   f.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return ResultFile(); };
