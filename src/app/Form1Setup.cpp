@@ -240,8 +240,9 @@ bool TForm1::StoreFactorsAndFlows(bool box, bool forRun) {
     in.Text = edit->text();
     if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) in.Name = labeled->EditLabel()->text();
   }
-  const TFactorStore store = forRun ? StoreFactorFieldsForRun(inputs, Session.ID, editStart->text(), editAnzahl->text())
-                                    : StoreFactorFields(inputs, Session.ID);
+  const TFactorStore store =
+      forRun ? StoreFactorFieldsForRun(inputs, Session.ID, editStart->text(), editAnzahl->text())
+             : StoreFactorFields(inputs, Session.ID);
   for (const TFactorFieldValue &v : store.Stored) *FactorMember(*this, v.Id) = v.Value;
   ShowDisplays(*this, store.Displays);
   if (!store.Writes.isEmpty()) {

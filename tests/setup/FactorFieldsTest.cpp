@@ -168,7 +168,8 @@ TEST(FactorFields, RunStoreRefusesOnlyForPositionsInTheRange) {
       {{{F::CalFlow, "x"}}, "4", "3", std::nullopt, {F::CalFlow}},  // the zero gas has its own flow
       {{{F::CalFlow, "x"}}, "1", "1", std::nullopt, {F::CalFlow}},
       {{{F::CalFlow, "x"}}, "3", "2", F::CalFlow, {}},
-      {{{F::SampleFlow1, "-5"}, {F::FPDSample2, ""}}, "6", "1", std::nullopt, {F::SampleFlow1, F::FPDSample2}},
+      // Two refused fields: each decided for itself.
+      {{{F::SampleFlow1, "-5"}, {F::FPDSample2, ""}}, "6", "1", {}, {F::SampleFlow1, F::FPDSample2}},
       {{{F::SampleFlow1, "-5"}, {F::FPDSample2, ""}}, "5", "1", F::FPDSample2, {F::SampleFlow1}},
       {{{F::FPDCal, "0"}}, "4", "1", F::FPDCal, {}},  // every position reads the calibration factors
       {{{F::FIDCal, "0"}}, "1", "1", F::FIDCal, {}},
