@@ -166,7 +166,7 @@ void TForm1::StartRun(TStartSource source) {
   // The run reads the factors and flows as the fields show them. A start from the tick (the
   // instrument's request) goes on with the values last stored when a field is refused; the
   // refusal is told in the status bar and the log.
-  if (!StoreFactorsAndFlows(source != TStartSource::Instrument) && source != TStartSource::Instrument) {
+  if (!StoreFactorsAndFlows(source != TStartSource::Instrument, true) && source != TStartSource::Instrument) {
     ShowRunButtons();
     return;
   }
@@ -240,7 +240,7 @@ void TForm1::btnDelayClick() {
   }
   if (RefusedWhileLinkLost()) return;
   // A field the run would refuse is better said now than when the delay runs out.
-  if (!StoreFactorsAndFlows()) {
+  if (!StoreFactorsAndFlows(true, true)) {
     ShowRunButtons();
     return;
   }
@@ -264,7 +264,7 @@ void TForm1::DelayedStartStep() {
   const bool due = WholeSeconds(now.Steady - s.runStartzeit) >= WholeSeconds(s.delayStart - s.runStartzeit);
   // The run starts with the values last stored when a field is refused; the refusal is told
   // in the status bar and the log. Only the sequencer's own refusal cancels the delay.
-  if (due) StoreFactorsAndFlows(false);
+  if (due) StoreFactorsAndFlows(false, true);
   const std::optional<TStartResult> started = Sequencer.CountdownStep(RunInputs(), now);
   if (Sequencer.State().UpdateTime) {
     Session.UpdateTime = true;

@@ -230,8 +230,9 @@ void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMen
 
 // ------------------------------------------------------------------ factors and flows
 // The store sequence, in table order; it stops at the first field that does not convert or is
-// not above 0, whose message names the field.
-bool TForm1::StoreFactorsAndFlows(bool box) {
+// not above 0, whose message names the field. Before a run (`forRun`) only the fields of the
+// positions in the run's range stop it.
+bool TForm1::StoreFactorsAndFlows(bool box, bool forRun) {
   std::array<TFactorFieldInput, kFactorFieldCount> inputs;
   for (const TFactorFieldDef &fieldDef : FactorFieldDefs()) {
     QLineEdit *edit = FactorEdit(*this, fieldDef);
@@ -239,7 +240,9 @@ bool TForm1::StoreFactorsAndFlows(bool box) {
     in.Text = edit->text();
     if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) in.Name = labeled->EditLabel()->text();
   }
-  const TFactorStore store = StoreFactorFields(inputs, Session.ID);
+  const TFactorStore store =
+      forRun ? StoreFactorFieldsForRun(inputs, Session.ID, editStart->text(), editAnzahl->text())
+             : StoreFactorFields(inputs, Session.ID);
   for (const TFactorFieldValue &v : store.Stored) *FactorMember(*this, v.Id) = v.Value;
   ShowDisplays(*this, store.Displays);
   if (!store.Writes.isEmpty()) {

@@ -320,7 +320,7 @@ class TForm1 : public QMainWindow {
   // The store sequence of the factor and flow fields; false when a field was refused (the
   // message has been shown). Runs when the focus leaves the factors page and at a run's start.
   // box false: a refusal goes to the status bar and the log only (a start from the tick).
-  bool StoreFactorsAndFlows(bool box = true);
+  bool StoreFactorsAndFlows(bool box = true, bool forRun = false);
   // Whether each substance list may be saved over its file (read at start-up, or absent).
   zelvo::TListFileState ListState1 = zelvo::TListFileState::NotLoaded;
   zelvo::TListFileState ListState2 = zelvo::TListFileState::NotLoaded;

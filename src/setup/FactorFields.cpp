@@ -1,5 +1,7 @@
 #include "setup/FactorFields.h"
 
+#include <algorithm>
+
 #include "core/Errors.h"
 #include "core/NumberText.h"
 #include "core/Settings.h"
@@ -128,7 +130,12 @@ TFactorFieldsLoad LoadFactorFields(const TIniFile &ini, int offset) {
   return load;
 }
 
-TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs, int offset) {
+namespace {
+
+// The store sequence; a refused field for which `mayRefuse` is false is passed over.
+template <class MayRefuse>
+TFactorStore Store(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs, int offset,
+                   MayRefuse mayRefuse) {
   TFactorStore store;
   for (const TFactorFieldDef &s : kDefs) {
     const TFactorFieldInput &in = inputs[static_cast<int>(s.Id)];
@@ -138,6 +145,10 @@ TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldC
       problem = setuptext::NotANumber(offset, in.Text);
     else if (*value <= 0)
       problem = setuptext::Refused(offset, in.Text.trimmed());
+    if (!problem.isEmpty() && !mayRefuse(s.Id)) {
+      store.Skipped << s.Id;
+      continue;
+    }
     if (!problem.isEmpty()) {
       store.Failed = s.Id;
       const bool last = s.Id == kDefs[kFactorFieldCount - 1].Id;
@@ -153,6 +164,48 @@ TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldC
     store.Displays << FactorDisplays(s.Id, in.Text, name, false);
   }
   return store;
+}
+
+}  // namespace
+
+TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs, int offset) {
+  return Store(inputs, offset, [](TFactorField) { return true; });
+}
+
+bool FactorFieldServesPosition(TFactorField id, int position) {
+  if (position < 1 || position > 6) return false;
+  switch (id) {
+    case F::FIDCal:
+    case F::FPDCal:
+      return true;
+    case F::CalFlow:
+      return position == 2 || position == 3;
+    case F::SampleFlow1:
+    case F::FIDSample1:
+    case F::FPDSample1:
+      return position == 4;
+    case F::SampleFlow2:
+    case F::FIDSample2:
+    case F::FPDSample2:
+      return position == 5;
+    case F::SampleFlow3:
+    case F::FIDSample3:
+    case F::FPDSample3:
+      return position == 6;
+  }
+  return false;
+}
+
+TFactorStore StoreFactorFieldsForRun(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs,
+                                     int offset, const QString &firstText, const QString &countText) {
+  const std::optional<int> first = TryStrToInt(firstText), count = TryStrToInt(countText);
+  const int from = first && count ? *first : 0;
+  const long long to = first && count ? *first + (std::max(*count, 1) - 1LL) : -1;
+  return Store(inputs, offset, [from, to](TFactorField id) {
+    for (int p = std::max(from, 1); p <= std::min(to, 6LL); ++p)
+      if (FactorFieldServesPosition(id, p)) return true;
+    return false;
+  });
 }
 
 }  // namespace zelvo

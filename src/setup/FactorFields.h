@@ -115,7 +115,23 @@ struct TFactorStore {
   QList<TDisplayText> Displays;
   std::optional<TFactorField> Failed;
   QString Message;
+  QList<TFactorField> Skipped;  // refused fields the run does not use (StoreFactorFieldsForRun)
 };
 TFactorStore StoreFactorFields(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs, int offset);
+
+// Whether the run reads the field when it measures gas position 1..6: the calibration
+// factors at every position (the FID divides by its calibration factor, the FPD's ratio is
+// calibration over sample), the calibration flow at positions 2 and 3, a sample cell's flow
+// and factors at its own position (4..6).
+bool FactorFieldServesPosition(TFactorField id, int position);
+
+// The store sequence before a run: only a field that a position of the run's range uses can
+// refuse the start. A refused field that none of them uses is passed over (listed in
+// Skipped, nothing of it stored) and the sequence goes on with the fields after it. The
+// range is the first position and the number of positions as typed, read as the run reads
+// them (the count at least 1, the range ending at 6); a range the run would refuse has no
+// positions here, so the run's own message tells what is wrong.
+TFactorStore StoreFactorFieldsForRun(const std::array<TFactorFieldInput, kFactorFieldCount> &inputs,
+                                     int offset, const QString &firstText, const QString &countText);
 
 }  // namespace zelvo

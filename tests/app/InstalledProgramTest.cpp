@@ -8,20 +8,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/IniFile.h"
 #include "core/Version.h"
+#include "support/Processes.h"
 
 using namespace zelvo;
+using namespace testsupport;
 
 namespace {
-
-struct Ran {
-  int exit = -1;
-  QString out, err;
-};
 
 class ProgramFiles : public ::testing::Test {
  protected:
@@ -36,8 +32,7 @@ class ProgramFiles : public ::testing::Test {
     const QString exe = root + '/' + path;
     QDir().mkpath(QFileInfo(exe).path());
     QDir().mkpath(root + '/' + listsFolder);
-    EXPECT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
-    QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+    EXPECT_TRUE(CopyExecutable(QStringLiteral(ZELVO_APP_PATH), exe));
     for (const char *list : {"CH-Substanzen.txt", "S-Substanzen.txt"}) {
       QFile f(root + '/' + listsFolder + '/' + list);
       EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -47,25 +42,10 @@ class ProgramFiles : public ::testing::Test {
   }
 
   Ran Start(const QString &exe, const QStringList &args = {}) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ZELVO_NO_DIALOGS", "1");
-    env.insert("HOME", root + "/home");
-    env.insert("XDG_CONFIG_HOME", root + "/cfg");
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(root + "/home");
-    p.start(exe, args);
-    Ran r;
-    if (!p.waitForFinished(30000)) {
-      p.kill();
-      p.waitForFinished();
-      return r;
-    }
-    r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
+    RunOptions options{WindowEnvironment(), root + "/home", 30000};
+    options.Env.insert("HOME", root + "/home");
+    options.Env.insert("XDG_CONFIG_HOME", root + "/cfg");
+    return RunToEnd(exe, args, options);
   }
 
   static QStringList Files(const QString &folder) {

@@ -18,6 +18,7 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "link/PtyPair.h"
+#include "support/Processes.h"
 #include "support/SimBench.h"
 #include "ui/Dialogs.h"
 #include "ui/Widgets.h"
@@ -25,6 +26,7 @@
 using namespace zelvo;
 using testsupport::SimBench;
 using testsupport::SimSetup;
+using testsupport::StartWindowCopy;
 
 namespace {
 
@@ -57,17 +59,8 @@ const QSet<QString> kFpdPolls = {"<EG", "<TG", "<XG", "<YG", "<HG"};
 // status polls, then ends it.
 void RunProgram(Bench &bench, int polls) {
   // The program reads its settings beside its executable: give it a copy in the folder.
-  const QString exe = bench.Path("Zelvo730");
-  ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
-  QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("ZELVO_NO_DIALOGS", "1");
-  program.setProcessEnvironment(env);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(exe, {});
-  ASSERT_TRUE(program.waitForStarted(5000));
+  ASSERT_TRUE(StartWindowCopy(program, QStringLiteral(ZELVO_APP_PATH), bench.Path("Zelvo730")));
   const bool polled = PumpUntil([&] { return bench.Received(1).count("<12AS100") >= polls; }, 30000);
   EXPECT_EQ(program.state(), QProcess::Running) << "the program ended early";
   program.kill();

@@ -19,6 +19,7 @@
 #include "core/Settings.h"
 #include "link/PtyPair.h"
 #include "ui/Dialogs.h"
+#include "support/Processes.h"
 #include "support/RunCommands.h"
 #include "support/SimBench.h"
 
@@ -68,17 +69,8 @@ class RunWithSimulator : public WithRecordedMessages {};
 TEST_F(RunWithSimulator, PositionsOneToFourInOrderStartedByTheInstrument) {
   RunBench bench({});
   ASSERT_TRUE(bench.ok());
-  const QString exe = bench.Path("Zelvo730");
-  ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
-  QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("ZELVO_NO_DIALOGS", "1");
-  program.setProcessEnvironment(env);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(exe, {});
-  ASSERT_TRUE(program.waitForStarted(5000));
+  ASSERT_TRUE(StartWindowCopy(program, QStringLiteral(ZELVO_APP_PATH), bench.Path("Zelvo730")));
   auto polled = [&] {
     for (const auto &r : bench.Lines(1))
       if (r.Line == "<12AS100") return true;
@@ -219,17 +211,8 @@ TEST_F(RunWithSimulator, SigtermDuringARunSwitchesTheInstrumentOffAndKeepsTheLin
 TEST_F(RunWithSimulator, ProgramEndsCleanlyOnSigterm) {
   RunBench bench({});
   ASSERT_TRUE(bench.ok());
-  const QString exe = bench.Path("Zelvo730");
-  ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVO_APP_PATH), exe));
-  QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("ZELVO_NO_DIALOGS", "1");
-  program.setProcessEnvironment(env);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(exe, {});
-  ASSERT_TRUE(program.waitForStarted(5000));
+  ASSERT_TRUE(StartWindowCopy(program, QStringLiteral(ZELVO_APP_PATH), bench.Path("Zelvo730")));
   ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).contains("<R0"); }, 30000));  // started up
   bench.SimCommand("qs");
   ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).contains("<12B1100"); }, 30000));

@@ -138,6 +138,30 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
   EXPECT_FALSE(form.btnStop->isEnabled());
 }
 
+// Only the factor and flow fields of the positions in the run's range can refuse a start;
+// a refused field of another position is not stored, the fields after it are.
+TEST_F(RunWindow, OnlyTheRangesFieldsRefuseAStart) {
+  form.lblEditFact3->setText("0");  // sample cell 3: position 6
+  form.lbleditFPDFact1->setText("2");
+  form.btnStartClick();
+  Collect();
+  EXPECT_EQ(form.runTag, 1);
+  for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
+  EXPECT_EQ(form.Session.Factors.FIDFactor3, 1);
+  EXPECT_EQ(form.Session.Factors.FPDFactor1, 2);
+  form.btnStopClick();
+  ASSERT_TRUE(RunToEnd());
+
+  messages.clear();
+  Range("1", "6", "2");
+  form.btnStartClick();
+  Collect();
+  EXPECT_EQ(form.runTag, 0);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].kind, DialogMessage::Error);
+  EXPECT_TRUE(messages[0].text.startsWith("FID factor cell 3")) << messages[0].text.toStdString();
+}
+
 // ":QS" starts a run when none is going on; during a run it is only logged, so the run's
 // valves, lamps and counters stay as they are.
 TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
@@ -165,23 +189,23 @@ TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
 TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
   for (const bool countdown : {false, true}) {
     SCOPED_TRACE(countdown ? "countdown" : ":QS");
-    form.editSampleFlow2->setText("100");
+    form.editSampleFlow1->setText("100");  // position 4, in the run's range 1-4
     ASSERT_TRUE(form.StoreFactorsAndFlows());
     messages.clear();
     if (countdown) {
       form.editStartdelay->setText("00:01");
       form.btnDelayClick();
       ASSERT_EQ(form.Sequencer.State().delayTag, 1);
-      form.editSampleFlow2->setText("x");
+      form.editSampleFlow1->setText("x");
       ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 61));
     } else {
-      form.editSampleFlow2->setText("x");
+      form.editSampleFlow1->setText("x");
       form.Session.ReplyQueue.push_back(":QS01");
       form.Session.ReplyStep();
       Collect();
     }
     EXPECT_NE(form.runTag, 0);
-    EXPECT_EQ(form.Session.Factors.SampleFlow2, 100);  // the value last stored
+    EXPECT_EQ(form.Session.Factors.SampleFlow1, 100);  // the value last stored
     for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
     EXPECT_TRUE(Log().contains("'x'")) << Log().toStdString();
     form.btnStopClick();

@@ -151,3 +151,63 @@ TEST(FactorFields, StoreSequenceStopsAtTheFirstBadField) {
       EXPECT_NE(w.key, QLatin1String(FactorFieldOf(c.bad).ValueKey)) << w.key.toStdString();
   }
 }
+
+// Before a run only the fields of the positions in the run's range may refuse the start; a
+// refused field of another position is passed over and the fields after it are still stored.
+TEST(FactorFields, RunStoreRefusesOnlyForPositionsInTheRange) {
+  LocaleGuard german(LocaleGuard::German());
+  const struct {
+    std::vector<std::pair<F, const char *>> bad;
+    const char *first, *count;
+    std::optional<F> failed;
+    std::vector<F> skipped;
+  } cases[] = {
+      {{{F::FIDSample3, "0"}}, "1", "4", std::nullopt, {F::FIDSample3}},  // cell 3 is position 6
+      {{{F::FIDSample3, "0"}}, "1", "6", F::FIDSample3, {}},
+      {{{F::FIDSample3, "0"}}, "6", "1", F::FIDSample3, {}},
+      {{{F::CalFlow, "x"}}, "4", "3", std::nullopt, {F::CalFlow}},  // the zero gas has its own flow
+      {{{F::CalFlow, "x"}}, "1", "1", std::nullopt, {F::CalFlow}},
+      {{{F::CalFlow, "x"}}, "3", "2", F::CalFlow, {}},
+      // Two refused fields: each decided for itself.
+      {{{F::SampleFlow1, "-5"}, {F::FPDSample2, ""}}, "6", "1", {}, {F::SampleFlow1, F::FPDSample2}},
+      {{{F::SampleFlow1, "-5"}, {F::FPDSample2, ""}}, "5", "1", F::FPDSample2, {F::SampleFlow1}},
+      {{{F::FPDCal, "0"}}, "4", "1", F::FPDCal, {}},  // every position reads the calibration factors
+      {{{F::FIDCal, "0"}}, "1", "1", F::FIDCal, {}},
+      // The count as the run takes it: at least 1, the range ending at 6.
+      {{{F::FIDSample1, "0"}}, "3", "0", std::nullopt, {F::FIDSample1}},
+      {{{F::FIDSample3, "0"}}, "4", "99", F::FIDSample3, {}},
+      {{{F::FIDSample3, "0"}}, "6", "2147483647", F::FIDSample3, {}},
+      // A range the run refuses itself: no field refuses before it.
+      {{{F::FIDCal, "0"}}, "x", "4", std::nullopt, {F::FIDCal}},
+      {{{F::FIDCal, "0"}}, "1", "", std::nullopt, {F::FIDCal}},
+      {{{F::FIDCal, "0"}}, "7", "1", std::nullopt, {F::FIDCal}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << FactorFieldOf(c.bad.front().first).Field << " range " << c.first
+                                    << "+" << c.count);
+    auto inputs = GermanInputs();
+    for (const auto &[id, text] : c.bad) inputs[static_cast<int>(id)].Text = QString::fromUtf8(text);
+    const TFactorStore store = StoreFactorFieldsForRun(inputs, kGermanOffset, c.first, c.count);
+    EXPECT_EQ(store.Failed, c.failed);
+    EXPECT_EQ(store.Message.isEmpty(), !c.failed);
+    EXPECT_EQ(store.Skipped, QList<F>(c.skipped.begin(), c.skipped.end()));
+    // Stored: every field up to the failed one (or all), except the skipped ones.
+    QList<F> expected;
+    for (const TFactorFieldDef &d : FactorFieldDefs()) {
+      if (c.failed && d.Id == *c.failed) break;
+      if (!store.Skipped.contains(d.Id)) expected << d.Id;
+    }
+    QList<F> stored;
+    for (const TFactorFieldValue &v : store.Stored) stored << v.Id;
+    EXPECT_EQ(stored, expected);
+    for (const TIniFile::Entry &w : store.Writes)
+      for (const auto &[id, text] : c.bad) EXPECT_NE(w.key, QLatin1String(FactorFieldOf(id).ValueKey));
+  }
+  // The later fields are stored with their values: the FPD fields after a passed-over cell 3.
+  auto inputs = GermanInputs();
+  inputs[static_cast<int>(F::FIDSample3)].Text = "0";
+  const TFactorStore store = StoreFactorFieldsForRun(inputs, kGermanOffset, "1", "4");
+  ASSERT_EQ(store.Stored.size(), kFactorFieldCount - 1);
+  EXPECT_EQ(store.Stored.back().Id, F::FPDSample3);
+  EXPECT_DOUBLE_EQ(store.Stored[kFactorFieldCount - 3].Value, 1.3);  // FPDSample2, "1,30"
+}

@@ -62,6 +62,27 @@ void ExpectBaselineUnderThePeak(const Vec &y, const TFpdResult &r) {
   for (int k = s; k <= apex; ++k) EXPECT_GE(y[k], y[s] + (k - s) * slope - 1e-9) << k;
 }
 
+// A peak followed by hand: found complete, the search's area, and the bounds drawn after the
+// baseline check.
+struct HandResult {
+  double area;
+  int start;
+  double startLevel;
+  int end;
+  double endLevel;
+};
+void ExpectHandResult(const Vec &y, const TFpdResult &r, const HandResult &want) {
+  EXPECT_TRUE(r.Found);
+  EXPECT_EQ(r.Phase, 3);
+  EXPECT_EQ(r.PeakStartAreaFPD, 120);
+  EXPECT_EQ(r.FPDArea, want.area);
+  EXPECT_EQ(r.FPDStart, want.start);
+  EXPECT_EQ(r.FPDStartLevel, want.startLevel);
+  EXPECT_EQ(r.FPDEnd, want.end);
+  EXPECT_EQ(r.FPDEndLevel, want.endLevel);
+  ExpectBaselineUnderThePeak(y, r);
+}
+
 TEST(FpdSearch, FindsAPeakAndLaysItsBaselineOnTheFpdSignal) {
   Vec y = Baseline(600);
   AddGauss(y, 300, 10, 1000);
@@ -97,17 +118,34 @@ TEST(FpdSearch, HandFollowedPeak) {
   for (int k = 31; k <= 46; ++k) y[k] = 1100 - 50 * (k - 30);
   for (int k = 47; k < 70; ++k) y[k] = 300 - 0.5 * (k - 46);
   TPeakState st = FidFields();
-  const TFpdResult r = FpdSearch(y, {}, st);
-  EXPECT_TRUE(r.Found);
-  EXPECT_EQ(r.Phase, 3);
-  EXPECT_EQ(r.PeakStartAreaFPD, 120);
-  EXPECT_EQ(r.FPDArea, 15098.5);
   // The baseline from 19 (100 µV) to 48 (299 µV) passes above sample 20; the baseline check
   // moves the drawn start onto the rise, the end stays.
-  EXPECT_EQ(r.FPDStart, 20);
-  EXPECT_EQ(r.FPDEnd, 48);
-  EXPECT_EQ(r.FPDEndLevel, 299);
-  ExpectBaselineUnderThePeak(y, r);
+  ExpectHandResult(y, FpdSearch(y, {}, st), {15098.5, 20, 100, 48, 299});
+}
+
+// A false start is looked at again from just after the window that saw the rise, so a rise
+// that window's neighbour also sees starts anew there, on its own level. Rise time 1 s
+// (10 samples), threshold slope 20.8 µV/s as above; the five-point slope is
+// -2 y0 - y1 + y3 + 2 y4 µV/s. A ramp of 3 µV per sample from 100 to 109 µV (samples 20..22)
+// and a plateau up to sample 31 are seen by the windows centred on 20 (slope 24, level 103)
+// and 21 (slope 24, level 106), not on 22 (15). The real peak rises from 300 µV at 32 by 200
+// per sample to 1100 at 36, falls by 50 per sample to 300 at 52, then sinks 0.5 per sample.
+// - The rise seen at 20 has gathered 3 + 10 x 6 = 63 < 120 by sample 31: a false start.
+// - The search looks again at 21 and sees a rise on 106 µV, which takes in the real peak: the
+//   area is the sum of y - 106 over 22..54: 30 + 2970 + 9104 + 386.5 = 12490.5.
+// Looked at again from 22 (or later) the rise is only seen at 30 on 109 µV (area 12391.5);
+// going on from 31 it is seen at 32 on 300 µV (7998.5); from 20 the search never ends.
+TEST(FpdSearch, FalseStartIsLookedAtAgainJustAfterItsRise) {
+  Vec y = Baseline(80);
+  y[20] = 103, y[21] = 106;
+  for (int k = 22; k <= 31; ++k) y[k] = 109;
+  for (int k = 32; k <= 36; ++k) y[k] = 300 + 200 * (k - 32);
+  for (int k = 37; k <= 52; ++k) y[k] = 1100 - 50 * (k - 36);
+  for (int k = 53; k < 80; ++k) y[k] = 300 - 0.5 * (k - 52);
+  TPeakState st = FidFields();
+  // The baseline check moves the start from 21 onto the plateau's last sample, below the
+  // rise; the end stays at 54 (299 µV).
+  ExpectHandResult(y, FpdSearch(y, {1.2, 1, 10000}, st), {12490.5, 31, 109, 54, 299});
 }
 
 TEST(FpdSearch, ThrowsAwayFalseStartsAndNarrowPeaks) {

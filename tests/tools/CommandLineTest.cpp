@@ -3,31 +3,13 @@
 #if defined(ZELVO_SIM_PATH) && defined(ZELVO_EVAL_PATH) && defined(ZELVO_REPORT_PATH)
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
 #include "core/Version.h"
+#include "support/Processes.h"
 
 namespace {
 
-struct Ran {
-  int exit = -1;
-  QString out, err;
-};
-
-Ran RunTool(const QString &exe, const QStringList &args) {
-  QProcess p;
-  p.start(exe, args);
-  Ran r;
-  if (!p.waitForFinished(10000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-  r.err = QString::fromLocal8Bit(p.readAllStandardError());
-  return r;
-}
+using testsupport::Ran;
+using testsupport::RunToEnd;
 
 const struct {
   const char *name, *path;
@@ -41,7 +23,7 @@ TEST(ToolCommandLine, HelpAndVersionOnStandardOutput) {
   for (const auto &t : kTools) {
     SCOPED_TRACE(t.name);
     for (const char *help : {"--help", "-h"}) {
-      const Ran r = RunTool(t.path, {help});
+      const Ran r = RunToEnd(t.path, {help});
       EXPECT_EQ(r.exit, 0);
       EXPECT_TRUE(r.out.contains(QLatin1String(t.name))) << r.out.toStdString();
       EXPECT_TRUE(r.out.contains("--version")) << "the help names --version";
@@ -49,7 +31,7 @@ TEST(ToolCommandLine, HelpAndVersionOnStandardOutput) {
     }
     // Before anything else is checked: --version beside arguments that would be wrong.
     for (const QStringList &args : {QStringList{"--version"}, QStringList{"no-such-file", "--version"}}) {
-      const Ran r = RunTool(t.path, args);
+      const Ran r = RunToEnd(t.path, args);
       EXPECT_EQ(r.exit, 0);
       EXPECT_EQ(r.out, QStringLiteral("%1 %2\n").arg(t.name, ZELVO_VERSION_TEXT));
       EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
@@ -60,7 +42,7 @@ TEST(ToolCommandLine, HelpAndVersionOnStandardOutput) {
 TEST(ToolCommandLine, UnknownOptionIsOneLineWithExitStatus2) {
   for (const auto &t : kTools) {
     SCOPED_TRACE(t.name);
-    const Ran r = RunTool(t.path, {"--frobnicate", "x"});
+    const Ran r = RunToEnd(t.path, {"--frobnicate", "x"});
     EXPECT_EQ(r.exit, 2);
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
@@ -71,7 +53,7 @@ TEST(ToolCommandLine, UnknownOptionIsOneLineWithExitStatus2) {
 
 // After "--" the rest are files, and "--help" is one of them.
 TEST(ToolCommandLine, EvalTakesHelpAfterDoubleDashAsAFile) {
-  const Ran r = RunTool(ZELVO_EVAL_PATH, {"--", "--help"});
+  const Ran r = RunToEnd(ZELVO_EVAL_PATH, {"--", "--help"});
   EXPECT_EQ(r.exit, 2);
   EXPECT_TRUE(r.out.isEmpty());
   EXPECT_TRUE(r.err.contains("--help")) << r.err.toStdString();
