@@ -68,7 +68,7 @@ void Simulator::Rearm() {
     wake_->stop();
     return;
   }
-  const double ms = std::ceil((due - Now()) * 1000.0);
+  const double ms = std::ceil((due - Clock::Steady()) * 1000.0);
   wake_->start(static_cast<int>(std::clamp(ms, 0.0, 2e9)));
 }
 
@@ -79,7 +79,7 @@ void Simulator::StopTimer(EventQueue::Id &id) {
 
 void Simulator::StartPace(Converter &c) {
   events_.Cancel(c.pace);
-  c.pace = events_.At(Now() + paceInterval_, [this, &c] {
+  c.pace = events_.At(Clock::Steady() + paceInterval_, [this, &c] {
     c.pace = 0;
     EmitDue(c);
     if (c.streaming) StartPace(c);
@@ -487,7 +487,7 @@ void Simulator::ScheduleCrossings() {
       for (double limit : {0.1, 1.0}) {
         const auto t = CrossingTime(curve, limit);
         if (!t) continue;
-        events_.At(Now() + std::clamp(*t, 0.0, 2e6), [this, generation, conv, cell, limit, tRun = *t] {
+        events_.At(Clock::Steady() + std::clamp(*t, 0.0, 2e6), [this, generation, conv, cell, limit, tRun = *t] {
           if (generation != runGeneration_) return;  // a newer run start replaced this one
           crossings_.push_back({conv, cell + 1, limit, tRun, generation});
           Log(conv, "ev",
@@ -567,7 +567,7 @@ void Simulator::StopCommand(Converter &c) {
   if (d.stop_delay > 0) {
     c.ending = true;
     StopTimer(c.endTimer);
-    c.endTimer = events_.At(Now() + std::min(d.stop_delay, 2e6), [this, &c] {
+    c.endTimer = events_.At(Clock::Steady() + std::min(d.stop_delay, 2e6), [this, &c] {
       c.endTimer = 0;
       EndStream(c);
     });
@@ -594,7 +594,9 @@ void Simulator::EndStream(Converter &c) {
 
 void Simulator::EmitDue(Converter &c) {
   if (!c.streaming) return;
-  const auto due = static_cast<qint64>((Now() - c.streamStart) * opt_.rate) + 1;
+  // A line due at exactly this moment counts as due whatever the rounding of the clock's
+  // reading, so the same run gives the same batches.
+  const auto due = static_cast<qint64>((Now() - c.streamStart) * opt_.rate + 1e-6) + 1;
   const qint64 n = std::min(due - c.emitted, kMaxBatch);
   if (n <= 0) return;
   if (c.port->Backlog() > Wire::kOutputCap) {
@@ -657,7 +659,7 @@ void Simulator::ScheduleFault(int kind) {
                                              : sc_.drop_per_min;
   if (perMin <= 0) return;
   std::exponential_distribution<double> wait(perMin / 60.0);
-  events_.At(Now() + std::min(wait(rng_), 2e6), [this, kind] {
+  events_.At(Clock::Steady() + std::min(wait(rng_), 2e6), [this, kind] {
     Converter &c = conv_[0];
     if (kind == kGarbage) {
       StdinCommand(QStringLiteral("garbage %1").arg(std::uniform_int_distribution<int>(1, 32)(rng_)));

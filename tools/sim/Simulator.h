@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "EventQueue.h"
+#include "core/Clock.h"
 #include "Physics.h"
 #include "Scenario.h"
 #include "Wire.h"
@@ -87,10 +88,11 @@ class Simulator : public QObject {
   void StdinCommand(const QString &line);
   // Seconds since the simulator started.
   double Now() const;
-  // When the model next has something to do (seconds as Now()); EventQueue::kNone for never.
+  // When the model next has something to do, as a steady reading of the clock (Clock::Steady),
+  // EventQueue::kNone for never. A driver advances the clock to exactly that reading.
   double NextDue() const { return events_.NextDue(); }
-  // Runs what is due now; returns how many events ran.
-  int RunDue() { return events_.RunDue(Now()); }
+  // Runs what is due at the clock's steady reading; returns how many events ran.
+  int RunDue() { return events_.RunDue(Clock::Steady()); }
   // The instrument's end of link 1 or 2 (nullptr for a link that is not configured).
   Wire *Link(int number);
   // The crossings since the last call, in the order they happened.
