@@ -168,7 +168,7 @@ QByteArray TMemoryPort::ReadAvailable() {
 }
 
 void TMemoryPort::Post() {
-  if (FPosted) return;
+  if (FPosted || !FPostNotifications) return;
   FPosted = true;
   QMetaObject::invokeMethod(
       this,

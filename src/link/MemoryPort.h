@@ -103,6 +103,10 @@ class TMemoryPort : public QObject, public TSerialPort {
   // Delivers the receive notification now: OnRxChar when bytes wait, then the hang-up report
   // once everything was read. Also what the posted notification runs.
   void Notify();
+  // Whether arriving bytes post a notification to the event loop (the default). A driver that
+  // calls Notify() after every step switches it off: posting wakes the event dispatcher, a
+  // system call per batch of bytes.
+  void SetPostNotifications(bool on) { FPostNotifications = on; }
 
  private:
   friend class TMemoryDevice;
@@ -113,5 +117,6 @@ class TMemoryPort : public QObject, public TSerialPort {
   TLineSettings FSettings;
   std::shared_ptr<TMemoryDevice> FDevice;
   bool FPosted = false;
+  bool FPostNotifications = true;
   bool FInNotify = false;
 };

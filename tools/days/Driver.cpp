@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -32,6 +34,13 @@ double StatusMib(const char *key) {
 
 QString Fixed(double v, int decimals) { return QString::number(v, 'f', decimals); }
 
+double CpuSeconds() {
+  rusage u{};
+  if (::getrusage(RUSAGE_SELF, &u) != 0) return 0;
+  auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return seconds(u.ru_utime) + seconds(u.ru_stime);
+}
+
 }  // namespace
 
 double RssMib() { return StatusMib("VmRSS"); }
@@ -41,6 +50,7 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
              QString &error, const std::function<void(const DayProgress &)> &progress) {
   QElapsedTimer real;
   real.start();
+  const double cpuAtStart = CpuSeconds();
   report = {};
   std::unique_ptr<QTemporaryDir> temp;
   QString folder = o.outDir;
@@ -76,6 +86,13 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   TMemoryPort port1, port2;
   port1.SetDeviceName(QStringLiteral("COM1"));
   port2.SetDeviceName(QStringLiteral("COM2"));
+  // Delivered by the loop below after every step, without the event loop.
+  port1.SetPostNotifications(false);
+  port2.SetPostNotifications(false);
+  auto deliver = [&] {
+    port1.Notify();
+    port2.Notify();
+  };
   ProgramSetup setup;
   setup.port1 = &port1;
   setup.port2 = o.fidfpd ? &port2 : nullptr;
@@ -163,7 +180,7 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
       fn();
     }
     report.modelEvents += model.RunDue();
-    QCoreApplication::sendPostedEvents();  // the ports' receive notifications
+    deliver();
     if (now >= nextTick) {
       if (!program.RunGoing()) program.StartRun();
       program.Tick();
@@ -171,7 +188,8 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
       const ProgramFigures f = program.Figures();
       report.maxQueue = std::max(report.maxQueue, f.queue);
       report.maxPointsHeld = std::max(report.maxPointsHeld, f.pointsHeld);
-      QCoreApplication::sendPostedEvents();
+      deliver();
+      QCoreApplication::sendPostedEvents();  // what the program posted for itself
     }
     if (at >= (day + 1) * 86400.0) {
       ++day;
@@ -184,6 +202,7 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
     }
   }
   program.Finish();
+  deliver();
   QCoreApplication::sendPostedEvents();
   collect();
   report.runStarts = model.RunStarts();
@@ -198,6 +217,7 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   TMemoryDevices::Clear();
   Clock::SetReal();
   report.seconds = static_cast<double>(real.nsecsElapsed()) / 1e9;
+  report.cpuSeconds = CpuSeconds() - cpuAtStart;
   return true;
 }
 
@@ -207,14 +227,15 @@ QString JsonLine(const DaysOptions &o, const DaysReport &r) {
              "{\"days\":%1,\"seed\":%2,\"evaluations\":%3,\"result_lines\":%4,\"lost\":%5,\"duplicated\":%6,"
              "\"out_of_order\":%7,\"breakthroughs\":%8,\"breakthrough_mismatches\":%9,\"max_queue\":%10,"
              "\"max_points_held\":%11,\"max_rss_mib\":%12,\"rss_growth_mib_per_day\":%13,\"result_sha256\":\"%14\","
-             "\"seconds\":%15,\"run_starts\":%16,\"faults\":%17}")
+             "\"seconds\":%15,\"cpu_seconds\":%16,\"run_starts\":%17,\"faults\":%18}")
       .arg(QString::number(o.days), QString::number(o.seed), QString::number(c.evaluations),
            QString::number(c.resultLines), QString::number(c.lost), QString::number(c.duplicated),
            QString::number(c.outOfOrder), QString::number(c.breakthroughs),
            QString::number(c.breakthroughMismatches))
       .arg(QString::number(r.maxQueue), QString::number(r.maxPointsHeld), Fixed(r.maxRssMib, 1),
-           Fixed(r.rssGrowthMibPerDay, 2), c.resultSha256, Fixed(r.seconds, 2), QString::number(r.runStarts),
-           QString::number(r.faults));
+           Fixed(r.rssGrowthMibPerDay, 2), c.resultSha256, Fixed(r.seconds, 2), Fixed(r.cpuSeconds, 2),
+           QString::number(r.runStarts))
+      .arg(r.faults);
 }
 
 }  // namespace zelvo::days

@@ -42,6 +42,7 @@ struct DaysReport {
   double maxRssMib = 0;
   double rssGrowthMibPerDay = 0;  // from the end of the first day to the end
   double seconds = 0;             // real seconds of the whole run
+  double cpuSeconds = 0;          // processor seconds of this process (user and system)
   qint64 runStarts = 0;
   qint64 faults = 0;
   qint64 modelEvents = 0;

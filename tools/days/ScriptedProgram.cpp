@@ -81,7 +81,10 @@ void ScriptedProgram::Tick() {
     }
   }
   if (!running_) return;
-  Send(1, proto::Form(proto::Cmd::SG));  // the status poll the program sends every tick
+  if (now >= nextPoll_) {  // a status poll every second
+    nextPoll_ = now + 1.0;
+    Send(1, proto::Form(proto::Cmd::SG));
+  }
   if (phase_ == Phase::Fill && now - phaseStart_ >= kFillSeconds) {
     for (int port = 1; port <= portCount_; ++port) {
       Send(port, proto::Form(proto::Cmd::StreamPrepareB));

@@ -49,6 +49,7 @@ class ScriptedProgram : public ProgramUnderTest {
   int position_ = 1;
   Phase phase_ = Phase::Fill;
   TSteadySeconds phaseStart_ = 0;
+  TSteadySeconds nextPoll_ = 0;
   qint64 dataLines_ = 0, replies_ = 0, reconnects_ = 0, positions_ = 0;
   ProgramFigures figures_;
 };
