@@ -271,10 +271,11 @@ TEST(DaysRun, TheStandInSurvivesTheFaultMixOnTheManualClock) {
   DaysReport report;
   QString error;
   ASSERT_TRUE(RunDays(o, zelvo::sim::Scenario{}, program, report, error)) << error.toStdString();
-  // 0.1 days of 6 positions of 25 s: about 57 runs, every position streamed on both links.
-  EXPECT_GE(report.runStarts, 50);
-  EXPECT_GE(program.Positions(), 6 * 50);
-  EXPECT_GT(program.DataLines(), 50 * 6 * 2 * 180);
+  // 0.1 days of runs of 8 cycles of 6 positions of 25 s: about 7 runs, 345 positions, every
+  // position streamed on both links.
+  EXPECT_GE(report.runStarts, 7);
+  EXPECT_GE(program.Positions(), 340);
+  EXPECT_GT(program.DataLines(), 340 * 2 * 180);
   EXPECT_GT(report.faults, 10);
   EXPECT_GT(program.Reconnects(), 0);  // hang-ups were survived
   EXPECT_GT(report.maxQueue, 0);

@@ -73,8 +73,16 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   so.paceSeconds = o.paceSeconds;
   so.ownTimer = false;
   if (!o.outDir.isEmpty()) so.truthPath = QDir(folder).filePath(QStringLiteral("truth.jsonl"));
-  sim::Simulator model(so, scenario, [](int, const QString &path) { return std::make_unique<sim::MemoryWire>(path); });
-  if (!model.Start(error)) return false;
+  // Held until the end, then removed while the clock is still the manual one (its truth
+  // file's last line carries the time).
+  auto modelOwner = std::make_unique<sim::Simulator>(
+      so, scenario, [](int, const QString &path) { return std::make_unique<sim::MemoryWire>(path); });
+  sim::Simulator &model = *modelOwner;
+  if (!model.Start(error)) {
+    modelOwner.reset();
+    Clock::SetReal();
+    return false;
+  }
   const int ports = o.fidfpd ? 2 : 1;
   // Lines reach the program cut anywhere, as from a pty.
   auto splitReads = [&](int port) {
@@ -100,7 +108,11 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   setup.resultFile = QDir(folder).filePath(QStringLiteral("result.txt"));
   setup.deviceType = o.fidfpd ? QStringLiteral("FIDFPD") : QStringLiteral("FID");
   setup.secondsPerPosition = o.secondsPerPosition;
-  if (!program.Attach(setup, error)) return false;
+  if (!program.Attach(setup, error)) {
+    modelOwner.reset();
+    Clock::SetReal();
+    return false;
+  }
 
   const double total = o.days * 86400.0;
   const std::vector<Fault> plan = MakeFaultPlan(o.seed, total, ports, o.faults, o.rates);
@@ -214,6 +226,7 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   if (o.days > 1 && rssAfterFirstDay > 0) report.rssGrowthMibPerDay = (RssMib() - rssAfterFirstDay) / (o.days - 1);
   port1.Close();
   port2.Close();
+  modelOwner.reset();
   TMemoryDevices::Clear();
   Clock::SetReal();
   report.seconds = static_cast<double>(real.nsecsElapsed()) / 1e9;

@@ -11,6 +11,9 @@ namespace zelvo::days {
 namespace {
 constexpr double kFillSeconds = 5;      // the sample loop fills before the injection
 constexpr double kRetrySeconds = 1;     // between attempts to open a lost port
+// Cycles of the six positions per run: 20 minutes at 20 s per position, long enough for the
+// default scenario's cells to break through.
+constexpr int kCyclesPerRun = 8;
 }  // namespace
 
 bool ScriptedProgram::Attach(const ProgramSetup &setup, QString &error) {
@@ -55,6 +58,7 @@ bool ScriptedProgram::Send(int port, const QString &line) {
 void ScriptedProgram::StartRun() {
   running_ = true;
   position_ = 1;
+  cycle_ = 1;
   Send(1, proto::Form(proto::Cmd::R1));
   BeginPosition();
 }
@@ -96,8 +100,9 @@ void ScriptedProgram::Tick() {
     phaseStart_ = now;
   } else if (phase_ == Phase::Stream && now - phaseStart_ >= setup_.secondsPerPosition) {
     for (int port = 1; port <= portCount_; ++port) Send(port, proto::Form(proto::Cmd::StreamOff));
-    if (position_ < 6) {
-      ++position_;
+    if (position_ < 6 || cycle_ < kCyclesPerRun) {
+      if (position_ == 6) ++cycle_;
+      position_ = position_ % 6 + 1;
       BeginPosition();
     } else {
       Send(1, proto::Form(proto::Cmd::R0));

@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in for the program while its session cannot be driven yet: it works the
 // instrument's protocol as a run does (valve, sample loop, injection, both converters'
-// streams, 6 positions per run, run start and end), reads every line from its ports, and
+// streams, 8 cycles of the 6 positions per run, run start and end), reads every line from its ports, and
 // reconnects a port that hung up. It evaluates nothing and writes no result file, so a run
 // of days with it measures the model, the links and the driver alone.
 #include <QByteArray>
@@ -47,6 +47,7 @@ class ScriptedProgram : public ProgramUnderTest {
   int portCount_ = 1;
   bool running_ = false;
   int position_ = 1;
+  int cycle_ = 1;
   Phase phase_ = Phase::Fill;
   TSteadySeconds phaseStart_ = 0;
   TSteadySeconds nextPoll_ = 0;
