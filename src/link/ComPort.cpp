@@ -118,6 +118,8 @@ speed_t SpeedOf(TBaudRate rate) {
 EComError::EComError(const QString &message, int errorCode)
     : FMessage(message), FErrorCode(errorCode), FWhat(message.toLocal8Bit()) {}
 
+TSerialPort::~TSerialPort() = default;
+
 TComPort::TComPort(QObject *owner) : QObject(owner) {}
 
 TComPort::~TComPort() {
@@ -475,4 +477,13 @@ void TComPort::ReceiveEvent() {
     Close();
     Report(error);
   }
+}
+
+void TComPort::Configure(const TLineSettings &settings) {
+  SetBaudRate(settings.BaudRate);
+  SetDataBits(settings.DataBits);
+  SetStopBits(settings.StopBits);
+  SetParity(settings.Parity);
+  SetFlowControl(settings.FlowControl);
+  SetTimeouts(settings.Timeouts);
 }

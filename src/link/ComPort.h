@@ -12,66 +12,12 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <exception>
-#include <functional>
+
+#include "link/SerialPort.h"
 
 class QSocketNotifier;
 
-// The component's error: the message and, for a failed system call, errno (0 for the
-// component's own errors such as "Timeout").
-class EComError : public std::exception {
- public:
-  EComError(const QString &message, int errorCode = 0);
-  const QString &Message() const { return FMessage; }
-  int ErrorCode() const { return FErrorCode; }
-  const char *what() const noexcept override { return FWhat.constData(); }
-
- private:
-  QString FMessage;
-  int FErrorCode;
-  QByteArray FWhat;
-};
-
-// Line settings. The first value of each means: leave the device's current value.
-enum TBaudRate {
-  brDefault,
-  br110,
-  br300,
-  br600,
-  br1200,
-  br2400,
-  br4800,
-  br9600,
-  br19200,
-  br38400,
-  br57600,
-  br115200,
-  br230400
-};
-enum TDataBits { dbDefault, db5, db6, db7, db8 };
-enum TParity { paDefault, paNone, paOdd, paEven, paMark, paSpace };
-enum TStopBits { sbDefault, sb1, sb2 };
-enum TDTRControl { dcDefault, dcDisable, dcEnable };
-enum TRTSControl { rcDefault, rcDisable, rcEnable, rcHandshake };
-
-struct TFlowControl {
-  TDTRControl DTR = dcDefault;
-  TRTSControl RTS = rcDefault;
-};
-
-// Time-outs in milliseconds. A read of n bytes waits at most ReadConstant + n * ReadMultiplier;
-// a write of n bytes at most WriteConstant + n * WriteMultiplier, or a safety limit of
-// 5 s + 1 ms per byte when both are 0 (a line that cannot take a command within that time is
-// broken; the UI must not hang on it). ReadInterval is kept for completeness and not used.
-struct TTimeouts {
-  int ReadInterval = 0;
-  int ReadMultiplier = 0;
-  int ReadConstant = 0;
-  int WriteMultiplier = 0;
-  int WriteConstant = 0;
-};
-
-class TComPort : public QObject {
+class TComPort : public QObject, public TSerialPort {
   Q_OBJECT
 
  public:
@@ -87,9 +33,11 @@ class TComPort : public QObject {
   static bool PortExists(const QString &deviceName);
 
   // --- properties (line settings apply to an open port at once)
-  const QString &DeviceName() const { return FDeviceName; }
+  const QString &DeviceName() const override { return FDeviceName; }
   // Raises "Can't perform this operation on an open port" when the name changes while open.
-  void SetDeviceName(const QString &name);
+  void SetDeviceName(const QString &name) override;
+  bool DeviceExists() const override { return PortExists(FDeviceName); }
+  void Configure(const TLineSettings &settings) override;
   TBaudRate BaudRate() const { return FBaudRate; }
   void SetBaudRate(TBaudRate value);
   TDataBits DataBits() const { return FDataBits; }
@@ -103,32 +51,26 @@ class TComPort : public QObject {
   const TTimeouts &Timeouts() const { return FTimeouts; }
   void SetTimeouts(const TTimeouts &value) { FTimeouts = value; }
 
-  // --- events. Assign before Open: the receive event is watched only when OnRxChar is set.
-  // OnRxChar runs on the UI thread whenever bytes have arrived; it may read them, close the
-  // port, or leave them for later. It is not re-entered while it runs.
-  std::function<void()> OnRxChar;
-  // Errors that no caller could catch: the other side hung up or the event wait failed, or
-  // OnRxChar threw. Reported once per failure on the UI thread; after a hang-up the port is
-  // already closed when OnError runs.
-  std::function<void(const EComError &)> OnError;
+  // --- events (OnRxChar, OnError: see TSerialPort). Assign OnRxChar before Open: the
+  // receive event is watched only when it is set.
 
   // --- operations
-  void Open();   // does nothing when open; raises EComError (system message, errno) on failure
-  void Close();  // does nothing when closed; safe from inside OnRxChar
-  bool Active() const { return FHandle >= 0; }
+  void Open() override;   // does nothing when open; raises EComError (system message, errno) on failure
+  void Close() override;  // does nothing when closed; safe from inside OnRxChar
+  bool Active() const override { return FHandle >= 0; }
   int Handle() const { return FHandle; }  // -1 while closed
 
   // Starts writing all bytes (what the driver does not take at once stays pending).
-  void WriteAnsiString(const QByteArray &value);
+  void WriteAnsiString(const QByteArray &value) override;
   // Waits until the last started write has left the driver; "Timeout" when the driver's
   // queue does not empty within the write limit for what it holds (the port stays open).
-  void WaitForWriteCompletion();
+  void WaitForWriteCompletion() override;
   // Bytes waiting: in the driver (FIONREAD) plus those already read into the own buffer.
-  int InputCount();
+  int InputCount() override;
   // One received byte; waits up to ReadConstant + ReadMultiplier ms, else "Timeout".
   char ReadAnsiChar();
   // Everything received so far that is waiting (own buffer and driver), without waiting.
-  QByteArray ReadAvailable();
+  QByteArray ReadAvailable() override;
 
  protected:
   // Bytes the driver still holds to send (TIOCOUTQ).

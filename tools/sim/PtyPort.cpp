@@ -22,7 +22,14 @@ QString SysError(const char *what) {
 }  // namespace
 
 PtyPort::PtyPort(int number, QString linkPath, QObject *parent)
-    : QObject(parent), number_(number), linkPath_(std::move(linkPath)) {}
+    : QObject(parent), number_(number), linkPath_(std::move(linkPath)) {
+  connect(this, &PtyPort::lineReceived, this, [this](const QByteArray &line) {
+    if (onLine) onLine(line);
+  });
+  connect(this, &PtyPort::notice, this, [this](const QString &text) {
+    if (onNotice) onNotice(text);
+  });
+}
 
 PtyPort::~PtyPort() {
   RemoveLink();

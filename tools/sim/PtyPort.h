@@ -19,46 +19,43 @@
 #include <QObject>
 #include <QString>
 
+#include "Wire.h"
+
 class QSocketNotifier;
 
 namespace zelvo::sim {
 
-class PtyPort : public QObject {
+class PtyPort : public QObject, public Wire {
   Q_OBJECT
 
  public:
-  // Bytes waiting for the program beyond which data lines are dropped, as a wire loses what
-  // a receiver does not take.
-  static constexpr qsizetype kOutputCap = 256 * 1024;
-  // A line longer than this without CR is dropped.
-  static constexpr qsizetype kLineCap = 4096;
-
   PtyPort(int number, QString linkPath, QObject *parent = nullptr);
   ~PtyPort() override;
 
   // Creates a new pty pair and points the link at its slave. Refuses to replace anything at
   // the link path that is not a symbolic link.
-  bool Open(QString &error);
+  bool Open(QString &error) override;
   // The adapter is unplugged: both sides closed (the program reads end of file, the device
   // node disappears), the link removed.
-  void Hangup();
-  bool IsOpen() const { return master_ >= 0; }
+  void Hangup() override;
+  bool IsOpen() const override { return master_ >= 0; }
 
   int Number() const { return number_; }
-  const QString &LinkPath() const { return linkPath_; }
-  const QString &DeviceName() const { return slaveName_; }
+  const QString &LinkPath() const override { return linkPath_; }
+  const QString &DeviceName() const override { return slaveName_; }
 
   // Queues bytes for the program. Droppable bytes (data lines) are dropped while more than
   // kOutputCap bytes wait; returns false when they were. Nothing happens on a closed port.
-  bool Send(const QByteArray &bytes, bool droppable);
+  bool Send(const QByteArray &bytes, bool droppable) override;
   // Bytes waiting for the program; above kOutputCap a data line would be dropped.
-  qsizetype Backlog() const { return out_.size() - outPos_; }
+  qsizetype Backlog() const override { return out_.size() - outPos_; }
   // Counts data bytes lost without being formed (the caller skipped them while over the cap).
-  void CountDropped(qint64 bytes);
+  void CountDropped(qint64 bytes) override;
 
  signals:
   void lineReceived(const QByteArray &line);  // without CR; LF removed; never empty
   void notice(const QString &text);           // something for the log
+  // (Both also reach Wire's onLine and onNotice.)
 
  private:
   void OnReadable();

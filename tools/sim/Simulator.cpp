@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Clock.h"
 #include "core/Cp1252.h"
 #include "link/Protocol.h"
 
@@ -41,9 +42,53 @@ const char *const kProtocolFaultNames[] = {"stream_unprepared", "stream_loop_on"
 
 }  // namespace
 
-Simulator::Simulator(Options options, Scenario scenario, QObject *parent)
-    : QObject(parent), opt_(std::move(options)), sc_(scenario), rng_(opt_.seed) {
-  clock_.start();
+Simulator::Simulator(Options options, Scenario scenario, WireFactory makeWire, QObject *parent)
+    : QObject(parent),
+      opt_(std::move(options)),
+      sc_(scenario),
+      rng_(opt_.seed),
+      makeWire_(std::move(makeWire)),
+      start_(Clock::Steady()) {
+  paceInterval_ = opt_.paceSeconds > 0 ? opt_.paceSeconds
+                                       : std::clamp(static_cast<int>(1000 / opt_.rate), 5, 100) / 1000.0;
+  if (opt_.ownTimer) {
+    wake_ = new QTimer(this);
+    wake_->setSingleShot(true);
+    wake_->setTimerType(Qt::PreciseTimer);
+    connect(wake_, &QTimer::timeout, this, [this] { RunDue(); });
+    events_.changed = [this] { Rearm(); };
+  }
+}
+
+double Simulator::Now() const { return Clock::Steady() - start_; }
+
+void Simulator::Rearm() {
+  const double due = events_.NextDue();
+  if (due == EventQueue::kNone) {
+    wake_->stop();
+    return;
+  }
+  const double ms = std::ceil((due - Clock::Steady()) * 1000.0);
+  wake_->start(static_cast<int>(std::clamp(ms, 0.0, 2e9)));
+}
+
+void Simulator::StopTimer(EventQueue::Id &id) {
+  events_.Cancel(id);
+  id = 0;
+}
+
+void Simulator::StartPace(Converter &c) {
+  events_.Cancel(c.pace);
+  c.pace = events_.At(Clock::Steady() + paceInterval_, [this, &c] {
+    c.pace = 0;
+    EmitDue(c);
+    if (c.streaming) StartPace(c);
+  });
+}
+
+Wire *Simulator::Link(int number) {
+  Converter *c = ByNumber(number);
+  return c ? c->port.get() : nullptr;
 }
 
 Simulator::~Simulator() {
@@ -77,18 +122,9 @@ bool Simulator::Start(QString &error) {
     c.det = i == 0 ? &sc_.fid : &sc_.fpd;
     c.shape = std::make_unique<PeakShape>(c.det->apex, c.det->sigma, c.det->tail);
     c.id = i == 0 ? opt_.id1 : opt_.id2;
-    c.port = new PtyPort(c.number, i == 0 ? opt_.port1 : opt_.port2, this);
-    connect(c.port, &PtyPort::lineReceived, this, [this, &c](const QByteArray &line) { OnLine(c, line); });
-    connect(c.port, &PtyPort::notice, this, [this, &c](const QString &text) { Log(c.number, "ev", text); });
-    c.pace = new QTimer(this);
-    c.pace->setTimerType(Qt::PreciseTimer);
-    // Lines due are sent in small batches: one wake-up per line at low rates, every 5 ms at most.
-    c.pace->setInterval(std::clamp(static_cast<int>(1000 / opt_.rate), 5, 100));
-    connect(c.pace, &QTimer::timeout, this, [this, &c] { EmitDue(c); });
-    c.endTimer = new QTimer(this);
-    c.endTimer->setSingleShot(true);
-    c.endTimer->setTimerType(Qt::PreciseTimer);
-    connect(c.endTimer, &QTimer::timeout, this, [this, &c] { EndStream(c); });
+    c.port = makeWire_(c.number, i == 0 ? opt_.port1 : opt_.port2);
+    c.port->onLine = [this, &c](const QByteArray &line) { OnLine(c, line); };
+    c.port->onNotice = [this, &c](const QString &text) { Log(c.number, "ev", text); };
     if (!c.port->Open(error)) return false;
     Log(c.number, "ev",
         QStringLiteral("start link=%1 device=%2").arg(c.port->LinkPath(), c.port->DeviceName()));
@@ -451,9 +487,9 @@ void Simulator::ScheduleCrossings() {
       for (double limit : {0.1, 1.0}) {
         const auto t = CrossingTime(curve, limit);
         if (!t) continue;
-        const int ms = static_cast<int>(std::clamp(*t * 1000.0, 0.0, 2e9));
-        QTimer::singleShot(ms, this, [this, generation, conv, cell, limit, tRun = *t] {
+        events_.At(Clock::Steady() + std::clamp(*t, 0.0, 2e6), [this, generation, conv, cell, limit, tRun = *t] {
           if (generation != runGeneration_) return;  // a newer run start replaced this one
+          crossings_.push_back({conv, cell + 1, limit, tRun, generation});
           Log(conv, "ev",
               QStringLiteral("breakthrough cell=%1 limit=%2 t_run=%3")
                   .arg(cell + 1)
@@ -499,7 +535,7 @@ void Simulator::StartStream(Converter &c) {
   c.stopsIgnored = 0;
   if (c.ending) {
     c.ending = false;
-    c.endTimer->stop();
+    StopTimer(c.endTimer);
     Log(c.number, "ev", QStringLiteral("pending stream end cancelled"));
   }
   Log(c.number, "ev", c.streaming ? QStringLiteral("stream restart") : QStringLiteral("stream start"));
@@ -507,7 +543,7 @@ void Simulator::StartStream(Converter &c) {
   c.streaming = true;
   c.streamStart = Now();
   c.emitted = 0;
-  c.pace->start();
+  StartPace(c);
   EmitDue(c);  // the "[" line at once
 }
 
@@ -530,7 +566,11 @@ void Simulator::StopCommand(Converter &c) {
   }
   if (d.stop_delay > 0) {
     c.ending = true;
-    c.endTimer->start(static_cast<int>(std::min(d.stop_delay * 1000.0, 2e9)));
+    StopTimer(c.endTimer);
+    c.endTimer = events_.At(Clock::Steady() + std::min(d.stop_delay, 2e6), [this, &c] {
+      c.endTimer = 0;
+      EndStream(c);
+    });
     Log(c.number, "ev", QStringLiteral("stream ends in %1 s (stop_delay)").arg(d.stop_delay));
     return;
   }
@@ -539,14 +579,14 @@ void Simulator::StopCommand(Converter &c) {
 
 void Simulator::EndStream(Converter &c) {
   c.ending = false;
-  c.endTimer->stop();
+  StopTimer(c.endTimer);
   if (!c.streaming) return;
   EmitDue(c);
   QByteArray batch;
   AppendLine(c, batch, static_cast<int>(DataMarker::Close));
   if (!batch.isEmpty() && c.port->IsOpen()) c.port->Send(batch, true);
   c.streaming = false;
-  c.pace->stop();
+  StopTimer(c.pace);
   c.tauBase = c.tau0 + 0.1 * static_cast<double>(c.emitted);
   c.realBase = Now();
   Log(c.number, "ev", QStringLiteral("stream end lines=%1").arg(c.emitted));
@@ -554,10 +594,12 @@ void Simulator::EndStream(Converter &c) {
 
 void Simulator::EmitDue(Converter &c) {
   if (!c.streaming) return;
-  const auto due = static_cast<qint64>((Now() - c.streamStart) * opt_.rate) + 1;
+  // A line due at exactly this moment counts as due whatever the rounding of the clock's
+  // reading, so the same run gives the same batches.
+  const auto due = static_cast<qint64>((Now() - c.streamStart) * opt_.rate + 1e-6) + 1;
   const qint64 n = std::min(due - c.emitted, kMaxBatch);
   if (n <= 0) return;
-  if (c.port->Backlog() > PtyPort::kOutputCap) {
+  if (c.port->Backlog() > Wire::kOutputCap) {
     // The program is not taking what it gets: these samples are lost on the wire.
     c.port->CountDropped(n * 9);
     c.emitted += n;
@@ -617,8 +659,7 @@ void Simulator::ScheduleFault(int kind) {
                                              : sc_.drop_per_min;
   if (perMin <= 0) return;
   std::exponential_distribution<double> wait(perMin / 60.0);
-  const int ms = static_cast<int>(std::min(wait(rng_) * 1000.0, 2e9));
-  QTimer::singleShot(ms, this, [this, kind] {
+  events_.At(Clock::Steady() + std::min(wait(rng_), 2e6), [this, kind] {
     Converter &c = conv_[0];
     if (kind == kGarbage) {
       StdinCommand(QStringLiteral("garbage %1").arg(std::uniform_int_distribution<int>(1, 32)(rng_)));
@@ -694,10 +735,10 @@ void Simulator::StdinCommand(const QString &input) {
         c->tauBase = SignalTime(*c);
         c->realBase = Now();
         c->streaming = false;
-        c->pace->stop();
+        StopTimer(c->pace);
       }
       c->ending = false;
-      c->endTimer->stop();
+      StopTimer(c->endTimer);
       c->port->Hangup();
       c->commanded = false;
       Log(c->number, "ev", QStringLiteral("hangup"));
@@ -711,6 +752,10 @@ void Simulator::StdinCommand(const QString &input) {
       else
         Log(c->number, "ev", QStringLiteral("replug failed: ") + error);
     }
+  } else if (cmd == u"drop") {
+    // The next line to the program on that port (default 1) is lost on the wire.
+    for (Converter *c : Selected(arg.isEmpty() ? QStringLiteral("1") : arg)) c->dropNext = true;
+    Log(1, "ev", QStringLiteral("drop pending"));
   } else if (cmd == u"endstream") {
     // Ends a stream now, whatever stop_delay or ignore_stops say.
     for (Converter *c : Selected(arg))

@@ -6,9 +6,16 @@
 // its stream commands. Commands are parsed and replies formed by the program's own protocol
 // unit (link/Protocol.h), so the two sides cannot drift apart.
 //
-// Time is the real time since the simulator started. Each converter keeps a signal clock: it
-// follows real time while the converter is silent, and advances exactly 0.1 s per data line
-// while it streams, so a peak's area in uV x samples is the same at any --rate.
+// Time is the steady reading of the program's clock (core/Clock.h) since the simulator
+// started: real time in the simulator program, the manual clock when the model runs in one
+// process with the program. Its timers are one queue of due times (EventQueue): the program
+// wakes it with a real-time timer (Options::ownTimer); a driver on the manual clock asks
+// NextDue(), moves the clock there and calls RunDue(). Each converter keeps a signal clock:
+// it follows that time while the converter is silent, and advances exactly 0.1 s per data
+// line while it streams, so a peak's area in uV x samples is the same at any --rate.
+//
+// The links are Wires made by the caller's factory: ptys for the simulator program, in-memory
+// devices for a run in one process.
 //
 // The simulator also checks the program's order of stream commands. A stream start
 // ("<12Z1100") must follow a "<12B1100" and then a "<12W1100" on the same port since the
@@ -16,18 +23,21 @@
 // with "<D0" before it starts the stream; port 2 is exempt, as its start is written at once
 // while port 1's "<D0" still waits in the program's queue). Each breach is an "ev" line in
 // the log and a line of the truth file; at exit the truth file gets the totals.
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
+#include "EventQueue.h"
+#include "core/Clock.h"
 #include "Physics.h"
-#include "PtyPort.h"
 #include "Scenario.h"
+#include "Wire.h"
 
 class QTimer;
 
@@ -41,7 +51,25 @@ struct Options {
   QString logPath, truthPath;
   double rate = 10;  // data lines per second per converter
   quint64 seed = 0;
+  // Seconds between two batches of data lines; 0: from the rate (one line per batch at low
+  // rates, 5 ms at least, 100 ms at most).
+  double paceSeconds = 0;
+  // Wake the event queue with a real-time timer. A driver on the manual clock sets false and
+  // steps with NextDue() and RunDue().
+  bool ownTimer = true;
 };
+
+// A cell's first crossing of a limit after a run start, as written to the truth file.
+struct Crossing {
+  int port;  // 1 FID, 2 FPD
+  int cell;  // 1..3
+  double limit;
+  double tRun;  // seconds after the run start
+  int run;      // run starts counted from 1
+};
+
+// Makes the instrument's end of link `number` (1 or 2) at `path`.
+using WireFactory = std::function<std::unique_ptr<Wire>(int number, const QString &path)>;
 
 // The physical limit of one port: 115200 baud, 11 bits per byte, about ten bytes per line.
 inline constexpr double kWireLinesPerSecond = 1047;
@@ -50,16 +78,26 @@ class Simulator : public QObject {
   Q_OBJECT
 
  public:
-  Simulator(Options options, Scenario scenario, QObject *parent = nullptr);
+  Simulator(Options options, Scenario scenario, WireFactory makeWire, QObject *parent = nullptr);
   ~Simulator() override;
 
-  // Creates the ptys and links and opens the log and truth files.
+  // Creates the links and opens the log and truth files.
   bool Start(QString &error);
   // One command line from standard input (qs, lamp HH, hangup, replug, garbage N, send TEXT,
-  // flood N, stall S, malformed, endstream, quit).
+  // flood N, stall S, malformed, drop, endstream, quit).
   void StdinCommand(const QString &line);
   // Seconds since the simulator started.
-  double Now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+  double Now() const;
+  // When the model next has something to do, as a steady reading of the clock (Clock::Steady),
+  // EventQueue::kNone for never. A driver advances the clock to exactly that reading.
+  double NextDue() const { return events_.NextDue(); }
+  // Runs what is due at the clock's steady reading; returns how many events ran.
+  int RunDue() { return events_.RunDue(Clock::Steady()); }
+  // The instrument's end of link 1 or 2 (nullptr for a link that is not configured).
+  Wire *Link(int number);
+  // The crossings since the last call, in the order they happened.
+  std::vector<Crossing> TakeCrossings() { return std::exchange(crossings_, {}); }
+  int RunStarts() const { return runGeneration_; }
   void Log(int port, const char *kind, const QString &text);
 
  signals:
@@ -72,7 +110,7 @@ class Simulator : public QObject {
   };
   struct Converter {
     int number = 0;
-    PtyPort *port = nullptr;
+    std::unique_ptr<Wire> port;
     const DetectorParams *det = nullptr;
     std::unique_ptr<PeakShape> shape;
     QString id;
@@ -82,13 +120,13 @@ class Simulator : public QObject {
     qint64 emitted = 0;                // lines of the current stream
     double tau0 = 0;                   // signal time of the first line
     double tauBase = 0, realBase = 0;  // signal clock while silent: tauBase + (now - realBase)
-    QTimer *pace = nullptr;
+    EventQueue::Id pace = 0;  // the next batch of data lines
     // Stream commands: 0 nothing since the last stop, 1 "<12B1100", 2 "<12B1100" then
     // "<12W1100".
     int prepared = 0;
     int stopsIgnored = 0;  // stop commands of the current stream without effect so far
     bool ending = false;   // a stop took effect; the stream ends when `endTimer` fires
-    QTimer *endTimer = nullptr;
+    EventQueue::Id endTimer = 0;
     std::vector<Injection> peaks;
     bool malformedPending = false;
     bool dropNext = false;
@@ -113,6 +151,9 @@ class Simulator : public QObject {
   void EndStream(Converter &c);
   void ProtocolFault(Converter &c, int kind, const QString &text);
   void EmitDue(Converter &c);
+  void StartPace(Converter &c);
+  void StopTimer(EventQueue::Id &id);
+  void Rearm();
   void AppendLine(Converter &c, QByteArray &batch, int marker);
   double SignalTime(const Converter &c) const;
   int Reading(Converter &c, double tau);
@@ -132,8 +173,13 @@ class Simulator : public QObject {
 
   Options opt_;
   Scenario sc_;
-  QElapsedTimer clock_;
   std::mt19937_64 rng_;
+  WireFactory makeWire_;
+  double start_ = 0;  // steady reading at the simulator's start
+  EventQueue events_;
+  QTimer *wake_ = nullptr;
+  double paceInterval_ = 0.1;
+  std::vector<Crossing> crossings_;
   std::FILE *log_ = nullptr;
   std::FILE *truth_ = nullptr;
   std::array<Converter, 2> conv_;

@@ -10,7 +10,9 @@
 #include <QTextStream>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
+#include "PtyPort.h"
 #include "Scenario.h"
 #include "Simulator.h"
 #include "core/CommandLine.h"
@@ -106,7 +108,9 @@ int main(int argc, char *argv[]) {
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
   ::signal(SIGPIPE, SIG_IGN);
 
-  zelvo::sim::Simulator sim(o, sc);
+  zelvo::sim::Simulator sim(o, sc, [](int number, const QString &path) {
+    return std::make_unique<zelvo::sim::PtyPort>(number, path);
+  });
   QString error;
   if (!sim.Start(error)) return Fail(error, 1);
 
