@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "app/Form1SetupFields.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "core/Errors.h"
@@ -70,7 +69,7 @@ void TForm1::ReportSettingsProblems() {
 void TForm1::StartUp() {
   if (Serie3) Serie3->setVisible(false);
   setWindowTitle(QStringLiteral("ZELVO730-PC-FLOW-EPC ") + VersionText());
-  FIDBaseDraw = false;
+  Session.FIDBaseDraw = false;
 
   ReadStartupSettings();
   ShowStartupSettings();
@@ -96,8 +95,8 @@ void TForm1::StartUp() {
   Session.HasFlowSensor = proto::IsFlowSensorFitted(Session.SendAndWait(Session.ComPort1, proto::Form(proto::Cmd::FA)));
 
   // Cell time texts on the window and the instrument display.
-  runTag = 0;
-  for (int f = 1; f <= 3; ++f) DispRunBreak(f, false, T(kTextRunTimeNone));
+  Session.Sequencer.State().runTag = 0;
+  for (int f = 1; f <= 3; ++f) Session.DispRunBreak(f, false, T(kTextRunTimeNone));
 
   SendInitialSetPoints();
   lblStartrun->setText(T(kTextStop));
@@ -113,82 +112,7 @@ void TForm1::StartUp() {
 
 // The settings file (created with its creation values when missing), the language, and every
 // value the program keeps in a field. Keys and defaults are those of the settings table.
-void TForm1::ReadStartupSettings() {
-  CreateSettingsFileIfMissing(Session.SettingsFile(), Session.DataDirDefault.isEmpty() ? Session.ProgramDir() : Session.DataDirDefault);
-  const TIniFile ini = Session.Settings();
-  auto Int = [&ini](const char *section, const char *key) { return ReadSettingInteger(ini, section, key); };
-  auto Text = [&ini](const char *section, const char *key) { return ReadSettingText(ini, section, key); };
-  auto Float = [this](const char *section, const QString &key) { return Session.ReadSettingFloat(section, key); };
-
-  Session.ID = LanguageOffset(Text("Language", "Code"));
-  const TFormatSettings format = LanguageFormat(Session.ID);
-  Session.dtFormat = format.Locale;
-  Session.ChDeciSep = format.DecimalSeparator;
-
-  const QString typ = Text("DeviceTyp", "Typ");
-  Session.DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
-  Session.DebugLevel = Int("Debug", "SetDebug");
-  Session.DiagLog.SetFile(TDiagLog::FileBeside(Session.SettingsFile()));
-  Session.Measurement.RawDataSave = Int("Measurement", "RawDataSave") != 0;
-  // A loop volume, loop flow or index of 0 or below takes its default (a loop flow of 0 would
-  // make the peak width infinite).
-  const TDetectionCheck detection = ReadDetection(ini, Session.ID);
-  Session.Detection.LoopVolume = detection.Values.LoopVolume;
-  Session.Detection.Loopflow = detection.Values.Loopflow;
-  Session.Detection.MinPeakWith = detection.Values.MinPeakWith;
-  Session.Detection.PeakTime = detection.Values.PeakTime;
-  Session.Detection.MinPeakStart = detection.Values.MinPeakStart;
-  Session.SettingsProblems << detection.Problems;
-
-  Session.Measurement.FIDCalArea = Int("Calibration", "FIDCalArea");
-  Session.Measurement.FPDCalArea = Int("Calibration", "FPDCalArea");
-
-  Session.Setpoints.TempVentilblock = Int("Preferences", "TempValves");
-  Session.Setpoints.TempMesskammer = Int("Preferences", "TempMeasurementCell");
-  Session.Setpoints.TempEmissionskammer = Int("Preferences", "TempEmissionCell");
-  Session.Setpoints.TempTransferline = Int("Preferences", "TempTransferline");
-  Session.Setpoints.iH2Set = Int("Preferences", "H2Set");
-  Session.Setpoints.iAirSet = Int("Preferences", "AirSet");
-  Session.Setpoints.iCarrierSet = Int("Preferences", "CarrierSet");
-  Session.Setpoints.Hochspannung = Int("Preferences", "HighVoltage");
-  Session.Setpoints.AirFPD = Int("Preferences", "FPD_Air");
-  Session.Setpoints.H2FPD = Int("Preferences", "FPD_H2");
-  Session.Measurement.Startdelay = Text("Preferences", "Startdelay");
-
-  // The run parameters; a value their fields would refuse takes its default.
-  const TRunParamsLoad run = LoadRunParams(ini, Session.ID);
-  Session.Run.Startzelle = run.Values.Startzelle;
-  Session.Run.AnzahlZellen = run.Values.AnzahlZellen;
-  Session.Run.Messzeit = run.Values.Messzeit;
-  Session.Run.AnzahlMessreihen = run.Values.AnzahlMessreihen;
-  Session.Run.LimitFID = run.Values.LimitFID;
-  Session.Run.LimitFPD = run.Values.LimitFPD;
-  Session.Run.FIDCALMenge = run.Values.FIDCALMenge;
-  Session.Run.FPDCalMenge = run.Values.FPDCalMenge;
-  Session.SettingsProblems << run.Problems;
-  const QString areaKey = QStringLiteral("SampleArea(cm\u00B2)");
-  Session.Measurement.SampleArea = Float("Measurement", areaKey);
-  if (!(Session.Measurement.SampleArea > 0)) {
-    const double def = FindSettingKey("Measurement", areaKey)->DefaultFloat();
-    Session.SettingsProblems << QStringLiteral("[Measurement] %1 = %2: %3 (%4)")
-                            .arg(areaKey, FloatToStr(Session.Measurement.SampleArea),
-                                 Session.ID == kGermanOffset ? QStringLiteral("der Wert muss größer als 0 sein")
-                                                     : QStringLiteral("the value must be greater than 0"),
-                                 FloatToStr(def));
-    Session.Measurement.SampleArea = def;
-  }
-  Session.Measurement.SampleTime = Int("Measurement", "MeasurementSampleTime/s");
-  Session.Measurement.InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
-  Session.Measurement.Scale = Int("Measurement", "Scale");
-  Session.Measurement.ScaleMin = Int("Measurement", "ScaleMin");
-  Session.Measurement.sInitialDir = Text("Measurement", "InitialDir");
-  Session.Measurement.sDataDir = Text("Measurement", "DataDir");
-  Session.Measurement.sDateiname.clear();
-  Records.SetDataDir(Session.Measurement.sDataDir);
-  Session.Measurement.sInfo1 = Text("Info", "Sampleinfo1");
-  Session.Measurement.sInfo2 = Text("Info", "Sampleinfo2");
-  Session.Measurement.sInfo3 = Text("Info", "Sampleinfo3");
-}
+void TForm1::ReadStartupSettings() { Session.ReadSettings(); }
 
 // The captions in the chosen language and the values read at start-up in their fields, with
 // the settings that live only in their controls: the test standard (selected without running
@@ -407,10 +331,10 @@ void TForm1::LoadFactorsAndFlows() {
     auto *edit = findChild<QLineEdit *>(QString::fromLatin1(fieldDef.Field));
     edit->setText(f.Text);
     if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) labeled->EditLabel()->setText(f.Name);
-    *FactorMember(*this, f.Id) = f.Value;
+    Session.Fields.Factors[static_cast<int>(f.Id)].Name = f.Name;
+    Session.FactorValue(f.Id) = f.Value;
   }
-  for (const TDisplayText &d : load.Displays)
-    if (auto *label = findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
+  ShowFactorDisplays(load.Displays);
   Session.SettingsProblems << load.Problems;
 }
 
