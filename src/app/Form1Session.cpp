@@ -39,6 +39,10 @@ void TForm1::ConnectSession() {
   connect(s, &TSession::ReplyEchoed, this, [this](const QString &t) { LMDMemo1->appendPlainText(t); });
   connect(s, &TSession::LoopLamp, this, [this](bool on) { ledLoop->SetLedOn(on); });
   connect(s, &TSession::ValveBankReported, this, [this](int bank) { bank == 1 ? DispV1State() : DispV2State(); });
+  connect(s, &TSession::ProgramEnds, this, &TForm1::EndProgram);
+  connect(s, &TSession::ConnectionShown, this, &TForm1::SetConnectionItem);
+  connect(s, &TSession::FlowSensorShown, this, &TForm1::ShowFlowSensor);
+  connect(s, &TSession::FactorFieldsShown, this, &TForm1::ShowFactorFields);
   connect(s, &TSession::FatalError, this, [this](const QString &text) {
     Dialogs::Error(this, windowTitle(), text);
     ExitCode = 1;

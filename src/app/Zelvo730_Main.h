@@ -95,16 +95,10 @@ class TForm1 : public QMainWindow {
   void StartUp();
   void ReadStartupSettings();
   void ShowStartupSettings();
-  bool IdentifyConverters();
-  bool IdentifyConverter();
-  bool IdentifyConverterPair();
-  void SwapPorts();
   void SetupDetectorControls();
-  void SendInitialSetPoints();
-  void BuildStatusPolling();
-  void QueueFirstCommands();
+  void ShowFlowSensor(bool fitted);
+  void ShowFactorFields();
   void EndProgram(const QString &message);  // message, then the program ends (exit code 1)
-  void LoadFactorsAndFlows();
   void LoadSubstanceLists();
   void SetupChartAxes();
   void ShowCalibrationState();

@@ -117,6 +117,22 @@ class TSession : public QObject {
 
   // The settings values read at start-up (the actions that change one write it back).
   void ReadSettings();
+  void ShowSettingsInFields();  // the run fields, the delay and the sample texts as read
+  void LoadFactorsAndFlows();   // the factor and flow fields, their values and names
+
+  // ------------------------------------------------------------------ start-up
+  // After the settings: ports, converters, the instrument's start state, the polls. False
+  // when the program ends (ProgramEnds). Waits for answers; the tick does not run yet.
+  bool StartUp();
+  bool IdentifyConverters();
+  bool IdentifyConverter();
+  bool IdentifyConverterPair();
+  void SwapPorts();
+  void SwitchDetectorOff();
+  void SendInitialSetPoints();
+  void BuildStatusPolling();
+  void QueueFirstCommands();
+  void EndProgram(const QString &message);
   TRunParams Run;
   TDetection Detection;
   TFactorValues Factors;
@@ -354,6 +370,10 @@ class TSession : public QObject {
   void ErrorBox(const QString &title, const QString &text);
   void InformationBox(const QString &text);
   void ProgramEndRequested();  // a port that exists could not be opened at start-up
+  void ProgramEnds(const QString &message);  // the start-up found no instrument: told, then the end
+  void ConnectionShown(int index, const QString &text, bool checked);  // a line of the port list
+  void FlowSensorShown(bool fitted);
+  void FactorFieldsShown();  // Fields.Factors as loaded
   // A status value arrived (its display text), or every value was forgotten.
   void StatusValue(zelvo::proto::Reply kind, const QString &text);
   void StatusCleared();
