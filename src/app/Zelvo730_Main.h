@@ -272,8 +272,6 @@ class TForm1 : public QMainWindow {
   void FollowClientSize(const QSize &size);  // the chart grows with the window
   // The captioning walk: every control with a Tag gets its caption from the string table.
   void SetLangCaptions(int offset);
-  TComPort *ComPort1 = nullptr;
-  TComPort *ComPort2 = nullptr;
   QTimer *Timer1 = nullptr;
   QPlainTextEdit *LMDMemo1 = nullptr;  // service console log, latest replies
   QLineEdit *LMDEdit1 = nullptr;       // service command text

@@ -239,8 +239,6 @@ void TSession::EvaluationNote(int cause, const QString &text) {
 // Records of a run
 
 void TSession::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const QString &runTime, TDateTime wall) {
-  if (Records.ResultFile().isEmpty()) return;
-
   TMeasurementRecord r;
   r.runZelle = run.runZelle;
   r.Mark = ev.Mark;
@@ -261,6 +259,8 @@ void TSession::WriteRecords(const TCellEvaluation &ev, const TRunState &run, con
 
   TMeasurementFiles files;
   files.Line = MeasurementLine(r, DeviceTyp);
+  emit PositionRecorded(r, files.Line, run.runSkipped);
+  if (Records.ResultFile().isEmpty()) return;
   files.runAktiv = run.runAktiv;
   files.RawData = Measurement.RawDataSave && ev.RawDataFile;
   if (files.RawData) files.RawLines = RawDataLines(DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);

@@ -6,6 +6,7 @@
 
 #include "Driver.h"
 #include "ScriptedProgram.h"
+#include "SessionProgram.h"
 #include "core/CommandLine.h"
 
 namespace {
@@ -36,7 +37,10 @@ int main(int argc, char *argv[]) {
   const QCommandLineOption fid(QStringLiteral("fid"), "One converter (FID) instead of FIDFPD.");
   const QCommandLineOption faultRate(QStringLiteral("fault-rate"),
                                      "Factor on the default rate of every fault kind.", "F", "1");
-  p.addOptions({days, seed, scenario, faults, out, fid, faultRate});
+  const QCommandLineOption standIn(QStringLiteral("stand-in"),
+                                   "Drive the protocol with a scripted stand-in instead of the program (measures "
+                                   "the model, the links and the driver alone).");
+  p.addOptions({days, seed, scenario, faults, out, fid, faultRate, standIn});
   p.addVersionOption();
   if (const auto exit = zelvo::AnswerHelpOrVersion(argc, argv, name, p.helpText())) return *exit;
   if (!p.parse(QCoreApplication::arguments())) {
@@ -75,8 +79,12 @@ int main(int argc, char *argv[]) {
   zelvo::sim::Scenario sc;
   if (p.isSet(scenario) && !zelvo::sim::LoadScenario(p.value(scenario), sc, error)) return Fail(error, 2);
 
-  // The program's session cannot be driven yet: the stand-in works the protocol instead.
-  zelvo::days::ScriptedProgram program;
+  // The program's session, or the stand-in that only works the protocol.
+  zelvo::days::SessionProgram session;
+  zelvo::days::ScriptedProgram scripted;
+  const bool useStandIn = p.isSet(standIn);
+  zelvo::days::ProgramUnderTest &program = useStandIn ? static_cast<zelvo::days::ProgramUnderTest &>(scripted)
+                                                      : static_cast<zelvo::days::ProgramUnderTest &>(session);
   zelvo::days::DaysReport report;
   const bool done = zelvo::days::RunDays(o, sc, program, report, error, [](const zelvo::days::DayProgress &d) {
     std::printf("day %d: %lld run starts, %lld evaluations, %lld faults, rss %.1f MiB, %.2f s\n", d.day,
@@ -85,9 +93,10 @@ int main(int argc, char *argv[]) {
     std::fflush(stdout);
   });
   if (!done) return Fail(error, 1);
-  std::printf("stand-in program: %lld data lines, %lld replies, %lld positions, %lld reconnections\n",
-              static_cast<long long>(program.DataLines()), static_cast<long long>(program.Replies()),
-              static_cast<long long>(program.Positions()), static_cast<long long>(program.Reconnects()));
+  if (useStandIn)
+    std::printf("stand-in program: %lld data lines, %lld replies, %lld positions, %lld reconnections\n",
+                static_cast<long long>(scripted.DataLines()), static_cast<long long>(scripted.Replies()),
+                static_cast<long long>(scripted.Positions()), static_cast<long long>(scripted.Reconnects()));
   std::printf("%s\n", zelvo::days::JsonLine(o, report).toUtf8().constData());
   const auto &c = report.check;
   return c.lost == 0 && c.duplicated == 0 && c.outOfOrder == 0 && c.breakthroughMismatches == 0 ? 0 : 1;
