@@ -22,6 +22,7 @@ struct DaysOptions {
   QString outDir;  // empty: a temporary folder, removed at the end
   bool fidfpd = true;
   int secondsPerPosition = 20;
+  int cyclesPerRun = 8;  // a run of the six positions this often, then the next run
   // Seconds between the model's batches of data lines (a batch holds rate x pace lines).
   double paceSeconds = 0.5;
 };

@@ -14,10 +14,6 @@ namespace zelvo::days {
 
 namespace {
 
-// Cycles of the six positions per run: at 20 s per position about 20 minutes, long enough
-// for the default scenario's cells to break through.
-constexpr int kCyclesPerRun = 8;
-
 double RunSeconds(const QString &text) {
   const QStringList p = text.split(u':');
   if (p.size() != 3) return 0;
@@ -51,7 +47,7 @@ bool SessionProgram::Attach(const ProgramSetup &setup, QString &error) {
     put("Measurement", QStringLiteral("MeasurementTimePerCell/s"), QString::number(setup.secondsPerPosition));
     put("Measurement", QStringLiteral("StartingCell"), QStringLiteral("1"));
     put("Measurement", QStringLiteral("NumberOfCells"), QStringLiteral("6"));
-    put("Measurement", QStringLiteral("NumberOfCycles"), QString::number(kCyclesPerRun));
+    put("Measurement", QStringLiteral("NumberOfCycles"), QString::number(setup.cyclesPerRun));
     put("Measurement", QStringLiteral("LimitFID"), FloatToStr(setup.limitFid));
     put("Measurement", QStringLiteral("LimitFPD"), FloatToStr(setup.limitFpd));
     put("Measurement", QStringLiteral("DataDir"), setup.folder);
