@@ -46,6 +46,12 @@ double CpuSeconds() {
 double RssMib() { return StatusMib("VmRSS"); }
 double PeakRssMib() { return StatusMib("VmHWM"); }
 
+double HeldMib(const std::vector<Evaluation> &evaluations) {
+  double bytes = static_cast<double>(evaluations.capacity() * sizeof(Evaluation));
+  for (const Evaluation &e : evaluations) bytes += static_cast<double>(e.line.capacity()) * 2 + 32;  // text and header
+  return bytes / (1024.0 * 1024.0);
+}
+
 bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTest &program, DaysReport &report,
              QString &error, const std::function<void(const DayProgress &)> &progress) {
   QElapsedTimer real;
@@ -235,10 +241,11 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
     if (at >= (day + 1) * 86400.0) {
       ++day;
       collect();
-      const double rss = RssMib();
+      const double held = HeldMib(evaluations);
+      const double rss = RssMib() - held;
       if (day == 1) rssAfterFirstDay = rss;
       if (progress)
-        progress({day, static_cast<qint64>(evaluations.size()), model.RunStarts(), report.faults, rss,
+        progress({day, static_cast<qint64>(evaluations.size()), model.RunStarts(), report.faults, rss, held,
                   static_cast<double>(real.nsecsElapsed()) / 1e9});
     }
   }
@@ -250,12 +257,15 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   QCoreApplication::sendPostedEvents();
   collect();
   report.runStarts = model.RunStarts();
+  // Measured before the check reads the result file: the growth of the program and the model,
+  // without the record of evaluations the check needs (it grows with every evaluation).
+  if (o.days > 1 && rssAfterFirstDay > 0)
+    report.rssGrowthMibPerDay = (RssMib() - HeldMib(evaluations) - rssAfterFirstDay) / (o.days - 1);
 
   QFile result(setup.resultFile);
   const bool haveFile = result.open(QIODevice::ReadOnly);
   report.check = Check(evaluations, haveFile ? result.readAll() : QByteArray(), haveFile, crossings);
   report.maxRssMib = PeakRssMib();
-  if (o.days > 1 && rssAfterFirstDay > 0) report.rssGrowthMibPerDay = (RssMib() - rssAfterFirstDay) / (o.days - 1);
   Clock::SetManualWait({});
   port1.Close();
   port2.Close();

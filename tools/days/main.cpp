@@ -93,9 +93,10 @@ int main(int argc, char *argv[]) {
                                                       : static_cast<zelvo::days::ProgramUnderTest &>(session);
   zelvo::days::DaysReport report;
   const bool done = zelvo::days::RunDays(o, sc, program, report, error, [](const zelvo::days::DayProgress &d) {
-    std::printf("day %d: %lld run starts, %lld evaluations, %lld faults, rss %.1f MiB, %.2f s\n", d.day,
-                static_cast<long long>(d.runStarts), static_cast<long long>(d.evaluations),
-                static_cast<long long>(d.faults), d.rssMib, d.seconds);
+    std::printf("day %d: %lld run starts, %lld evaluations, %lld faults, rss %.1f MiB (+ %.1f MiB of evaluations "
+                "kept for the check), %.2f s\n",
+                d.day, static_cast<long long>(d.runStarts), static_cast<long long>(d.evaluations),
+                static_cast<long long>(d.faults), d.rssMib, d.heldMib, d.seconds);
     std::fflush(stdout);
   });
   if (!done) return Fail(error, 1);
