@@ -208,6 +208,8 @@ class TForm1 : public QMainWindow {
     QString Filter;         // empty: every file
   };
   std::function<QString(const TFileDialogRequest &)> FileDialogHook;
+  void AskForResultFile();
+  void ShowImportedSignals(const QString &path);
   QString ExecFileDialog(const TFileDialogRequest &request);
 
   // ===================================================================== setup (src/setup)

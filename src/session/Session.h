@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "core/DeviceTyp.h"
 #include "core/IniFile.h"
@@ -356,6 +357,13 @@ class TSession : public QObject {
   void ShowWriterReport(const TWriterReport &report);
   QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
 
+  // ------------------------------------------------------------------ import of a raw data file
+  // The file's signals replace the kept ones and are searched as at an evaluation; a ticked
+  // calibration box takes the peak's area. Refused during a run. False when nothing was read.
+  bool ImportRawData(const QString &path);
+  bool ImportRefused();  // true (and told) while a run is going on
+  std::optional<int> ImportCapture(bool found, double area, int threshold, const char *key, const QString &detector);
+
   // ------------------------------------------------------------------ factors and flows
   // The store sequence of the factor and flow fields (Fields.Factors); false when a field was
   // refused (told: a box when `box`, else the status bar and the log). Before a run
@@ -406,6 +414,7 @@ class TSession : public QObject {
   void PositionRecorded(const zelvo::TMeasurementRecord &record, const QString &line, bool off);
   // The detector signals: a port's kept signal emptied, points appended (from index
   // `first`), its level reading, the slopes replaced; the chart is to be drawn again.
+  void SignalsImported(const QString &path);  // the kept signals replaced by a raw data file's
   void SignalCleared(int port);
   void SignalAppended(int port, std::size_t first);
   void LevelShown(int port, int level);
