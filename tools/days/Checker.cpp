@@ -90,7 +90,20 @@ CheckResult Check(const std::vector<Evaluation> &evaluations, const QByteArray &
     const auto after = firstAfter.find(key);
     const qsizetype s = star == firstStar.end() ? -1 : star->second;
     const qsizetype a = after == firstAfter.end() ? -1 : after->second;
-    if (s != a) ++r.breakthroughMismatches;
+    if (s == a) continue;
+    ++r.breakthroughMismatches;
+    const auto at = [&](qsizetype i) {
+      if (i < 0) return QStringLiteral("none");
+      const Evaluation &e = evaluations[static_cast<size_t>(i)];
+      return QStringLiteral("%1 s (%2)").arg(e.tRun).arg(e.line);
+    };
+    const auto c = crossingAt.find(key);
+    r.mismatchDetails << QStringLiteral("run %1 detector %2 cell %3: crossing at %4 s; first \"*\" %5; first after the crossing %6")
+                             .arg(std::get<0>(key))
+                             .arg(std::get<1>(key))
+                             .arg(std::get<2>(key))
+                             .arg(c == crossingAt.end() ? QStringLiteral("none") : QString::number(c->second))
+                             .arg(at(s), at(a));
   }
   return r;
 }

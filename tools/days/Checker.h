@@ -3,6 +3,7 @@
 // wrote and the instrument's truth, compared without any widget or port.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace zelvo::days {
@@ -35,6 +36,7 @@ struct CheckResult {
                                       // at or after the truth's crossing (or that have one and
                                       // not the other)
   QString resultSha256;               // of the file's bytes; empty when there is no file
+  QStringList mismatchDetails;        // one line per mismatch, for the reader of the run
 };
 
 // Whether a measurement line marks a breakthrough: its second ";" field is "*".

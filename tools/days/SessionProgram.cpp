@@ -100,6 +100,10 @@ bool SessionProgram::RunGoing() const {
 }
 
 void SessionProgram::StartRun() {
+  // No run can start while a port waits for its device: an operator would wait too, rather
+  // than press Start every tenth of a second.
+  TSession &s = *session_;
+  if (s.PortLost(s.ComPort1) || (setup_.port2 && s.PortLost(s.ComPort2))) return;
   session_->Start();
   if (session_->Sequencer.RunGoing()) ++runs_;  // refused while a port is lost: asked again later
 }

@@ -104,6 +104,7 @@ int main(int argc, char *argv[]) {
     std::printf("stand-in program: %lld data lines, %lld replies, %lld positions, %lld reconnections\n",
                 static_cast<long long>(scripted.DataLines()), static_cast<long long>(scripted.Replies()),
                 static_cast<long long>(scripted.Positions()), static_cast<long long>(scripted.Reconnects()));
+  for (const QString &m : report.check.mismatchDetails) std::fprintf(stderr, "%s\n", m.toUtf8().constData());
   std::printf("%s\n", zelvo::days::JsonLine(o, report).toUtf8().constData());
   const auto &c = report.check;
   return c.lost == 0 && c.duplicated == 0 && c.outOfOrder == 0 && c.breakthroughMismatches == 0 ? 0 : 1;
