@@ -126,6 +126,7 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   setup.deviceType = o.fidfpd ? QStringLiteral("FIDFPD") : QStringLiteral("FID");
   setup.secondsPerPosition = o.secondsPerPosition;
   setup.cyclesPerRun = o.cyclesPerRun;
+  setup.rawData = o.rawData;
   // A wait of the program (its start-up waits for answers) lets the simulated time pass
   // with everything due in it.
   Clock::SetManualWait([&](double seconds) {

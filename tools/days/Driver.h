@@ -23,6 +23,7 @@ struct DaysOptions {
   bool fidfpd = true;
   int secondsPerPosition = 20;
   int cyclesPerRun = 8;  // a run of the six positions this often, then the next run
+  bool rawData = false;  // the program writes a raw data file per evaluated position
   // Seconds between the model's batches of data lines (a batch holds rate x pace lines).
   double paceSeconds = 0.5;
 };

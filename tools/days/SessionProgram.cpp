@@ -51,7 +51,7 @@ bool SessionProgram::Attach(const ProgramSetup &setup, QString &error) {
     put("Measurement", QStringLiteral("LimitFID"), FloatToStr(setup.limitFid));
     put("Measurement", QStringLiteral("LimitFPD"), FloatToStr(setup.limitFpd));
     put("Measurement", QStringLiteral("DataDir"), setup.folder);
-    put("Measurement", QStringLiteral("RawDataSave"), QStringLiteral("0"));
+    put("Measurement", QStringLiteral("RawDataSave"), setup.rawData ? QStringLiteral("1") : QStringLiteral("0"));
     for (int cell = 1; cell <= 3; ++cell) {
       const QString n = QString::number(cell);
       put("Measurement", "SampleFlow" + n, QStringLiteral("100"));

@@ -44,7 +44,8 @@ int main(int argc, char *argv[]) {
                                   "Cycles of the six positions per run (a run of 3000 cycles lasts 100 h at "
                                   "20 s per position).",
                                   "N", "8");
-  p.addOptions({days, seed, scenario, faults, out, fid, faultRate, standIn, cycles});
+  const QCommandLineOption rawData(QStringLiteral("raw-data"), "The program writes a raw data file per evaluation.");
+  p.addOptions({days, seed, scenario, faults, out, fid, faultRate, standIn, cycles, rawData});
   p.addVersionOption();
   if (const auto exit = zelvo::AnswerHelpOrVersion(argc, argv, name, p.helpText())) return *exit;
   if (!p.parse(QCoreApplication::arguments())) {
@@ -80,6 +81,7 @@ int main(int argc, char *argv[]) {
     *r *= scale;
   o.cyclesPerRun = p.value(cycles).toInt(&ok);
   if (!ok || o.cyclesPerRun < 1 || o.cyclesPerRun > 1000000) return Fail(QStringLiteral("--cycles must be a whole number above 0"), 2);
+  o.rawData = p.isSet(rawData);
   o.outDir = p.value(out);
   o.fidfpd = !p.isSet(fid);
   zelvo::sim::Scenario sc;
