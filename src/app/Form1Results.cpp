@@ -133,8 +133,6 @@ bool TForm1::RunActive() const { return runTag != 0; }
 
 void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const QString &runTime,
                           TDateTime wall) {
-  if (Records.ResultFile().isEmpty()) return;
-
   TMeasurementRecord r;
   r.runZelle = run.runZelle;
   r.Mark = ev.Mark;
@@ -153,6 +151,9 @@ void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const
   r.SampleText = run.runZelle >= 4 && run.runZelle <= 6 ? info[run.runZelle - 4]->text() : ev.PositionLabel;
   r.Now = wall;
   r.runAktiv = run.runAktiv;
+  // The permeation view shows every evaluated position, saved or not.
+  Session.Permeation.Add(r);
+  if (Records.ResultFile().isEmpty()) return;
 
   TMeasurementFiles files;
   files.Line = MeasurementLine(r, Session.DeviceTyp);
@@ -286,6 +287,7 @@ void TForm1::btnSpeichernClick() {
   }
   ShowWriterReport(Records.ChooseResultFile(Session.Measurement.sDateiname, ResultHeaderLines(HeaderOf(*this, Clock::Now())),
                                             Clock::Steady()));
+  PermeationFileChosen(Session.Measurement.sDateiname);
 }
 
 // ------------------------------------------------------------------ the report of the result file

@@ -199,6 +199,7 @@ void TForm1::AfterStart(const TStartResult &result, bool byOperator) {
       break;
   }
   RecordsBeginRun();
+  Session.Permeation.BeginRun(Session.DeviceTyp, Session.Run.LimitFID, Session.Run.LimitFPD);
   // The status bar keeps the run's own text; the warnings go to the log and a notice.
   const QStringList warnings = StartWarnings();
   if (!warnings.isEmpty()) {
