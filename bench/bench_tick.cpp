@@ -273,8 +273,7 @@ void PermeationShownAndHidden() {
     PrintTicks(shown ? "tick, 10 lines/s, 100000 points, permeation view shown"
                      : "tick, 10 lines/s, 100000 points, permeation view hidden",
                ticks);
-    std::printf("%-58s %4zu evaluations: after the tick median %6.0f, max %6.0f us
-",
+    std::printf("%-58s %4zu evaluations: after the tick median %6.0f, max %6.0f us\n",
                 shown ? "permeation redraw (7 days, 6 positions), view shown" : "permeation redraw, view hidden",
                 redraws.size(), Percentile(redraws, 0.5), *std::max_element(redraws.begin(), redraws.end()));
   }
