@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -178,9 +179,15 @@ void TForm1::FollowClientSize(const QSize &size) {
   if (lblLinkLost) lblLinkLost->resize(kChartPlace.width() + extraW, lblLinkLost->height());
   // The permeation view fills the chart's place down to the tab area; the switch keeps to
   // the chart's top right corner.
-  if (PermeationPanel)
+  if (PermeationPanel) {
     PermeationPanel->setGeometry(kChartPlace.left(), kChartPlace.top(), kChartPlace.width() + extraW,
                                  kPagesPlace.top() - kChartPlace.top() + extraH);
+    // Laid out while hidden too: its controls have their places before it is first shown.
+    if (QLayout *layout = PermeationPanel->layout(); layout && PermeationPanel->isHidden()) {
+      layout->invalidate();
+      layout->activate();
+    }
+  }
   if (ChartSwitch) ChartSwitch->move(kSwitchLeft + extraW, ChartSwitch->y());
   PageControl->setGeometry(kPagesPlace.translated(0, extraH));
 }
