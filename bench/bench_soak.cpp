@@ -127,7 +127,7 @@ int main(int argc, char *argv[]) {
   TForm1 form;
   form.Session.ProgramDirOverride = work;
   form.Session.DiagLog.SetEchoToStderr(false);
-  form.StatsEverySeconds = 60;  // figures in the log every minute as well
+  form.Session.StatsEverySeconds = 60;  // figures in the log every minute as well
   form.FormCreate();
   if (!form.Timer1->isActive()) {
     std::fprintf(stderr, "bench_soak: the start-up failed\n");
@@ -155,7 +155,7 @@ int main(int argc, char *argv[]) {
   while (clock.elapsed() < endMs) {
     Pump(1000);
     const double t = static_cast<double>(clock.elapsed()) / 1000.0;
-    if (!form.Sequencer.RunGoing() && form.Session.ComPort1->Active() && form.Session.ComPort2->Active()) Sim("qs");
+    if (!form.Session.Sequencer.RunGoing() && form.Session.ComPort1->Active() && form.Session.ComPort2->Active()) Sim("qs");
     if (t >= nextStall) {
       Sim("stall 3");
       ++stalls;
@@ -171,7 +171,7 @@ int main(int argc, char *argv[]) {
     }
     if (t >= nextReport) {
       std::printf("%6.0f s: evaluations %lld, result lines %lld, reconnects %d, rss %ld KiB\n", t,
-                  form.EvaluationCount, static_cast<long long>(ResultLines(resultFile)), form.Session.ReconnectCount,
+                  form.Session.EvaluationCount, static_cast<long long>(ResultLines(resultFile)), form.Session.ReconnectCount,
                   zelvo::ResidentKb());
       std::fflush(stdout);
       nextReport += 300;
@@ -180,25 +180,25 @@ int main(int argc, char *argv[]) {
   const double hours = static_cast<double>(clock.elapsed()) / 3.6e6;
   const long rssEnd = zelvo::ResidentKb();
   const qsizetype lines = ResultLines(resultFile);
-  const int held = form.Records.PendingLines();
-  form.LogStats();
+  const int held = form.Session.Records.PendingLines();
+  form.Session.LogStats();
 
   std::printf("soak of %.1f min against the simulator (FIDFPD, faults on)\n", hours * 60);
-  std::printf("  evaluations done          %lld\n", form.EvaluationCount);
+  std::printf("  evaluations done          %lld\n", form.Session.EvaluationCount);
   std::printf("  result lines written      %lld (held for a retry: %d, lost: %lld)\n", static_cast<long long>(lines),
-              held, form.EvaluationCount - static_cast<long long>(lines) - held);
+              held, form.Session.EvaluationCount - static_cast<long long>(lines) - held);
   std::printf("  malformed lines skipped   %lld (port 1 %lld, port 2 %lld)\n",
-              form.Signal1.Malformed + form.Signal2.Malformed, form.Signal1.Malformed, form.Signal2.Malformed);
+              form.Session.Signal1.Malformed + form.Session.Signal2.Malformed, form.Session.Signal1.Malformed, form.Session.Signal2.Malformed);
   std::printf("  stalls / hang-ups sent    %d / %d\n", stalls, hangups);
   std::printf("  reconnects                %d\n", form.Session.ReconnectCount);
   std::printf("  messages to the operator  %d\n", notices);
   for (const QString &t : noticeTexts) std::printf("    %s\n", qPrintable(t));
   std::printf("  ticks                     %lld, p99 %.1f ms, max %.1f ms\n",
-              static_cast<long long>(form.TickStats.Count()), form.TickStats.PercentileMs(0.99), form.TickStats.MaxMs());
+              static_cast<long long>(form.Session.TickStats.Count()), form.Session.TickStats.PercentileMs(0.99), form.Session.TickStats.MaxMs());
   std::printf("  resident memory           start %ld KiB, end %ld KiB, growth %.0f KiB per hour\n", rssStart, rssEnd,
               hours > 0 ? static_cast<double>(rssEnd - rssStart) / hours : 0.0);
-  std::printf("  signal points held        %zu + %zu\n", static_cast<size_t>(form.Signal1.X.size()),
-              static_cast<size_t>(form.Signal2.X.size()));
+  std::printf("  signal points held        %zu + %zu\n", static_cast<size_t>(form.Session.Signal1.X.size()),
+              static_cast<size_t>(form.Session.Signal2.X.size()));
   std::printf("  work folder               %s\n", qPrintable(work));
   std::fflush(stdout);
 

@@ -175,7 +175,7 @@ void Streaming() {
       form.Session.Measurement.ScaleMin = 0;
       form.show();
       Pump(50);
-      for (zelvo::TSignalChannel *s : {&form.Signal1, &form.Signal2}) {
+      for (zelvo::TSignalChannel *s : {&form.Session.Signal1, &form.Session.Signal2}) {
         for (int k = 0; k < held; ++k) {
           s->X.push_back(k / 10.0);
           s->Y.push_back(DataLine(k).mid(3).toInt(nullptr, 16));
@@ -238,7 +238,7 @@ void PermeationShownAndHidden() {
     form.Session.Measurement.ScaleMin = 0;
     form.show();
     Pump(50);
-    for (zelvo::TSignalChannel *s : {&form.Signal1, &form.Signal2}) {
+    for (zelvo::TSignalChannel *s : {&form.Session.Signal1, &form.Session.Signal2}) {
       for (int k = 0; k < kHeld; ++k) {
         s->X.push_back(k / 10.0);
         s->Y.push_back(DataLine(k).mid(3).toInt(nullptr, 16));
@@ -286,9 +286,9 @@ void Memory() {
   const double before = ResidentBytes();
   for (int k = 0; k < 1000000; ++k) {
     form.Session.DataQueue1.push_back(DataLine(k));
-    if (form.Session.DataQueue1.size() == 1000) form.DataDrainStep();
+    if (form.Session.DataQueue1.size() == 1000) form.Session.DataDrainStep();
   }
-  form.DataDrainStep();
+  form.Session.DataDrainStep();
   const double after = ResidentBytes();
   std::printf("memory per million points of one detector (kept signal + chart series): %.1f MB\n",
               (after - before) / 1e6);
@@ -317,9 +317,9 @@ int Flood(int seconds) {
   std::size_t startPoints = 0;
   double startAt = -1;
   while (total.elapsed() < seconds * 1000) {
-    if (startAt < 0 && form.Signal1.Size() > 0) {  // the stream runs: count from here
+    if (startAt < 0 && form.Session.Signal1.Size() > 0) {  // the stream runs: count from here
       startAt = total.elapsed() / 1000.0;
-      startPoints = form.Signal1.Size();
+      startPoints = form.Session.Signal1.Size();
     }
     backlog.push_back(static_cast<double>(form.Session.DataQueue1.size()));
     backlogMax = std::max(backlogMax, form.Session.DataQueue1.size());
@@ -328,7 +328,7 @@ int Flood(int seconds) {
     Pump(95);
   }
   const double streamed = total.elapsed() / 1000.0 - startAt;
-  const std::size_t drained = form.Signal1.Size() - startPoints;
+  const std::size_t drained = form.Session.Signal1.Size() - startPoints;
   sim.terminate();
   sim.waitForFinished(5000);
   PrintTicks("tick while the simulator floods port 1 (--rate 1000)", ticks);

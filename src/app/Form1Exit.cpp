@@ -23,7 +23,7 @@ void TForm1::InstallExitHandling() {
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
-  if ((RunActive() || Sequencer.DelayArmed()) && !CloseConfirmed) {
+  if ((Session.RunActive() || Session.Sequencer.DelayArmed()) && !CloseConfirmed) {
     event->ignore();
     AskCloseDuringRun();
     return;
@@ -52,7 +52,7 @@ void TForm1::AskCloseDuringRun() {
 }
 
 void TForm1::ExitOnSignal(int signalNumber) {
-  RunLog(QStringLiteral("Signal %1: the program ends").arg(signalNumber));
+  Session.RunLog(QStringLiteral("Signal %1: the program ends").arg(signalNumber));
   EndRunForExit(QStringLiteral("signal %1").arg(signalNumber));
   if (ExitHook)
     ExitHook(0);
@@ -64,21 +64,6 @@ void TForm1::EndRunForExit(const QString &why) {
   if (ExitPrepared) return;
   ExitPrepared = true;
   if (Timer1) Timer1->stop();  // nothing else is sent, polled or started from here on
-  if (RunActive() || Sequencer.DelayArmed()) {
-    // What waits in the queue (polls, the run-time display) is of no use any more; the
-    // closing commands follow the abort.
-    Session.CommandQueue.clear();
-    Sequencer.Abort(RunInputs(), GetLangString(Session.ID, kTextRunEndsProgramExit).arg(why));
-    ShowRunButtons();
-    RecordsRetryStep();  // lines held after a failed write get one more chance
-    const double start = Clock::Steady();
-    while (!Session.CommandQueue.empty() && Clock::Steady() - start < kExitSendSeconds) {
-      if (!Session.ComPort1 || !Session.ComPort1->Active()) break;  // a lost port cannot take them
-      Session.SendLine(Session.ComPort1, Session.CommandQueue.front());
-      Session.CommandQueue.pop_front();
-    }
-    if (!Session.CommandQueue.empty())
-      RunLog(QStringLiteral("%1 closing commands not sent: the port did not take them").arg(Session.CommandQueue.size()));
-  }
+  Session.EndRunForExit(why);
   FormClose();
 }

@@ -1,14 +1,12 @@
 // The permeation view in the chart area: the switch between the signal chart and the
 // permeation panel, the charts' export menus, the view's captions and the result file the
-// operator chose. The view's data are Session.Permeation, fed by the run (Form1Run.cpp,
-// Form1Results.cpp); the panel draws them when they change, never on the tick.
+// operator chose. The view's data are Session.Permeation, fed by the session's run (its start
+// and every evaluated position); the panel draws them when they change, never on the tick.
 #include <qcustomplot.h>
 
 #include <QDir>
 
 #include "app/Zelvo730_Main.h"
-#include "core/Clock.h"
-#include "core/DateTime.h"
 #include "core/Language.h"
 #include "results/Report.h"
 #include "ui/PermeationChart.h"
@@ -24,7 +22,7 @@ void TForm1::CreatePermeationView() {
   auto offset = [this] { return Session.ID; };
   auto told = [this](const QString &text) {
     statusbarRun->SetText(text);
-    Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+    Session.RunLog(text);
   };
   AddChartExportMenu(Chart1, offset, told);
   AddChartExportMenu(PermeationPanel->Chart(), offset, told);
@@ -47,7 +45,7 @@ void TForm1::ShowPermeationCaptions(int offset) {
 // A result file that already holds lines shows its last run until a new run begins; a file
 // just begun (its header only) or a run going on leaves the view as it is.
 void TForm1::PermeationFileChosen(const QString &path) {
-  if (RunActive() || path.isEmpty()) return;
+  if (Session.RunActive() || path.isEmpty()) return;
   const TReportRead read = ReadReport(path, 0);
   if (read.Ok() && read.Report.Runs.empty()) return;  // its header only: nothing measured yet
   // A file that cannot be read is told by the result file's own report (ShowWriterReport).
@@ -55,6 +53,6 @@ void TForm1::PermeationFileChosen(const QString &path) {
   if (const std::optional<TReportError> error = Session.Permeation.LoadFile(path)) {
     const QString text = ReportErrorText(*error, Session.ID);
     statusbarRun->SetText(text);
-    Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+    Session.RunLog(text);
   }
 }

@@ -35,44 +35,6 @@ QString Pick(int id, const char *german, const char *english) {
   return QString::fromUtf8(id == kGermanOffset ? german : english);
 }
 
-// The header as the window has it when the file is chosen.
-TResultHeader HeaderOf(const TForm1 &f, TDateTime now) {
-  TResultHeader h;
-  h.ID = f.Session.ID;
-  h.DeviceTyp = f.Session.DeviceTyp;
-  h.sDateiname = f.lblDateiname->text();
-  h.Now = now;
-  h.sSerialNumber = f.Session.sSerialNumber;
-  h.TempMesskammer = f.Session.Setpoints.TempMesskammer;
-  h.TempVentilblock = f.Session.Setpoints.TempVentilblock;
-  h.TempEmissionskammer = f.Session.Setpoints.TempEmissionskammer;
-  h.TempTransferline = f.Session.Setpoints.TempTransferline;
-  h.Hochspannung = f.Session.Setpoints.Hochspannung;
-  // The actual values as last reported (the placeholders before the first report).
-  using proto::Reply;
-  h.lblMesskammer = f.Session.Status.Text(Reply::ChamberTemperature, f.Session.ID);
-  h.lblVentilblock = f.Session.Status.Text(Reply::ValveBlockTemperature, f.Session.ID);
-  h.lblEmmision = f.Session.Status.Text(Reply::EmissionTemperature, f.Session.ID);
-  h.lblTransfer = f.Session.Status.Text(Reply::TransferTemperature, f.Session.ID);
-  h.lblHVoltage = f.Session.Status.Text(Reply::HighVoltage, f.Session.ID);
-  h.FIDCALMenge = f.Session.Run.FIDCALMenge;
-  h.FIDCalArea = f.Session.Measurement.FIDCalArea;
-  h.LimitFID = f.Session.Run.LimitFID;
-  h.FIDSampleFactor = f.Sequencer.State().FIDSampleFactor;
-  h.FPDCalMenge = f.Session.Run.FPDCalMenge;
-  h.FPDCalArea = f.Session.Measurement.FPDCalArea;
-  h.LimitFPD = f.Session.Run.LimitFPD;
-  h.FPDFactor = f.Sequencer.State().FPDFactor;
-  h.Startzelle = f.Session.Run.Startzelle;
-  h.AnzahlZellen = f.Session.Run.AnzahlZellen;
-  h.AnzahlMessreihen = f.Session.Run.AnzahlMessreihen;
-  h.SampleTime = f.Session.Measurement.SampleTime;
-  h.InjectionTime = f.Session.Measurement.InjectionTime;
-  h.Messzeit = f.Session.Run.Messzeit;
-  h.Description = f.memoDescription->toPlainText().split(u'\n');
-  return h;
-}
-
 void Note(TForm1 &f, const QString &text) {
   f.statusbarRun->SetText(text);
   f.Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
@@ -128,111 +90,6 @@ void WriteReportOfRun(TForm1 &f, const QString &pdf, int run) {
 
 }  // namespace
 
-// ------------------------------------------------------------------ records of a run
-bool TForm1::RunActive() const { return runTag != 0; }
-
-void TForm1::WriteRecords(const TCellEvaluation &ev, const TRunState &run, const QString &runTime,
-                          TDateTime wall) {
-  TMeasurementRecord r;
-  r.runZelle = run.runZelle;
-  r.Mark = ev.Mark;
-  r.BreakTime = ev.BreakTime;
-  r.sChemikalie = run.sChemikalie;
-  r.FIDSampleFactor = run.FIDSampleFactor;
-  r.Flow = ev.Flow;
-  r.RunTime = runTime;
-  r.FIDppm = ev.FIDppm;
-  r.FIDMessMenge = ev.FIDMessMenge;
-  r.FIDArea = ev.FIDArea;
-  r.FPDMessMenge = ev.FPDMessMenge;
-  r.FPDArea = ev.FPDArea;
-  // A sample cell's text is the field's as it stands now, stored or not.
-  QLineEdit *const info[] = {editInfo1, editInfo2, editInfo3};
-  r.SampleText = run.runZelle >= 4 && run.runZelle <= 6 ? info[run.runZelle - 4]->text() : ev.PositionLabel;
-  r.Now = wall;
-  r.runAktiv = run.runAktiv;
-  // The permeation view shows every evaluated position, saved or not.
-  Session.Permeation.Add(r);
-  if (Records.ResultFile().isEmpty()) return;
-
-  TMeasurementFiles files;
-  files.Line = MeasurementLine(r, Session.DeviceTyp);
-  files.runAktiv = run.runAktiv;
-  files.RawData = Session.Measurement.RawDataSave && ev.RawDataFile;
-  if (files.RawData) files.RawLines = RawDataLines(Session.DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);
-  ShowWriterReport(Records.WriteMeasurement(files, Clock::Steady()));
-}
-
-void TForm1::RecordsBeginRun() { Records.BeginRun(); }
-
-void TForm1::RecordsRetryStep() {
-  if (Records.HasPending()) ShowWriterReport(Records.Retry(Clock::Steady()));
-}
-
-void TForm1::ShowWriterReport(const TWriterReport &report) {
-  const QString file = QDir::toNativeSeparators(Records.ResultFile());
-  if (report.FileExisted)
-    Note(*this, Pick(Session.ID, "%1 besteht schon: die Messzeilen werden angehängt.",
-                     "%1 exists already: the measurement lines are appended to it.")
-                    .arg(file));
-  for (const QString &path : report.Recreated)
-    Note(*this, Pick(Session.ID, "%1 fehlte und wurde mit Kopf neu angelegt.",
-                     "%1 was missing and has been created again with its header.")
-                    .arg(QDir::toNativeSeparators(path)));
-  if (report.Renamed)
-    Note(*this,
-         Pick(Session.ID, "Rohdaten dieser Messung heißen %2_n.txt, weil es %1_n.txt im Ordner %3 schon gibt.",
-              "The raw data files of this run are named %2_n.txt, since %1_n.txt exist already in %3.")
-             .arg(report.Renamed->From, report.Renamed->To, QDir::toNativeSeparators(Records.DataDir())));
-  if (report.Recovered > 0)
-    Note(*this, Pick(Session.ID, "%1 zurückgehaltene Einträge nachträglich geschrieben.",
-                     "%1 held records have been written after all.")
-                    .arg(report.Recovered));
-
-  const int pending = report.PendingLines + report.PendingRawFiles;
-  if (!report.Ok()) {
-    QStringList reasons;
-    for (const TWriteFailure &f : report.Failures) reasons << f.Message;
-    const QString reason = reasons.join(QStringLiteral("; "));
-    const QString held =
-        Pick(Session.ID, "%1 Messzeilen und %2 Rohdatendateien werden zurückgehalten und erneut versucht.",
-             "%1 measurement lines and %2 raw data files are held and tried again.")
-            .arg(report.PendingLines)
-            .arg(report.PendingRawFiles);
-    const QString text = Pick(Session.ID, "Nicht geschrieben: ", "Not written: ") + reason + u' ' + held;
-    statusbarRun->SetText(text);
-    // A retry that fails for the same reason is not logged again.
-    if (report.Warn || reason != RecordsFailureLogged) Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
-    RecordsFailureLogged = reason;
-    if (report.Warn)
-      Dialogs::Notice(this, windowTitle(),
-                      Pick(Session.ID,
-                           "Ergebnisse können nicht geschrieben werden:\n%1\n\nDie Messung läuft weiter. Was "
-                           "nicht geschrieben wurde, bleibt im Speicher und wird der Reihe nach geschrieben, "
-                           "sobald die Datei wieder beschreibbar ist. Das Programm nicht beenden, bevor die "
-                           "Statuszeile das meldet.",
-                           "Results cannot be written:\n%1\n\nThe run goes on. What was not written is kept "
-                           "in memory and written, in order, as soon as the file can be written again. Do "
-                           "not end the program before the status bar says so.")
-                          .arg(reasons.join(u'\n')));
-  } else if (pending == 0) {
-    RecordsFailureLogged.clear();
-  }
-}
-
-QStringList TForm1::StartWarnings() const {
-  QStringList w;
-  if (Records.ResultFile().isEmpty() && !RunWithoutSavingChosen)
-    w << Pick(Session.ID, "Keine Ergebnisdatei gewählt: diese Messung speichert keine Ergebnisse.",
-              "No result file chosen: this run saves no results.");
-  if (Session.DeviceTyp != TDeviceTyp::FPD && !FidCalibrated(Session.Measurement.FIDCalArea))
-    w << Pick(
-        Session.ID,
-        "FID nicht kalibriert: diese Messung berechnet keine Konzentration und erkennt keinen Durchbruch.",
-        "FID not calibrated: this run computes no concentration and decides no breakthrough.");
-  return w;
-}
-
 // ------------------------------------------------------------------ the result file
 void TForm1::AskResultFileThen(const std::function<void()> &start) {
   Dialogs::Ask(this, QStringLiteral("msgNoResultFile"), windowTitle(), GetLangString(Session.ID, kTextNoResultFileAsk),
@@ -241,12 +98,12 @@ void TForm1::AskResultFileThen(const std::function<void()> &start) {
                [this, start](int answer) {
                  if (answer == 0) {
                    btnSpeichernClick();
-                   if (Records.ResultFile().isEmpty()) return;  // the Save dialog was cancelled
+                   if (Session.Records.ResultFile().isEmpty()) return;  // the Save dialog was cancelled
                    start();
                  } else if (answer == 1) {
-                   RunWithoutSavingChosen = true;
+                   Session.RunWithoutSavingChosen = true;
                    start();
-                   RunWithoutSavingChosen = false;
+                   Session.RunWithoutSavingChosen = false;
                  }
                });
 }
@@ -269,24 +126,13 @@ QString TForm1::ExecFileDialog(const TFileDialogRequest &request) {
 void TForm1::btnSpeichernClick() {
   TFileDialogRequest request;
   request.Save = true;
-  request.StartDir = Session.Measurement.sDateiname.isEmpty() ? Session.Measurement.sDataDir : SaveDialogDir;
+  request.StartDir = Session.Measurement.sDateiname.isEmpty() ? Session.Measurement.sDataDir : Session.SaveDialogDir;
   request.DefaultSuffix = QStringLiteral("csv");
   request.Filter = QStringLiteral("*.csv (*.csv *.CSV)");
   const QString chosen = ExecFileDialog(request);
   if (chosen.isEmpty()) return;
 
-  Session.Measurement.sDateiname = ResultFileName(chosen);
-  lblDateiname->setText(Session.Measurement.sDateiname);
-  // The folder is the data folder of the next start; this start keeps its sDataDir.
-  SaveDialogDir = QFileInfo(Session.Measurement.sDateiname).absolutePath();
-  try {
-    TIniFile ini = Session.Settings();
-    WriteSettingText(ini, QStringLiteral("Measurement"), QStringLiteral("DataDir"), SaveDialogDir);
-  } catch (const EFileError &e) {
-    Dialogs::Error(this, windowTitle(), e.Message());
-  }
-  ShowWriterReport(Records.ChooseResultFile(Session.Measurement.sDateiname, ResultHeaderLines(HeaderOf(*this, Clock::Now())),
-                                            Clock::Steady()));
+  Session.ChooseResultFile(chosen);
   PermeationFileChosen(Session.Measurement.sDateiname);
 }
 
@@ -317,7 +163,7 @@ void TForm1::btnReportClick() {
 void TForm1::btnLadenClick() {
   const QString refused = Pick(Session.ID, "Während einer Messung kann keine Rohdatendatei geladen werden.",
                                "A raw data file cannot be loaded while a run is in progress.");
-  if (RunActive()) {
+  if (Session.RunActive()) {
     Dialogs::Information(this, windowTitle(), refused);
     return;
   }
@@ -326,7 +172,7 @@ void TForm1::btnLadenClick() {
   const QString path = ExecFileDialog(request);
   if (path.isEmpty()) return;
   // The dialog keeps the tick going: the countdown may have started a run meanwhile.
-  if (RunActive()) {
+  if (Session.RunActive()) {
     Dialogs::Information(this, windowTitle(), refused);
     return;
   }
@@ -338,34 +184,34 @@ void TForm1::btnLadenClick() {
 
   TRawImport &file = imported.Data;
   lblRawDataName->setText(path);
-  FIDBaseDraw = FPDBaseDraw = false;
-  Peak.FIDBaseDraw = false;
+  Session.FIDBaseDraw = Session.FPDBaseDraw = false;
+  Session.Peak.FIDBaseDraw = false;
   auto place = [](TSignalChannel &channel, std::vector<double> &&values) {
     channel.X.resize(values.size());
     for (std::size_t i = 0; i < values.size(); ++i) channel.X[i] = static_cast<double>(i) * 0.1;
     channel.Y = std::move(values);
   };
-  place(Signal1, std::move(file.Fid));
-  place(Signal2, std::move(file.Fpd));
-  Slopes.clear();
-  AppendSlopes(Signal1.Y, file.SlopeBegin, file.SlopeEnd, Slopes);
+  place(Session.Signal1, std::move(file.Fid));
+  place(Session.Signal2, std::move(file.Fpd));
+  Session.Slopes.clear();
+  AppendSlopes(Session.Signal1.Y, file.SlopeBegin, file.SlopeEnd, Session.Slopes);
   Serie3->setVisible(true);
 
   const bool fid = Session.DeviceTyp == TDeviceTyp::FID || Session.DeviceTyp == TDeviceTyp::FIDFPD;
   const bool fpd = (Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD) && file.Channels == 2;
   if (fid) {
-    PeakAndArea(Signal1.Y, Slopes, TPeakSettings{Session.Detection.MinPeakStart, static_cast<double>(Session.Detection.PeakTime)}, Peak);
-    FIDBaseDraw = Peak.FIDBaseDraw;
+    PeakAndArea(Session.Signal1.Y, Session.Slopes, TPeakSettings{Session.Detection.MinPeakStart, static_cast<double>(Session.Detection.PeakTime)}, Session.Peak);
+    Session.FIDBaseDraw = Session.Peak.FIDBaseDraw;
   }
-  const bool fidFound = fid && !Peak.NoPeak;
+  const bool fidFound = fid && !Session.Peak.NoPeak;
   if (fpd) {
-    Fpd = FpdSearch(Signal2.Y, TFpdSettings{Session.Detection.MinPeakWith, static_cast<double>(Session.Detection.PeakTime), Session.Detection.Loopflow}, Peak);
-    FPDBaseDraw = Fpd.FPDBaseDraw;
+    Session.Fpd = FpdSearch(Session.Signal2.Y, TFpdSettings{Session.Detection.MinPeakWith, static_cast<double>(Session.Detection.PeakTime), Session.Detection.Loopflow}, Session.Peak);
+    Session.FPDBaseDraw = Session.Fpd.FPDBaseDraw;
   }
   ChartReload();
 
-  if (fid && chkboxIsobutanCalib->isChecked()) {
-    if (const auto area = Capture(*this, fidFound, Peak.FIDArea, kFidCalThreshold, "FIDCalArea", "FID")) {
+  if (fid && Session.Fields.IsobutanCalib) {
+    if (const auto area = Capture(*this, fidFound, Session.Peak.FIDArea, kFidCalThreshold, "FIDCalArea", "FID")) {
       Session.Measurement.FIDCalArea = *area;
       chkboxIsobutanCalib->setChecked(false);
     }
@@ -373,10 +219,10 @@ void TForm1::btnLadenClick() {
   // A one-channel file holds no FPD signal, so it gives no FPD calibration: told as for a
   // capture not taken, and the box stays ticked.
   const bool fpdDevice = Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD;
-  if (fpdDevice && !fpd && chkboxSulfurCalib->isChecked())
+  if (fpdDevice && !fpd && Session.Fields.SulfurCalib)
     Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, kTextNoFpdSignalInFile));
-  if (fpd && chkboxSulfurCalib->isChecked()) {
-    if (const auto area = Capture(*this, Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
+  if (fpd && Session.Fields.SulfurCalib) {
+    if (const auto area = Capture(*this, Session.Fpd.Found, Session.Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
       Session.Measurement.FPDCalArea = *area;
       chkboxSulfurCalib->setChecked(false);
     }

@@ -1,4 +1,5 @@
 // What the session reports, drawn on the window.
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +15,8 @@ using namespace zelvo;
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
   CreateControls();
   ConnectSession();
+  ConnectRun();
+  ConnectFields();
 }
 
 TForm1::~TForm1() = default;
@@ -36,13 +39,20 @@ void TForm1::ConnectSession() {
   connect(s, &TSession::ReplyEchoed, this, [this](const QString &t) { LMDMemo1->appendPlainText(t); });
   connect(s, &TSession::LoopLamp, this, [this](bool on) { ledLoop->SetLedOn(on); });
   connect(s, &TSession::ValveBankReported, this, [this](int bank) { bank == 1 ? DispV1State() : DispV2State(); });
-  connect(s, &TSession::StartRequested, this, &TForm1::InstrumentStartRequest);
+  connect(s, &TSession::ProgramEnds, this, &TForm1::EndProgram);
+  connect(s, &TSession::ConnectionShown, this, &TForm1::SetConnectionItem);
+  connect(s, &TSession::FlowSensorShown, this, &TForm1::ShowFlowSensor);
+  connect(s, &TSession::FactorFieldsShown, this, &TForm1::ShowFactorFields);
+  connect(s, &TSession::FatalError, this, [this](const QString &text) {
+    Dialogs::Error(this, windowTitle(), text);
+    ExitCode = 1;
+    QCoreApplication::exit(1);
+  });
   connect(s, &TSession::LinkLost, this, &TForm1::ShowLinkLost);
   connect(s, &TSession::LinkBack, this, &TForm1::ShowLinkBack);
   connect(s, &TSession::SetpointShown, this,
           [this](SetpointId id, int value) { SetpointEdit(id)->setText(QString::number(value)); });
   connect(s, &TSession::HeatingSwitchShown, this, &TForm1::ShowHeatingSwitch);
-  Session.EndRunForLinkLoss = [this](const QString &port) { return EndRunForLinkLoss(port); };
 }
 
 // The labels that show a reported value, each with its reply form.
@@ -84,11 +94,3 @@ void TForm1::ShowHeatingSwitch(SetpointId id, bool on, bool caption) {
     toggle->setChecked(on);
 }
 
-// A run or an armed delay ends when the link is lost: the signal of the position in progress
-// is cut short and not evaluated; every line evaluated so far is in the result file.
-bool TForm1::EndRunForLinkLoss(const QString &port) {
-  if (!Sequencer.RunGoing() && !Sequencer.DelayArmed()) return false;
-  Sequencer.Abort(RunInputs(), GetLangString(Session.ID, kTextRunEndsLinkLost).arg(port));
-  ShowRunButtons();
-  return true;
-}

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include "app/Form1SetupFields.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Errors.h"
 #include "core/IniFile.h"
@@ -96,16 +95,6 @@ bool TakeRunParamField(TForm1 &f, TRunParam id) {
   return true;
 }
 
-// ------------------------------------------------------------------ factor fields
-QLineEdit *FactorEdit(const TForm1 &f, const TFactorFieldDef &fieldDef) {
-  return f.findChild<QLineEdit *>(QString::fromLatin1(fieldDef.Field));
-}
-
-void ShowDisplays(TForm1 &f, const QList<TDisplayText> &displays) {
-  for (const TDisplayText &d : displays)
-    if (auto *label = f.findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
-}
-
 // ------------------------------------------------------------------ dragging a factor
 // Watches a list's viewport after a press on a factor cell: once the mouse has moved beyond
 // the system's drag distance with the button still down, the factor is dragged; a plain
@@ -171,7 +160,7 @@ void ListMouseDown(TValueListEditor *list, Qt::MouseButton button, int x, int y)
 
 // The factor of the list's current row onto a field of the list's detector: the field takes
 // the factor, its label the substance name. A field of the other detector stays as it is.
-void ListEndDrag(TValueListEditor *list, int dropList, QObject *target) {
+void ListEndDrag(TForm1 &f, TValueListEditor *list, int dropList, QObject *target) {
   auto *edit = qobject_cast<TLabeledEdit *>(target);
   if (!edit) return;
   const TFactorFieldDef *fieldDef = FindFactorField(edit->objectName());
@@ -180,39 +169,11 @@ void ListEndDrag(TValueListEditor *list, int dropList, QObject *target) {
   if (row < 0) return;
   edit->setText(list->Value(row));
   edit->EditLabel()->setText(list->Key(row));
+  f.Session.Fields.Factors[static_cast<int>(fieldDef->Id)].Name = list->Key(row);
 }
 
 }  // namespace
 
-double *FactorMember(TForm1 &f, TFactorField id) {
-  switch (id) {
-    case TFactorField::CalFlow:
-      return &f.Session.Factors.CalFlow;
-    case TFactorField::SampleFlow1:
-      return &f.Session.Factors.SampleFlow1;
-    case TFactorField::SampleFlow2:
-      return &f.Session.Factors.SampleFlow2;
-    case TFactorField::SampleFlow3:
-      return &f.Session.Factors.SampleFlow3;
-    case TFactorField::FIDCal:
-      return &f.Session.Factors.FIDCalFactor;
-    case TFactorField::FIDSample1:
-      return &f.Session.Factors.FIDFactor1;
-    case TFactorField::FIDSample2:
-      return &f.Session.Factors.FIDFactor2;
-    case TFactorField::FIDSample3:
-      return &f.Session.Factors.FIDFactor3;
-    case TFactorField::FPDCal:
-      return &f.Session.Factors.FPDCalFactor;
-    case TFactorField::FPDSample1:
-      return &f.Session.Factors.FPDFactor1;
-    case TFactorField::FPDSample2:
-      return &f.Session.Factors.FPDFactor2;
-    case TFactorField::FPDSample3:
-      return &f.Session.Factors.FPDFactor3;
-  }
-  return nullptr;
-}
 
 // ------------------------------------------------------------------ run parameter handlers
 void TForm1::UpdateStartzelle() { TakeRunParamField(*this, TRunParam::Startzelle); }
@@ -229,45 +190,19 @@ void TForm1::UpdateMengeIsobuthan() { TakeRunParamField(*this, TRunParam::FIDCAL
 void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMenge); }
 
 // ------------------------------------------------------------------ factors and flows
-// The store sequence, in table order; it stops at the first field that does not convert or is
-// not above 0, whose message names the field. Before a run (`forRun`) only the fields of the
-// positions in the run's range stop it.
-bool TForm1::StoreFactorsAndFlows(bool box, bool forRun) {
-  std::array<TFactorFieldInput, kFactorFieldCount> inputs;
-  for (const TFactorFieldDef &fieldDef : FactorFieldDefs()) {
-    QLineEdit *edit = FactorEdit(*this, fieldDef);
-    TFactorFieldInput &in = inputs[static_cast<int>(fieldDef.Id)];
-    in.Text = edit->text();
-    if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) in.Name = labeled->EditLabel()->text();
-  }
-  const TFactorStore store =
-      forRun ? StoreFactorFieldsForRun(inputs, Session.ID, editStart->text(), editAnzahl->text())
-             : StoreFactorFields(inputs, Session.ID);
-  for (const TFactorFieldValue &v : store.Stored) *FactorMember(*this, v.Id) = v.Value;
-  ShowDisplays(*this, store.Displays);
-  if (!store.Writes.isEmpty()) {
-    try {
-      Session.Settings().WriteStrings(store.Writes);
-    } catch (const EFileError &e) {
-      Dialogs::Error(this, windowTitle(), e.Message());
-    }
-  }
-  if (store.Message.isEmpty()) return true;
-  if (box)
-    Dialogs::Error(this, windowTitle(), store.Message);
-  else
-    RunNotice(store.Message, false);
-  return false;
+void TForm1::ShowFactorDisplays(const QList<TDisplayText> &displays) {
+  for (const TDisplayText &d : displays)
+    if (auto *label = findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
 }
 
-void TForm1::PageControlExit() { StoreFactorsAndFlows(); }
+void TForm1::PageControlExit() { Session.StoreFactorsAndFlows(); }
 
 // The chart takes no focus, so the focus hardly ever leaves the tab area: the factors page
 // stores its fields itself when the focus moves on to another page. (When it leaves the tab
 // area as well, PageControlExit has stored them.)
 void TForm1::tabFaktorenExit() {
   QWidget *now = QApplication::focusWidget();
-  if (now && (now == PageControl || PageControl->isAncestorOf(now))) StoreFactorsAndFlows();
+  if (now && (now == PageControl || PageControl->isAncestorOf(now))) Session.StoreFactorsAndFlows();
   SaveSubstanceLists();
 }
 
@@ -304,8 +239,8 @@ void TForm1::ValueListEditor1MouseDown(Qt::MouseButton Button, int X, int Y) {
 void TForm1::ValueListEditor2MouseDown(Qt::MouseButton Button, int X, int Y) {
   ListMouseDown(ValueListEditor2, Button, X, Y);
 }
-void TForm1::ValueListEditor1EndDrag(QObject *Target) { ListEndDrag(ValueListEditor1, 1, Target); }
-void TForm1::ValueListEditor2EndDrag(QObject *Target) { ListEndDrag(ValueListEditor2, 2, Target); }
+void TForm1::ValueListEditor1EndDrag(QObject *Target) { ListEndDrag(*this, ValueListEditor1, 1, Target); }
+void TForm1::ValueListEditor2EndDrag(QObject *Target) { ListEndDrag(*this, ValueListEditor2, 2, Target); }
 
 void TForm1::FactDragOver(QObject *, QObject *Source, bool &Accept) {
   Accept = Source && (Source == ValueListEditor1 || Source == ValueListEditor2);

@@ -123,7 +123,7 @@ void TForm1::ChooseChartDetail() {
   const double pixels = std::max(1, Chart1->axisRect()->width());
   for (int port : {1, 2}) {
     TChartDetail::Series &s = ChartDetail->S[port - 1];
-    const TSignalChannel &signal = port == 1 ? Signal1 : Signal2;
+    const TSignalChannel &signal = port == 1 ? Session.Signal1 : Session.Signal2;
     QCPGraph *graph = port == 1 ? Series1 : Series2;
     bool coarse = false;
     if (s.InOrder && signal.Size() > kCoarseFromSamplesPerPixel * pixels) {
@@ -145,40 +145,17 @@ void TForm1::ChooseChartDetail() {
 // ---------------------------------------------------------------------------------------
 // Detector data
 
-void TForm1::DataDrainStep() {
-  struct Port {
-    TLineQueue &queue;
-    TSignalChannel &signal;
-    QLineEdit *level;
-    int number;
-  };
-  const bool second = Session.DeviceTyp == TDeviceTyp::FIDFPD;  // port 2 carries data only then
-  for (const Port &p :
-       {Port{Session.DataQueue1, Signal1, editFIDLevel, 1}, Port{Session.DataQueue2, Signal2, editFPDLevel, 2}}) {
-    if (p.number == 2 && !second) break;
-    if (p.queue.empty()) continue;
-    const TDrainResult r = DrainDataQueue(p.queue, p.signal);
-    if (r.Skipped > 0) CountMalformed(r.Skipped);
-    if (r.Appended == 0) continue;
-    AppendToGraph(p.signal, r.FirstNew, SignalGraphData(p.number));
-    if (p.signal.Level) p.level->setText(QString::number(*p.signal.Level));
-    ChartDirty = true;
-  }
-  if (MalformedUnlogged > 0) CountMalformed(0);
+// The points the session appended to a kept signal, appended to its series too.
+void TForm1::AppendSignal(int port, std::size_t first) {
+  AppendToGraph(port == 2 ? Session.Signal2 : Session.Signal1, first, SignalGraphData(port));
 }
 
-// Malformed lines are dropped as if they had never arrived; the log counts them, at most
-// once every few seconds however many arrive.
-void TForm1::CountMalformed(int skipped) {
-  MalformedUnlogged += skipped;
-  const double now = Clock::Steady();
-  if (now - MalformedLoggedAt < kMalformedLogSeconds) return;
-  RunLog(QStringLiteral("%1 malformed data line(s) skipped (port 1: %2, port 2: %3 since the start)")
-             .arg(MalformedUnlogged)
-             .arg(Signal1.Malformed)
-             .arg(Signal2.Malformed));
-  MalformedUnlogged = 0;
-  MalformedLoggedAt = now;
+// The slope series' graph (shown once an import has shown it); point j belongs to the
+// window centred on sample j + 2.
+void TForm1::ShowSlopes() {
+  std::vector<double> slopeTimes(Session.Slopes.size());
+  for (std::size_t j = 0; j < Session.Slopes.size(); ++j) slopeTimes[j] = (j + 2) / 10.0;
+  FillGraph(*Serie3->data(), slopeTimes, Session.Slopes);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -215,7 +192,7 @@ void TForm1::ShowChartCaptions(int offset) {
 }
 
 void TForm1::RestoreChartAxes() {
-  Chart1->xAxis->setRange(0, MonitoringOn() ? kMonitorAxisSeconds : Session.Run.Messzeit);
+  Chart1->xAxis->setRange(0, Session.Monitoring ? kMonitorAxisSeconds : Session.Run.Messzeit);
   Chart1->yAxis->setRange(Session.Measurement.ScaleMin, Session.Measurement.Scale);
 }
 
@@ -228,12 +205,10 @@ void TForm1::ChartRedrawStep() {
 void TForm1::ChartReload() {
   for (int port : {1, 2}) {
     ClearSignalGraph(port);
-    const TSignalChannel &signal = port == 1 ? Signal1 : Signal2;
+    const TSignalChannel &signal = port == 1 ? Session.Signal1 : Session.Signal2;
     FillGraph(SignalGraphData(port), signal.X, signal.Y);
   }
-  std::vector<double> slopeTimes(Slopes.size());
-  for (std::size_t j = 0; j < Slopes.size(); ++j) slopeTimes[j] = (j + 2) / 10.0;  // centre of its window
-  FillGraph(*Serie3->data(), slopeTimes, Slopes);
+  ShowSlopes();
   ChartDirty = false;
   Chart1->replot();
 }
@@ -250,9 +225,11 @@ void TForm1::Chart1AfterDraw(QPainter *canvas) {
     canvas->setPen(QPen(color, 2, Qt::DotLine));
     canvas->drawLine(QPointF(StartX, StartY), QPointF(EndX, EndY));
   };
-  if (FIDBaseDraw)
-    baseline(Peak.FIDStart, Peak.FIDStartLevel, Peak.FIDEnd, Peak.FIDEndLevel, QColor(90, 0, 0));
-  if (FPDBaseDraw) baseline(Fpd.FPDStart, Fpd.FPDStartLevel, Fpd.FPDEnd, Fpd.FPDEndLevel, QColor(0, 90, 0));
+  const TPeakState &peak = Session.Peak;
+  const TFpdResult &fpd = Session.Fpd;
+  if (Session.FIDBaseDraw)
+    baseline(peak.FIDStart, peak.FIDStartLevel, peak.FIDEnd, peak.FIDEndLevel, QColor(90, 0, 0));
+  if (Session.FPDBaseDraw) baseline(fpd.FPDStart, fpd.FPDStartLevel, fpd.FPDEnd, fpd.FPDEndLevel, QColor(0, 90, 0));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -308,51 +285,11 @@ void TForm1::editScaleMinExit() {
 // ---------------------------------------------------------------------------------------
 // Monitoring: the converters stream outside a run so that the operator can watch them
 
-bool TForm1::MonitoringOn() const { return TagOf(btnMonitor) == kTagMonitorOn; }
+void TForm1::btnMonitorClick() { Session.MonitorClick(); }
 
-void TForm1::btnMonitorClick() {
-  if (Sequencer.RunGoing()) return;  // the button is disabled then; a run owns the streams
-  if (MonitoringOn())
-    MonitorOff();
-  else
-    MonitorOn();
-}
-
-void TForm1::MonitorOn() {
-  SetTag(btnMonitor, kTagMonitorOn);
-  btnMonitor->setText(GetLangString(Session.ID, kTagMonitorOn));
-  Signal1.Counter = 0;
-  Signal2.Counter = 0;
-  Chart1->xAxis->setRange(0, kMonitorAxisSeconds);
-  Signal1.ClearSeries();
-  ClearSignalGraph(1);
-  Session.DataQueue1.clear();
-  for (proto::Cmd cmd : {proto::Cmd::StreamPrepareB, proto::Cmd::StreamPrepareW, proto::Cmd::StreamOn})
-    Session.FifoPutString(proto::Form(cmd));
-  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) {
-    Signal2.ClearSeries();
-    ClearSignalGraph(2);
-    Session.DataQueue2.clear();
-    for (proto::Cmd cmd : {proto::Cmd::StreamPrepareB, proto::Cmd::StreamPrepareW, proto::Cmd::StreamOn})
-      Session.SendLine(Session.ComPort2, proto::Form(cmd));
-  }
-  ChartDirty = true;
-}
-
-void TForm1::MonitorOff() {
-  SetTag(btnMonitor, kTagMonitorOff);
-  btnMonitor->setText(GetLangString(Session.ID, kTagMonitorOff));
-  Signal1.Counter = 0;  // the second counter keeps its value
-  Chart1->xAxis->setRange(0, Session.Run.Messzeit);
-  Session.FifoPutString(proto::Form(proto::Cmd::StreamOff));
-  Signal1.ClearSeries();
-  ClearSignalGraph(1);
-  Session.DataQueue1.clear();
-  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) {
-    Session.SendLine(Session.ComPort2, proto::Form(proto::Cmd::StreamOff));
-    Signal2.ClearSeries();
-    ClearSignalGraph(2);
-    Session.DataQueue2.clear();
-  }
-  ChartDirty = true;
+void TForm1::ShowMonitoring(bool on) {
+  const int tag = on ? kTagMonitorOn : kTagMonitorOff;
+  SetTag(btnMonitor, tag);
+  btnMonitor->setText(GetLangString(Session.ID, tag));
+  Chart1->xAxis->setRange(0, on ? kMonitorAxisSeconds : Session.Run.Messzeit);
 }

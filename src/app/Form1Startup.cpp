@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "app/Form1SetupFields.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Clock.h"
 #include "core/Errors.h"
@@ -70,7 +69,6 @@ void TForm1::ReportSettingsProblems() {
 void TForm1::StartUp() {
   if (Serie3) Serie3->setVisible(false);
   setWindowTitle(QStringLiteral("ZELVO730-PC-FLOW-EPC ") + VersionText());
-  FIDBaseDraw = false;
 
   ReadStartupSettings();
   ShowStartupSettings();
@@ -78,117 +76,23 @@ void TForm1::StartUp() {
 
   Session.Status.Clear();  // the placeholders until the first status reply
   ShowStatusLabels();
-  auto T = [this](int n) { return GetLangString(Session.ID, n); };
   btnStop->setEnabled(false);
   btnStart->setEnabled(false);
   for (TZLed *led : {ledSmpOff1, ledSmpOff2, ledSmpOff3}) led->SetLedOn(false);
 
   LoadSubstanceLists();
-
-  const TIniFile ini = Session.Settings();
-  Session.ComPort1->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortA"));
-  Session.ComPort2->SetDeviceName(ReadSettingText(ini, "Communication", "ComPortB"));
-  if (!IdentifyConverters()) return;
-
+  if (!Session.StartUp()) return;
   SetupDetectorControls();
-  Session.SendAndWait(Session.ComPort1, proto::Form(Session.ID == kGermanOffset ? proto::Cmd::Y0 : proto::Cmd::Y1));
-  Session.SendAndWait(Session.ComPort1, proto::Form(proto::Cmd::X0, u"00:00:00"));
-  Session.HasFlowSensor = proto::IsFlowSensorFitted(Session.SendAndWait(Session.ComPort1, proto::Form(proto::Cmd::FA)));
-
-  // Cell time texts on the window and the instrument display.
-  runTag = 0;
-  for (int f = 1; f <= 3; ++f) DispRunBreak(f, false, T(kTextRunTimeNone));
-
-  SendInitialSetPoints();
-  lblStartrun->setText(T(kTextStop));
-  BuildStatusPolling();
-  QueueFirstCommands();
 
   ledPower->SetLedOn(true);
-  Session.FifoPutString(proto::Form(proto::Cmd::R0));
   btnStart->setEnabled(true);
-  statusbarRun->SetText(T(kTextNoMeasurement));
+  statusbarRun->SetText(GetLangString(Session.ID, kTextNoMeasurement));
   Timer1->start();
 }
 
 // The settings file (created with its creation values when missing), the language, and every
 // value the program keeps in a field. Keys and defaults are those of the settings table.
-void TForm1::ReadStartupSettings() {
-  CreateSettingsFileIfMissing(Session.SettingsFile(), Session.DataDirDefault.isEmpty() ? Session.ProgramDir() : Session.DataDirDefault);
-  const TIniFile ini = Session.Settings();
-  auto Int = [&ini](const char *section, const char *key) { return ReadSettingInteger(ini, section, key); };
-  auto Text = [&ini](const char *section, const char *key) { return ReadSettingText(ini, section, key); };
-  auto Float = [this](const char *section, const QString &key) { return Session.ReadSettingFloat(section, key); };
-
-  Session.ID = LanguageOffset(Text("Language", "Code"));
-  const TFormatSettings format = LanguageFormat(Session.ID);
-  Session.dtFormat = format.Locale;
-  Session.ChDeciSep = format.DecimalSeparator;
-
-  const QString typ = Text("DeviceTyp", "Typ");
-  Session.DeviceTyp = typ == "FPD" ? TDeviceTyp::FPD : typ == "FIDFPD" ? TDeviceTyp::FIDFPD : TDeviceTyp::FID;
-  Session.DebugLevel = Int("Debug", "SetDebug");
-  Session.DiagLog.SetFile(TDiagLog::FileBeside(Session.SettingsFile()));
-  Session.Measurement.RawDataSave = Int("Measurement", "RawDataSave") != 0;
-  // A loop volume, loop flow or index of 0 or below takes its default (a loop flow of 0 would
-  // make the peak width infinite).
-  const TDetectionCheck detection = ReadDetection(ini, Session.ID);
-  Session.Detection.LoopVolume = detection.Values.LoopVolume;
-  Session.Detection.Loopflow = detection.Values.Loopflow;
-  Session.Detection.MinPeakWith = detection.Values.MinPeakWith;
-  Session.Detection.PeakTime = detection.Values.PeakTime;
-  Session.Detection.MinPeakStart = detection.Values.MinPeakStart;
-  Session.SettingsProblems << detection.Problems;
-
-  Session.Measurement.FIDCalArea = Int("Calibration", "FIDCalArea");
-  Session.Measurement.FPDCalArea = Int("Calibration", "FPDCalArea");
-
-  Session.Setpoints.TempVentilblock = Int("Preferences", "TempValves");
-  Session.Setpoints.TempMesskammer = Int("Preferences", "TempMeasurementCell");
-  Session.Setpoints.TempEmissionskammer = Int("Preferences", "TempEmissionCell");
-  Session.Setpoints.TempTransferline = Int("Preferences", "TempTransferline");
-  Session.Setpoints.iH2Set = Int("Preferences", "H2Set");
-  Session.Setpoints.iAirSet = Int("Preferences", "AirSet");
-  Session.Setpoints.iCarrierSet = Int("Preferences", "CarrierSet");
-  Session.Setpoints.Hochspannung = Int("Preferences", "HighVoltage");
-  Session.Setpoints.AirFPD = Int("Preferences", "FPD_Air");
-  Session.Setpoints.H2FPD = Int("Preferences", "FPD_H2");
-  Session.Measurement.Startdelay = Text("Preferences", "Startdelay");
-
-  // The run parameters; a value their fields would refuse takes its default.
-  const TRunParamsLoad run = LoadRunParams(ini, Session.ID);
-  Session.Run.Startzelle = run.Values.Startzelle;
-  Session.Run.AnzahlZellen = run.Values.AnzahlZellen;
-  Session.Run.Messzeit = run.Values.Messzeit;
-  Session.Run.AnzahlMessreihen = run.Values.AnzahlMessreihen;
-  Session.Run.LimitFID = run.Values.LimitFID;
-  Session.Run.LimitFPD = run.Values.LimitFPD;
-  Session.Run.FIDCALMenge = run.Values.FIDCALMenge;
-  Session.Run.FPDCalMenge = run.Values.FPDCalMenge;
-  Session.SettingsProblems << run.Problems;
-  const QString areaKey = QStringLiteral("SampleArea(cm\u00B2)");
-  Session.Measurement.SampleArea = Float("Measurement", areaKey);
-  if (!(Session.Measurement.SampleArea > 0)) {
-    const double def = FindSettingKey("Measurement", areaKey)->DefaultFloat();
-    Session.SettingsProblems << QStringLiteral("[Measurement] %1 = %2: %3 (%4)")
-                            .arg(areaKey, FloatToStr(Session.Measurement.SampleArea),
-                                 Session.ID == kGermanOffset ? QStringLiteral("der Wert muss größer als 0 sein")
-                                                     : QStringLiteral("the value must be greater than 0"),
-                                 FloatToStr(def));
-    Session.Measurement.SampleArea = def;
-  }
-  Session.Measurement.SampleTime = Int("Measurement", "MeasurementSampleTime/s");
-  Session.Measurement.InjectionTime = Int("Measurement", "MeasurementInjectionTime/s");
-  Session.Measurement.Scale = Int("Measurement", "Scale");
-  Session.Measurement.ScaleMin = Int("Measurement", "ScaleMin");
-  Session.Measurement.sInitialDir = Text("Measurement", "InitialDir");
-  Session.Measurement.sDataDir = Text("Measurement", "DataDir");
-  Session.Measurement.sDateiname.clear();
-  Records.SetDataDir(Session.Measurement.sDataDir);
-  Session.Measurement.sInfo1 = Text("Info", "Sampleinfo1");
-  Session.Measurement.sInfo2 = Text("Info", "Sampleinfo2");
-  Session.Measurement.sInfo3 = Text("Info", "Sampleinfo3");
-}
+void TForm1::ReadStartupSettings() { Session.ReadSettings(); }
 
 // The captions in the chosen language and the values read at start-up in their fields, with
 // the settings that live only in their controls: the test standard (selected without running
@@ -232,7 +136,7 @@ void TForm1::ShowStartupSettings() {
   editScale->setText(QString::number(Session.Measurement.Scale));
   editScaleMin->setText(QString::number(Session.Measurement.ScaleMin));
 
-  LoadFactorsAndFlows();
+  Session.LoadFactorsAndFlows();
 }
 
 // An FPD is switched off and its controls enabled; an FID alone gets its FPD controls
@@ -240,11 +144,8 @@ void TForm1::ShowStartupSettings() {
 void TForm1::SetupDetectorControls() {
   if (Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD) {
     btnIgnition->setEnabled(true);
-    EmissionOnOff(false);
-    TransferOnOff(false);
-    PMTOnOff(false);
-    FPDH2OnOff(false);
-    FPDAirOnOff(false);
+    for (QPushButton *b : {btnEmissionAn, btnTransferAn, btnHVoltageAn, btnFPDH2An, btnFPDAirAN})
+      SetToggle(b, false, true);
     return;
   }
   btnIgnition->setEnabled(false);
@@ -254,37 +155,10 @@ void TForm1::SetupDetectorControls() {
   }
 }
 
-// The gas set points are read back and a differing one is set again from the program's
-// value; then the program's other set points go to the instrument.
-void TForm1::SendInitialSetPoints() {
-  struct GasReadBack {
-    proto::Cmd cmd;
-    SetpointId id;
-  };
-  const GasReadBack gases[] = {
-      {proto::Cmd::BC, SetpointId::Air}, {proto::Cmd::WC, SetpointId::H2}, {proto::Cmd::CC, SetpointId::Carrier}};
-  for (const GasReadBack &g : gases) {
-    const QString cmd = proto::Form(g.cmd);
-    const QString reply = Session.SendAndWait(Session.ComPort1, cmd);
-    // A missing or garbled read-back counts as differing: the program's own set point is
-    // sent, instead of ending the start-up with the tick never running.
-    const SetPointReadBack readBack = ReadBackSetPoint(reply, Session.SetpointValue(g.id));
-    if (!readBack.value && Session.DebugLevel > 0)
-      Session.DiagLog.Send(TimeText(Clock::Now()) + QStringLiteral(" no set point in the reply to ") + cmd.trimmed() +
-                   QStringLiteral(": ") + reply);
-    if (readBack.resend) Session.SetpointApply(g.id, Session.SetpointValue(g.id));
-  }
-  for (SetpointId id :
-       {SetpointId::FPDAir, SetpointId::FPDH2, SetpointId::Emmision, SetpointId::Transfer, SetpointId::HVoltage})
-    Session.SetpointApply(id, Session.SetpointValue(id));
-}
 
-// The status poll list, and the flow displays shown or hidden with the flow sensor.
-void TForm1::BuildStatusPolling() {
-  Session.PollList = BuildPollList(Session.DeviceTyp, Session.HasFlowSensor, Clock::Steady());
-  Session.PollCursor = 0;
-  if (Session.HasFlowSensor) {
-    Session.sFlowVal = QStringLiteral("0");
+// The flow displays shown or hidden with the flow sensor.
+void TForm1::ShowFlowSensor(bool fitted) {
+  if (fitted) {
     lblFlowVal->setText(Session.sFlowVal);
     lblFlowValTab1->setText(Session.sFlowVal);
     return;
@@ -296,122 +170,22 @@ void TForm1::BuildStatusPolling() {
   for (TLabel *l : {lblFlowVal, lblFlowDim, lblFlowValTab1, lblFlowDimTab1}) l->setVisible(false);
 }
 
-// The held bytes take their start values and are sent whole; the converters' streams stop.
-void TForm1::QueueFirstCommands() {
-  Session.HeatingStateByte = kHeatingPortAtStart;
-  Session.FifoPutString(proto::Form(proto::Cmd::PS, Session.HeatingStateByte));
-  Session.Valves.ValveByte1 = kValveBankClosed;
-  Session.FifoPutString(proto::Form(proto::Cmd::V1S, Session.Valves.ValveByte1));
-  Session.Valves.ValveByte2 = kValveBankClosed;
-  Session.FifoPutString(proto::Form(proto::Cmd::V2S, Session.Valves.ValveByte2));
-  Session.Valves.LampByte = kLampByteAtStart;
-  Session.FifoPutString(proto::Form(proto::Cmd::LS, Session.Valves.LampByte));
-  Session.FifoPutString(proto::Form(proto::Cmd::DG));
-  Session.FifoPutString(proto::Form(proto::Cmd::StreamOff));
-  if (Session.DeviceTyp == TDeviceTyp::FIDFPD) Session.SendLine(Session.ComPort2, proto::Form(proto::Cmd::StreamOff));
-}
 
-// Opens the ports and identifies the converters. Returns false when the program ends.
-bool TForm1::IdentifyConverters() {
-  return Session.DeviceTyp == TDeviceTyp::FIDFPD ? IdentifyConverterPair() : IdentifyConverter();
-}
 
-// FID or FPD: one converter, on port 1, which must have an I2C port.
-bool TForm1::IdentifyConverter() {
-  const QString prog = QStringLiteral("Programm : ZELVO730-PC\r") + VersionText() + '\r';
-  const QString notFound = GetLangString(Session.ID, kTextConverterNotFound);
-  if (!Session.OpenPort(Session.ComPort1)) {
-    EndProgram(prog + notFound + '\r');
-    return false;
-  }
-  const QString reply = Session.SendAndWait(Session.ComPort1, proto::FormIdentify(proto::SnFraming::CrLfAround));
-  if (reply.isEmpty()) {
-    Session.ComPort1->Close();
-    EndProgram(prog + Session.ComPort1->DeviceName() + ": " + notFound + '\r');
-    return false;
-  }
-  if (!proto::HasI2cPort(reply)) {
-    Session.ComPort1->Close();
-    EndProgram(prog + GetLangString(Session.ID, kTextConverterNoI2c) + '\r');
-    return false;
-  }
-  Session.sSerialNumber = proto::SerialNumberText(reply);
-  SetConnectionItem(0, Session.ComPort1->DeviceName() + ' ' + Session.sSerialNumber, true);
-  SetConnectionItem(1, Session.ComPort2->DeviceName() + " --------", false);
-  return true;
-}
 
-// FIDFPD: the converter with the I2C port on port 1 (the ports are swapped when the other
-// one answers there), the FPD converter on port 2; without port 2 the instrument runs as FID.
-bool TForm1::IdentifyConverterPair() {
-  const QString notFound = GetLangString(Session.ID, kTextConverterNotFound);
-  QString reply;
-  if (Session.OpenPort(Session.ComPort1)) reply = Session.SendAndWait(Session.ComPort1, proto::FormIdentify(proto::SnFraming::Plain));
-  if (reply.isEmpty()) {
-    Session.ComPort1->Close();
-    EndProgram(Session.ComPort1->DeviceName() + ": " + notFound);
-    return false;
-  }
-  if (!proto::HasI2cPort(reply)) {
-    Session.ComPort1->Close();
-    SwapPorts();
-    reply.clear();
-    if (Session.OpenPort(Session.ComPort1)) reply = Session.SendAndWait(Session.ComPort1, proto::FormIdentify(proto::SnFraming::CrBefore));
-    if (reply.isEmpty()) {
-      Session.ComPort1->Close();
-      EndProgram(Session.ComPort1->DeviceName() + ": " + notFound);
-      return false;
-    }
-  }
-  Session.sSerialNumber = proto::SerialNumberText(reply);
-  SetConnectionItem(0, Session.ComPort1->DeviceName() + ' ' + Session.sSerialNumber, true);
 
-  if (!Session.OpenPort(Session.ComPort2)) {
-    Session.DeviceTyp = TDeviceTyp::FID;
-    Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, kTextFpdConverterNotFound));
-    SetConnectionItem(1, Session.ComPort2->DeviceName() + " --------", false);
-    return true;
-  }
-  SetConnectionItem(1, Session.ComPort2->DeviceName(), true);
-  const QString reply2 = Session.SendAndWait(Session.ComPort2, proto::FormIdentify(proto::SnFraming::Plain));
-  if (reply2.isEmpty()) {
-    Session.ComPort2->Close();
-    EndProgram(Session.ComPort2->DeviceName() + ": " + notFound);
-    return false;
-  }
-  SetConnectionItem(1, Session.ComPort2->DeviceName() + ' ' + proto::SerialNumberText(reply2), true);
-  return true;
-}
-
-// Port 1 takes the name of ComPortB and port 2 that of ComPortA; each keeps the default of
-// its role (port 1 "COM1", port 2 "COM2").
-void TForm1::SwapPorts() {
-  const TIniFile ini = Session.Settings();
-  const QString section = QStringLiteral("Communication");
-  const QString portA = QStringLiteral("ComPortA"), portB = QStringLiteral("ComPortB");
-  Session.ComPort1->SetDeviceName(
-      ReadSettingText(ini, section, portB, FindSettingKey(section, portA)->DefaultText()));
-  Session.ComPort2->SetDeviceName(
-      ReadSettingText(ini, section, portA, FindSettingKey(section, portB)->DefaultText()));
-}
 
 QString TForm1::FlowText(double v) const { return zelvo::FlowText(v); }
 QString TForm1::FactorText(double v) const { return zelvo::FactorText(v); }
 
-// Factors with their substance names, and the flows, from the settings file; a value that
-// does not convert, or one of 0 or below, takes its default and is reported.
-void TForm1::LoadFactorsAndFlows() {
-  const TFactorFieldsLoad load = LoadFactorFields(Session.Settings(), Session.ID);
-  for (const TFactorFieldValue &f : load.Fields) {
-    const TFactorFieldDef &fieldDef = FactorFieldOf(f.Id);
+// The factor and flow fields as the session loaded them: texts and substance names.
+void TForm1::ShowFactorFields() {
+  for (const TFactorFieldDef &fieldDef : FactorFieldDefs()) {
+    const TFactorFieldInput &in = Session.Fields.Factors[static_cast<int>(fieldDef.Id)];
     auto *edit = findChild<QLineEdit *>(QString::fromLatin1(fieldDef.Field));
-    edit->setText(f.Text);
-    if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) labeled->EditLabel()->setText(f.Name);
-    *FactorMember(*this, f.Id) = f.Value;
+    edit->setText(in.Text);
+    if (auto *labeled = qobject_cast<TLabeledEdit *>(edit)) labeled->EditLabel()->setText(in.Name);
   }
-  for (const TDisplayText &d : load.Displays)
-    if (auto *label = findChild<TLabel *>(QString::fromLatin1(d.Label))) label->setText(d.Text);
-  Session.SettingsProblems << load.Problems;
 }
 
 // Green when a calibration area counts as one (the evaluation's thresholds), salmon otherwise.

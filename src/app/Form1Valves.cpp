@@ -39,18 +39,6 @@ void TForm1::ShowLamp(const TLampChange &lamp) {
   }
 }
 
-// The byte has changed already; its command leaves before the lamp follows.
-void TForm1::ApplyByteChange(const TByteChange &change) {
-  if (!change.Changed()) return;
-  Session.FifoPutString(change.Command);
-  ShowLamp(change.Lamp);
-}
-
-void TForm1::ValveSet(int x) { ApplyByteChange(Session.Valves.ValveSet(x)); }
-void TForm1::ValveReset(int x) { ApplyByteChange(Session.Valves.ValveReset(x)); }
-void TForm1::DispSet(int x) { ApplyByteChange(Session.Valves.DispSet(x)); }
-void TForm1::DispReset(int x) { ApplyByteChange(Session.Valves.DispReset(x)); }
-
 void TForm1::DispV1State() {
   const auto lamps = ValveLamps(1);
   for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Session.Valves.ValveOpen(1, i));
@@ -61,33 +49,15 @@ void TForm1::DispV2State() {
   for (int i = 0; i < 6; ++i) lamps[i]->SetLedOn(Session.Valves.ValveOpen(2, i));
 }
 
-void TForm1::ValveLampClick(int bank, int index) {
-  const TZLed *led = ValveLamps(bank)[index];
-  const int x = ValveNumber(bank, index);
-  if (led->LedOn())
-    ValveReset(x);
-  else
-    ValveSet(x);
-  if (bank == 1)
-    DispV1State();
-  else
-    DispV2State();
-}
+// A valve lamp switches its valve as the valve byte says it stands; both loop lamps switch
+// the sample loop.
+void TForm1::ValveLampClick(int bank, int index) { Session.ValveClick(bank, index); }
 
-// Both loop lamps switch the sample loop; the loop lamp bit follows it.
-void TForm1::ledLoopClick() {
-  const bool on = !ledLoop->LedOn();
-  Session.FifoPutString(proto::Form(on ? proto::Cmd::D1 : proto::Cmd::D0));
-  const TByteChange change = Session.Valves.SetLoopLamp(on);
-  ShowLamp(change.Lamp);
-  Session.FifoPutString(change.Command);
-}
+void TForm1::ledLoopClick() { Session.LoopClick(); }
 
-void TForm1::DispRunBreak(int f, bool b, const QString &sTime) {
+void TForm1::ShowCellTime(int cell, const QString &time) {
   TLabel *const labels[] = {lblRunToBreak1, lblRunToBreak2, lblRunToBreak3};
-  if (f < 1 || f > 3) return;
-  if (labels[f - 1]) labels[f - 1]->setText(sTime);
-  Session.FifoPutString(proto::FormCellTime(f, b, sTime));
+  if (cell >= 1 && cell <= 3) labels[cell - 1]->setText(time);
 }
 
 void TForm1::ledV1_0Click() { ValveLampClick(1, 0); }

@@ -97,16 +97,10 @@ class TForm1 : public QMainWindow {
   void StartUp();
   void ReadStartupSettings();
   void ShowStartupSettings();
-  bool IdentifyConverters();
-  bool IdentifyConverter();
-  bool IdentifyConverterPair();
-  void SwapPorts();
   void SetupDetectorControls();
-  void SendInitialSetPoints();
-  void BuildStatusPolling();
-  void QueueFirstCommands();
+  void ShowFlowSensor(bool fitted);
+  void ShowFactorFields();
   void EndProgram(const QString &message);  // message, then the program ends (exit code 1)
-  void LoadFactorsAndFlows();
   void LoadSubstanceLists();
   void SetupChartAxes();
   void ShowCalibrationState();
@@ -114,18 +108,12 @@ class TForm1 : public QMainWindow {
   QString FlowText(double v) const;    // fixed, one decimal
   QString FactorText(double v) const;  // fixed, two decimals
   void ReportSettingsProblems();
-  // Tick steps of the run and signal subsystems.
-  void DataDrainStep();
-  void DelayedStartStep();
-  void RunTimeRefresh();
-  void RunStateStep();
 
   // Ending the program while a run or an armed delay is active. The window asks first
   // (without stopping the tick); a confirmed close, SIGTERM or SIGINT and the application's
   // quit (the session ending) end the run as a lost link does: the evaluated lines are in the
   // result file, the run is switched off and both valve banks closed on the port, and only
   // then the program ends, waiting at most kExitSendSeconds for those commands to leave.
-  static constexpr double kExitSendSeconds = 3.0;
   void InstallExitHandling();  // main(): the signals and the application's quit
   void EndRunForExit(const QString &why);
   void ExitOnSignal(int signalNumber);
@@ -154,7 +142,6 @@ class TForm1 : public QMainWindow {
   // ===================================================================== core (src/core)
   // The program without its window: settings, instrument state, link (src/session).
   zelvo::TSession Session;
-  bool FIDBaseDraw = false;  // the FID baseline is drawn
 
   // ===================================================================== link (src/link)
   // While the link is lost the status displays show their placeholders, the instrument's
@@ -168,107 +155,35 @@ class TForm1 : public QMainWindow {
   void ShowStatusValue(zelvo::proto::Reply kind, const QString &text);
   void ShowFlow(const QString &text, bool both);
   void ShowHeatingSwitch(zelvo::SetpointId id, bool on, bool caption);
-  bool EndRunForLinkLoss(const QString &port);  // true when a run or an armed delay ended
   QLineEdit *SetpointEdit(zelvo::SetpointId id) const;  // the set point's field
   // Service console: queue the edit's command (default "<12AS100") and echo one reply;
   // the memo keeps the latest lines.
   static constexpr int kServiceMemoLines = 9;
   void ServiceButtonClick();
   void LMDMemo1Change();
-  // Soak figures: with ZELVO_STATS_SECONDS=n in the environment the log gets a line of
-  // figures every n seconds (tick times, evaluations, malformed lines, reconnects, memory).
-  zelvo::TTickStats TickStats;
-  double StatsEverySeconds = -1;  // 0: off; -1: not read from the environment yet
-  double StatsLoggedAt = 0;
-  long long EvaluationCount = 0;  // positions evaluated since the start
-  void StatsStep(double tickSeconds);
-  void LogStats();
   std::vector<std::pair<zelvo::proto::Reply, zelvo::TLabel *>> StatusLabels() const;
   void ShowStatusLabels();
-  QString TickErrorShown;                                   // the last tick error shown in a box
 
   // ===================================================================== run (src/run)
-  // The window's side of the run: the sequencer acts on the window and the instrument only
-  // through this binding (definitions in Form1Run.cpp).
-  class TRunBinding final : public zelvo::TRunHost {
-   public:
-    explicit TRunBinding(TForm1 &form) : F(form) {}
-    void QueueCommand(const QString &command) override;
-    void SendPort2(const QString &command) override;
-    void ShowLamp(const zelvo::TLampChange &lamp) override;
-    void ShowStatus(const QString &text) override;
-    void ShowLabel(zelvo::TRunLabel label, const QString &text) override;
-    void ShowButtons(const zelvo::TRunButtons &buttons) override;
-    void DispRunBreak(int cell, bool breakthrough, const QString &time) override;
-    void ShowSampleFlow(int cell, const QString &text) override;
-    void PrepareChartForRun() override;
-    void ResetSampleCounters() override;
-    void ClearSeries() override;
-    void DiscardDataQueue(int port) override;
-    void Log(const QString &text) override;
-    void EvaluatePosition(zelvo::TRunState &run, const zelvo::TPositionEvaluation &position) override;
-
-   private:
-    TForm1 &F;
-  };
-  TRunBinding RunHost{*this};
-  // The run: start, stop, delayed start, countdown and the position states. Its state
-  // (Sequencer.State(): runTag, delayTag, runZelle, runCount, offCount, ...) is the run's.
-  zelvo::TRunSequencer Sequencer{RunHost, Session.Valves};
-  int &runTag = Sequencer.State().runTag;  // 0 = no run
-  // The window's values the run reads, as they stand now.
-  zelvo::TRunInputs RunInputs() const;
-  // A start by the operator, the instrument (":QS") or the countdown: the factor and flow
-  // fields are stored first (a refused field refuses the start), then the run starts, the
-  // records begin and the start warnings are shown without stopping anything.
-  enum class TStartSource { Operator, Instrument };
-  void StartRun(TStartSource source);
-  void InstrumentStartRequest();  // ":QS": ignored (and logged) while a run is going on
-  void AfterStart(const zelvo::TStartResult &result, bool byOperator);
-  void ShowRunButtons();  // btnStart/btnDelay/btnStop as the run allows; btnMonitor off during a run
-  bool RefusedWhileLinkLost();  // true (and told) when a lost port waits for its device
+  // The run lives in the session; the window draws what it reports.
+  void ConnectRun();
+  void ShowRunButtons(const zelvo::TRunButtons &buttons, bool monitorFree);
+  void ShowRunLabel(zelvo::TRunLabel label, const QString &text);
   // The operator starts (or arms) a run with no result file chosen: asked first whether to
   // choose one, run without saving, or cancel; `start` runs after the first two answers.
   void AskResultFileThen(const std::function<void()> &start);
-  bool RunWithoutSavingChosen = false;  // the start about to happen was answered "without saving"
-  // Something the operator should learn without being stopped: status bar and log; with
-  // a box beside the window when `box`.
-  void RunNotice(const QString &text, bool box = false);
-  void RunLog(const QString &text);  // the diagnostic log, with the time of day
-  QSet<int> RunNotesShown;           // evaluation notes already shown in this run (by cause)
   void ShowLamp(const zelvo::TLampChange &lamp);
-  void ApplyByteChange(const zelvo::TByteChange &change);  // queue the command, then switch the lamp
   std::array<zelvo::TZLed *, 6> ValveLamps(int bank) const;
   zelvo::TZLed *ValveLamp(int x) const;  // lamp of valve number x, or null
-  void ValveSet(int x);
-  void ValveReset(int x);
-  void DispSet(int x);
-  void DispReset(int x);
   void DispV1State();
   void DispV2State();
   void ledLoopClick();
   void ValveLampClick(int bank, int index);  // the twelve ledV*_*Click handlers
-  // Shows a cell's time (label and instrument display); "*" marks a breakthrough.
-  void DispRunBreak(int f, bool b, const QString &sTime);
-  // State 7: the evaluation of the position in `run` (Form1Evaluation.cpp). Never throws.
-  void EvaluatePosition(zelvo::TRunState &run, const zelvo::TPositionEvaluation &position);
-  void EvaluateSignals(const zelvo::TPositionEvaluation &position);  // slopes, FID peak, FPD search
-  bool FidNoPeak = true;  // the FID search's result (the FPD search shares the peak fields)
-  double FidArea = 0;
-  zelvo::TEvalInput EvaluationInput(const zelvo::TRunState &run,
-                                    const zelvo::TPositionEvaluation &position) const;
-  void CarryOut(zelvo::TRunState &run, const zelvo::TCellEvaluation &ev);
-  void EvaluationNote(int cause, const QString &text);  // once per run and cause
+  void ShowCellTime(int cell, const QString &time);
 
   // ===================================================================== signal (src/signal)
-  // The detector signals as the program keeps them (the chart only draws them): port 1
-  // (FID, or the only detector), port 2 (the FPD of an FIDFPD instrument). Their counters
-  // are runZeit/runZeit2, their flags FIDSampling/FPDSampling.
-  zelvo::TSignalChannel Signal1, Signal2;
-  std::vector<double> Slopes;  // the slope series of the FID signal (Serie3)
-  zelvo::TPeakState Peak;      // peak fields of the last FID evaluation
-  zelvo::TFpdResult Fpd;       // the last FPD search
-  bool FPDBaseDraw = false;
+  // The detector signals are the session's (Session.Signal1, Signal2, Slopes); the chart
+  // draws them.
   // Pixel coordinates of the baseline drawn last.
   double StartX = 0, StartY = 0, EndX = 0, EndY = 0;
   // Rebuilds the chart's series from Signal1, Signal2 and Slopes and redraws (after an
@@ -292,28 +207,11 @@ class TForm1 : public QMainWindow {
   void RestoreChartAxes();             // time 0..Messzeit (0..300 while monitoring), ScaleMin..Scale
   static constexpr int kMonitorAxisSeconds = 300;
   static constexpr int kTabOverlap = 20;  // the tab area covers the chart's lowest pixels
-  bool MonitoringOn() const;              // btnMonitor's tag is 57
-  void MonitorOn();
-  void MonitorOff();
-  // Malformed data lines are counted in the log at most every kMalformedLogSeconds.
-  static constexpr double kMalformedLogSeconds = 10;
-  long long MalformedUnlogged = 0;
-  double MalformedLoggedAt = -1e9;
-  void CountMalformed(int skipped);
+  void ShowMonitoring(bool on);           // btnMonitor's caption and tag, the time axis
+  void AppendSignal(int port, std::size_t first);  // the session's new points into the series
+  void ShowSlopes();                               // the slope series from Session.Slopes
 
   // ===================================================================== results (src/results)
-  zelvo::TRecordWriter Records;  // result file and raw data files, durable, with retry
-  // The measurement line (and the raw data file) of an evaluated position.
-  void WriteRecords(const zelvo::TCellEvaluation &ev, const zelvo::TRunState &run, const QString &runTime,
-                    zelvo::TDateTime wall);
-  // A run starts: the writer picks the run's raw data file names.
-  void RecordsBeginRun();
-  // Once per tick: held records are written again once the files can be written.
-  void RecordsRetryStep();
-  // What a run start should warn about without stopping (no result file, FID not calibrated).
-  QStringList StartWarnings() const;
-  // A run is in progress: the import of a raw data file is refused.
-  bool RunActive() const;
   // The save and open dialogs. When FileDialogHook is set it answers instead of a dialog
   // (tests): the chosen path, or the empty text for a cancel.
   struct TFileDialogRequest {
@@ -324,16 +222,11 @@ class TForm1 : public QMainWindow {
   };
   std::function<QString(const TFileDialogRequest &)> FileDialogHook;
   QString ExecFileDialog(const TFileDialogRequest &request);
-  QString SaveDialogDir;  // folder of the result file chosen last
-  // The writer's report for the operator: status bar, log, and a warning once per failure.
-  void ShowWriterReport(const zelvo::TWriterReport &report);
-  QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
 
   // ===================================================================== setup (src/setup)
-  // The store sequence of the factor and flow fields; false when a field was refused (the
-  // message has been shown). Runs when the focus leaves the factors page and at a run's start.
-  // box false: a refusal goes to the status bar and the log only (a start from the tick).
-  bool StoreFactorsAndFlows(bool box = true, bool forRun = false);
+  // The window's fields into Session.Fields, on every edit.
+  void ConnectFields();
+  void ShowFactorDisplays(const QList<zelvo::TDisplayText> &displays);
   // Whether each substance list may be saved over its file (read at start-up, or absent).
   zelvo::TListFileState ListState1 = zelvo::TListFileState::NotLoaded;
   zelvo::TListFileState ListState2 = zelvo::TListFileState::NotLoaded;

@@ -101,6 +101,18 @@ enum TextId : int {
   kTextBelowFloor = 416,           // "unter %1 (Achsenboden)"
   kTextBreakthroughMark = 417,     // "Durchbruch Zelle %1: %2"
   kTextShownRun = 418,             // "Lauf %1 von %2: %3"
+  // The session's run: evaluation notes and the records' reports.
+  kTextFpdTooFewReadings = 500,     // "FPD: zu wenige Messpunkte (%1), keine Peaksuche"
+  kTextResultFileAppended = 501,    // "%1 besteht schon: die Messzeilen werden angehängt."
+  kTextResultFileRecreated = 502,   // "%1 fehlte und wurde mit Kopf neu angelegt."
+  kTextRawDataRenamed = 503,        // "Rohdaten dieser Messung heißen %2_n.txt, weil es …"
+  kTextHeldWritten = 504,           // "%1 zurückgehaltene Einträge nachträglich geschri …"
+  kTextRecordsHeld = 505,           // "%1 Messzeilen und %2 Rohdatendateien werden zurü …"
+  kTextNotWritten = 506,            // "Nicht geschrieben:"
+  kTextResultsCannotBeWritten = 507, // "Ergebnisse können nicht geschrieben werden:\n%1\ …"
+  kTextNoResultFileChosen = 508,    // "Keine Ergebnisdatei gewählt: diese Messung speic …"
+  kTextMustBeAboveZero = 510,       // "der Wert muss größer als 0 sein"
+  kTextFidNotCalibrated = 509,      // "FID nicht kalibriert: diese Messung berechnet ke …"
 };
 
 // The texts of the permeation test report (the report itself, the report tool and the

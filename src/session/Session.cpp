@@ -253,7 +253,7 @@ void TSession::PortError(TComPort *port, const EComError &error) {
   QString text = error.Message() + QLatin1Char('\n') + lostText;
   // The signal of the position in progress is cut short: it is not evaluated; every line
   // evaluated so far is in the result file (or held until it can be written).
-  if (EndRunForLinkLoss && EndRunForLinkLoss(name)) text += QLatin1Char('\n') + GetLangString(ID, kTextRunEndedKept);
+  if (EndRun(GetLangString(ID, kTextRunEndsLinkLost).arg(name))) text += QLatin1Char('\n') + GetLangString(ID, kTextRunEndedKept);
   const QString lost = QStringLiteral("%1: %2. ").arg(name, error.Message()) + lostText;
   emit StatusBarText(lost);
   emit StatusBarTip(lost);
@@ -415,7 +415,7 @@ void TSession::ApplyReply(const proto::ParsedReply &reply) {
     case Reply::FlowRefresh: emit FlowShown(sFlowVal, false); break;
     case Reply::LampByte: Valves.LampByte = static_cast<std::uint8_t>(*reply.value); break;  // nothing is sent
     case Reply::HeatingPort: HeatingReport(static_cast<std::uint8_t>(*reply.value)); break;
-    case Reply::StartRequest: emit StartRequested(); break;  // ignored during a run
+    case Reply::StartRequest: InstrumentStartRequest(); break;  // ignored during a run
     case Reply::ValveBank1: emit ValveBankReported(1); break;  // the held byte is drawn, not the reply's
     case Reply::ValveBank2: emit ValveBankReported(2); break;
     default: emit StatusValue(reply.kind, text); break;
@@ -429,6 +429,7 @@ void TSession::FollowLoopState(std::uint8_t b) {
   if (!update) return;
   InstrumentStateByte = b;
   Valves.LampByte = update->lampByte;
+  LoopLampOn = update->loopOn;
   emit LoopLamp(update->loopOn);
   FifoPutString(update->command);
 }

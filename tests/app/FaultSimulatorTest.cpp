@@ -64,7 +64,7 @@ class FaultBench : public WithRecordedMessages {
     resultFile = bench->Path("result.csv");
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return resultFile; };
     form.btnSpeichern->click();
-    ASSERT_EQ(form.Records.ResultFile(), resultFile);
+    ASSERT_EQ(form.Session.Records.ResultFile(), resultFile);
     messages.clear();
   }
   void TearDown() override {
@@ -97,21 +97,21 @@ class FaultBench : public WithRecordedMessages {
 TEST_F(FaultBench, StreamFaultsDuringARunLoseNoEvaluatedLine) {
   Start(1, 2);
   form.btnStartClick();
-  ASSERT_EQ(form.runTag, 1);
-  ASSERT_TRUE(PumpUntil([&] { return form.Signal1.Sampling; }, 15000));
+  ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.Signal1.Sampling; }, 15000));
   for (const char *fault : {"garbage 64", "malformed", "send :SGZZ!!", "send :12ASxyz", "flood 5000",
                             "malformed", "stall 2", "garbage 300"}) {
     Sim(fault);
     PumpUntil([] { return false; }, 300);
   }
-  ASSERT_TRUE(PumpUntil([&] { return form.runTag == 0; }, 60000));
-  EXPECT_EQ(form.EvaluationCount, 2);
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag == 0; }, 60000));
+  EXPECT_EQ(form.Session.EvaluationCount, 2);
   EXPECT_EQ(ResultLines().size(), 2) << [&] {
     QFile f(resultFile);
     f.open(QIODevice::ReadOnly);
     return f.readAll().toStdString();
   }();
-  EXPECT_GE(form.Signal1.Malformed, 1);
+  EXPECT_GE(form.Session.Signal1.Malformed, 1);
   EXPECT_TRUE(form.Timer1->isActive());
   EXPECT_TRUE(form.Session.ComPort1->Active());
   EXPECT_TRUE(messages.empty()) << messages[0].text.toStdString();
@@ -127,10 +127,10 @@ TEST_F(FaultBench, StreamFaultsDuringARunLoseNoEvaluatedLine) {
 TEST_F(FaultBench, InstrumentSilentLongerThanAMeasurementEndsThePositionAndTheRun) {
   Start(1, 1, 5);
   form.btnStartClick();
-  ASSERT_TRUE(PumpUntil([&] { return form.Signal1.Sampling; }, 15000));
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.Signal1.Sampling; }, 15000));
   Sim("stall 9");
-  ASSERT_TRUE(PumpUntil([&] { return form.runTag == 0; }, 40000));
-  EXPECT_EQ(form.EvaluationCount, 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag == 0; }, 40000));
+  EXPECT_EQ(form.Session.EvaluationCount, 1);
   EXPECT_EQ(ResultLines().size(), 1);
   EXPECT_TRUE(form.Timer1->isActive());
   EXPECT_TRUE(messages.empty());
@@ -151,12 +151,12 @@ TEST_F(FaultBench, InstrumentSilentLongerThanAMeasurementEndsThePositionAndTheRu
 TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   Start(1, 2, 5);
   form.btnStartClick();
-  ASSERT_TRUE(PumpUntil([&] { return form.EvaluationCount == 1 && form.runTag >= 2; }, 30000));
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.EvaluationCount == 1 && form.Session.Sequencer.State().runTag >= 2; }, 30000));
   ASSERT_EQ(ResultLines().size(), 1);
   Sim("hangup");
   ASSERT_TRUE(PumpUntil([&] { return !messages.empty(); }, 5000));
   EXPECT_FALSE(form.Session.ComPort1->Active());
-  EXPECT_EQ(form.runTag, 0);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
   EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
   EXPECT_TRUE(messages[0].text.contains("run has ended")) << messages[0].text.toStdString();
   EXPECT_TRUE(form.statusbarRun->Text().contains("lost")) << form.statusbarRun->Text().toStdString();
@@ -171,14 +171,14 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   EXPECT_FALSE(form.Session.ComPort1->Active());
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(ResultLines().size(), 1);
-  EXPECT_EQ(form.EvaluationCount, 1);
+  EXPECT_EQ(form.Session.EvaluationCount, 1);
   // A start or a delayed start while the link is lost is refused with a note.
   form.btnStartClick();
-  EXPECT_EQ(form.runTag, 0);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[1].kind, DialogMessage::Notice);
   form.btnDelayClick();
-  EXPECT_FALSE(form.Sequencer.DelayArmed());
+  EXPECT_FALSE(form.Session.Sequencer.DelayArmed());
   ASSERT_EQ(messages.size(), 3u);
 
   const qsizetype before = SimReceived().size();

@@ -89,9 +89,9 @@ TEST_F(HeatingTick, UnansweredHeatingSetPointsDoNotStopPollingOrTheDataDrain) {
   double longestTick = 0;
   for (int tick = 0; tick < 250; ++tick) {  // 25 s
     form.Session.DataQueue1.push_back(QStringLiteral("/X100010"));
-    const std::size_t before = form.Signal1.Size();
+    const std::size_t before = form.Session.Signal1.Size();
     longestTick = std::max(longestTick, Tick());
-    if (form.Signal1.Size() > before) ++drained;
+    if (form.Session.Signal1.Size() > before) ++drained;
   }
   EXPECT_EQ(longestTick, 0.0);  // no tick waited on the clock
   EXPECT_EQ(drained, 250);      // every tick drained the detector data

@@ -72,23 +72,23 @@ class Import : public WindowOnTestClock {
 
 TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
   form.Session.DeviceTyp = TDeviceTyp::FID;
-  form.Signal2.Y = {1, 2, 3};  // the FPD series is cleared by an import
+  form.Session.Signal2.Y = {1, 2, 3};  // the FPD series is cleared by an import
   form.chkboxIsobutanCalib->setChecked(true);
   const QString path = Write("cal_1.txt", TDeviceTyp::FID, Triangle(50));
   Load(path);
   // The writer leaves out point 0; 600 points give a count of 600 and 599 values.
-  ASSERT_EQ(form.Signal1.Y.size(), 599u);
-  EXPECT_EQ(form.Signal1.Y[99], 0);
-  EXPECT_EQ(form.Signal1.Y[109], 500);
-  EXPECT_DOUBLE_EQ(form.Signal1.X[10], 1.0);
-  EXPECT_TRUE(form.Signal2.Y.empty());
-  EXPECT_EQ(form.Slopes.size(), 594u);  // count 600: windows ending at 4 .. 597
+  ASSERT_EQ(form.Session.Signal1.Y.size(), 599u);
+  EXPECT_EQ(form.Session.Signal1.Y[99], 0);
+  EXPECT_EQ(form.Session.Signal1.Y[109], 500);
+  EXPECT_DOUBLE_EQ(form.Session.Signal1.X[10], 1.0);
+  EXPECT_TRUE(form.Session.Signal2.Y.empty());
+  EXPECT_EQ(form.Session.Slopes.size(), 594u);  // count 600: windows ending at 4 .. 597
   EXPECT_EQ(form.lblRawDataName->text(), path);
   EXPECT_TRUE(form.Serie3->visible());
 
-  EXPECT_FALSE(form.Peak.NoPeak);
-  EXPECT_DOUBLE_EQ(form.Peak.FIDArea, 4000);
-  EXPECT_TRUE(form.FIDBaseDraw);
+  EXPECT_FALSE(form.Session.Peak.NoPeak);
+  EXPECT_DOUBLE_EQ(form.Session.Peak.FIDArea, 4000);
+  EXPECT_TRUE(form.Session.FIDBaseDraw);
   EXPECT_EQ(form.Session.Measurement.FIDCalArea, 4000);
   EXPECT_EQ(Settings("FIDCalArea"), 4000);
   EXPECT_FALSE(form.chkboxIsobutanCalib->isChecked());
@@ -98,22 +98,22 @@ TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
 
 TEST_F(Import, TwoChannelFileSearchesItsFpdSignalBeforeTheSulfurCapture) {
   form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
-  form.Fpd.FPDArea = 12000;  // left by an earlier run: must not be taken
+  form.Session.Fpd.FPDArea = 12000;  // left by an earlier run: must not be taken
   form.chkboxSulfurCalib->setChecked(true);
   Load(Write("cal_2.txt", TDeviceTyp::FIDFPD, Triangle(50), FpdPeak()));
-  EXPECT_EQ(form.Signal2.Y.size(), 599u);
-  EXPECT_TRUE(form.Fpd.Found);
+  EXPECT_EQ(form.Session.Signal2.Y.size(), 599u);
+  EXPECT_TRUE(form.Session.Fpd.Found);
   EXPECT_NEAR(form.Session.Measurement.FPDCalArea, 25000, 1500);
   EXPECT_EQ(Settings("FPDCalArea"), form.Session.Measurement.FPDCalArea);
   EXPECT_FALSE(form.chkboxSulfurCalib->isChecked());
-  EXPECT_TRUE(form.FPDBaseDraw);
-  EXPECT_DOUBLE_EQ(form.Peak.FIDArea, 4000);  // the FID was evaluated too
+  EXPECT_TRUE(form.Session.FPDBaseDraw);
+  EXPECT_DOUBLE_EQ(form.Session.Peak.FIDArea, 4000);  // the FID was evaluated too
 }
 
 TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
   form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   form.Session.Measurement.FPDCalArea = 777;
-  form.Fpd.FPDArea = 12000;
+  form.Session.Fpd.FPDArea = 12000;
   form.chkboxSulfurCalib->setChecked(true);
 
   // Cancel: nothing changes, the stale FPD area included.
@@ -151,7 +151,7 @@ TEST_F(Import, NoIsobutaneCalibrationWithoutAPeak) {
   form.Session.Measurement.FIDCalArea = 5000;
   form.chkboxIsobutanCalib->setChecked(true);
   Load(Write("flat_1.txt", TDeviceTyp::FID, Triangle(20)));  // slopes of 20 µV per sample: no peak
-  EXPECT_TRUE(form.Peak.NoPeak);
+  EXPECT_TRUE(form.Session.Peak.NoPeak);
   EXPECT_EQ(form.Session.Measurement.FIDCalArea, 5000);
   EXPECT_TRUE(form.chkboxIsobutanCalib->isChecked());
   ASSERT_EQ(messages.size(), 1u);
@@ -159,10 +159,10 @@ TEST_F(Import, NoIsobutaneCalibrationWithoutAPeak) {
   // An FPD instrument draws the file but evaluates no FID peak.
   messages.clear();
   form.Session.DeviceTyp = TDeviceTyp::FPD;
-  form.Peak = TPeakState{};
+  form.Session.Peak = TPeakState{};
   Load(Write("fpd_1.txt", TDeviceTyp::FPD, Triangle(50)));
-  EXPECT_EQ(form.Signal1.Y.size(), 599u);
-  EXPECT_EQ(form.Peak.FIDArea, 0);
+  EXPECT_EQ(form.Session.Signal1.Y.size(), 599u);
+  EXPECT_EQ(form.Session.Peak.FIDArea, 0);
   EXPECT_TRUE(messages.empty());
 }
 
@@ -185,17 +185,17 @@ TEST_F(Import, EdgeCountsOfTheFile) {
     const QString path = dir.filePath("edge.txt");
     WriteTextLines(path, c.lines);
     Load(path);
-    EXPECT_EQ(form.Signal1.Y.size(), c.fid);
-    EXPECT_EQ(form.Signal2.Y.size(), c.fpd);
-    EXPECT_EQ(form.Slopes.size(), c.slopes);
+    EXPECT_EQ(form.Session.Signal1.Y.size(), c.fid);
+    EXPECT_EQ(form.Session.Signal2.Y.size(), c.fpd);
+    EXPECT_EQ(form.Session.Slopes.size(), c.slopes);
   }
-  EXPECT_EQ(form.Signal1.Y, (Vec{1.5, 2.5, 3}));
+  EXPECT_EQ(form.Session.Signal1.Y, (Vec{1.5, 2.5, 3}));
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Import, BrokenFileLeavesEverythingAsItWas) {
-  form.Signal1.Y = {7, 8, 9};
-  form.Slopes = {1};
+  form.Session.Signal1.Y = {7, 8, 9};
+  form.Session.Slopes = {1};
   form.lblRawDataName->setText("before.txt");
   const QString path = dir.filePath("broken.txt");
   WriteTextLines(path, {"0", "10", "1", "2", "3", "4", "x5", "6", "7", "8", "9"});
@@ -203,27 +203,27 @@ TEST_F(Import, BrokenFileLeavesEverythingAsItWas) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.contains(path));
   EXPECT_TRUE(messages[0].text.contains("line 7"));
-  EXPECT_EQ(form.Signal1.Y, (Vec{7, 8, 9}));
-  EXPECT_EQ(form.Slopes, (Vec{1}));
+  EXPECT_EQ(form.Session.Signal1.Y, (Vec{7, 8, 9}));
+  EXPECT_EQ(form.Session.Slopes, (Vec{1}));
   EXPECT_EQ(form.lblRawDataName->text(), "before.txt");
   EXPECT_FALSE(form.Serie3->visible());
 }
 
 TEST_F(Import, RefusedWhileARunIsActive) {
   const QString path = Write("cal_1.txt", TDeviceTyp::FID, Triangle(50));
-  form.Signal1.Y = {7, 8, 9};
-  form.runTag = 4;
+  form.Session.Signal1.Y = {7, 8, 9};
+  form.Session.Sequencer.State().runTag = 4;
   Load(path);
   EXPECT_EQ(dialogs, 0);  // refused before the dialog
   ASSERT_EQ(messages.size(), 1u);
 
   // The countdown starts a run while the dialog is open: refused after it closes.
-  form.runTag = 0;
-  duringDialog = [this] { form.runTag = 1; };
+  form.Session.Sequencer.State().runTag = 0;
+  duringDialog = [this] { form.Session.Sequencer.State().runTag = 1; };
   Load(path);
   EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(messages.size(), 2u);
-  EXPECT_EQ(form.Signal1.Y, (Vec{7, 8, 9}));
+  EXPECT_EQ(form.Session.Signal1.Y, (Vec{7, 8, 9}));
   EXPECT_TRUE(messages[1].text.contains("while a run is in progress"));
 }
 

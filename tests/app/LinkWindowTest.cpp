@@ -176,7 +176,7 @@ TEST_F(LinkWindow, OtherSideHangingUpMidLineShowsOneErrorAndClosesThePort) {
 // (the operator told once, no polls piling up behind it) and leaves first when the port is
 // open again.
 TEST_F(LinkWindow, CommandWhoseWriteFailsWaitsAtTheHeadUntilThePortIsBack) {
-  form.BuildStatusPolling();
+  form.Session.BuildStatusPolling();
   ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
   pty.CloseMaster();
   ASSERT_TRUE(PumpUntil([&] { return !form.Session.ComPort1->Active(); }));

@@ -28,7 +28,7 @@ class Monitor : public WindowOnTestClock {
     form.Session.Run.Messzeit = 60;
   }
   void Drain() {
-    form.DataDrainStep();
+    form.Session.DataDrainStep();
     form.ChartRedrawStep();
   }
   QString Log() const {
@@ -67,16 +67,16 @@ TEST_F(Monitor, DataLinesBecomePointsOfTheSignalAndTheChart) {
     if (c.value) {
       ++points;
       level = QString::number(*c.value);
-      EXPECT_EQ(form.Signal1.Y.back(), *c.value) << c.line;
+      EXPECT_EQ(form.Session.Signal1.Y.back(), *c.value) << c.line;
       EXPECT_EQ(Points(form.Series1).back(), QPointF((points - 1) / 10.0, *c.value)) << c.line;
     }
-    EXPECT_EQ(form.Signal1.Size(), points) << c.line;
+    EXPECT_EQ(form.Session.Signal1.Size(), points) << c.line;
     EXPECT_EQ(form.Series1->dataCount(), static_cast<int>(points)) << c.line;
-    EXPECT_EQ(form.Signal1.Counter, static_cast<int>(points)) << c.line;
+    EXPECT_EQ(form.Session.Signal1.Counter, static_cast<int>(points)) << c.line;
     EXPECT_EQ(form.editFIDLevel->text(), level) << c.line;
-    EXPECT_EQ(form.Signal1.Sampling, c.sampling) << c.line;
+    EXPECT_EQ(form.Session.Signal1.Sampling, c.sampling) << c.line;
   }
-  EXPECT_EQ(form.Signal1.Malformed, 2);
+  EXPECT_EQ(form.Session.Signal1.Malformed, 2);
   EXPECT_TRUE(Log().contains("malformed")) << Log().toStdString();
 
   // Three lines before one tick: three points a tenth of a second apart, the last one shown.
@@ -123,7 +123,7 @@ TEST_F(Monitor, MonitoringOnAndOffWithOneConverter) {
   EXPECT_EQ(TakeQueued(form), QStringList{"<12Z0100\r"});
   EXPECT_EQ(form.Chart1->xAxis->range(), QCPRange(0, 60));
   EXPECT_EQ(form.Series1->dataCount(), 0);
-  EXPECT_EQ(form.Signal1.Size(), 0u);
+  EXPECT_EQ(form.Session.Signal1.Size(), 0u);
   EXPECT_EQ(form.Session.DataQueue2.size(), 1u);
   EXPECT_TRUE(messages.empty());
 }
@@ -260,8 +260,8 @@ TEST_F(Monitor, WheelZoomsTheTimeAxisAndADoubleClickRestoresTheFixedAxes) {
 TEST_F(Monitor, BaselinesAreDrawnAfterThePaintAsTheirFlagsSay) {
   form.Chart1->xAxis->setRange(0, 60);
   form.Chart1->yAxis->setRange(0, 1000);
-  form.Peak.FIDStart = 100, form.Peak.FIDEnd = 300, form.Peak.FIDStartLevel = form.Peak.FIDEndLevel = 300;
-  form.Fpd.FPDStart = 100, form.Fpd.FPDEnd = 300, form.Fpd.FPDStartLevel = form.Fpd.FPDEndLevel = 700;
+  form.Session.Peak.FIDStart = 100, form.Session.Peak.FIDEnd = 300, form.Session.Peak.FIDStartLevel = form.Session.Peak.FIDEndLevel = 300;
+  form.Session.Fpd.FPDStart = 100, form.Session.Fpd.FPDEnd = 300, form.Session.Fpd.FPDStartLevel = form.Session.Fpd.FPDEndLevel = 700;
   auto inkOnRow = [&](double level) {
     const QImage image = form.Chart1->toPixmap().toImage();
     const int y = static_cast<int>(form.Chart1->yAxis->coordToPixel(level));
@@ -271,13 +271,13 @@ TEST_F(Monitor, BaselinesAreDrawnAfterThePaintAsTheirFlagsSay) {
     for (int x = x0; x < x1; ++x) n += qGray(image.pixel(x, y)) < 128;
     return n;
   };
-  form.FIDBaseDraw = false;
-  form.FPDBaseDraw = true;
+  form.Session.FIDBaseDraw = false;
+  form.Session.FPDBaseDraw = true;
   EXPECT_GT(inkOnRow(700), 20);  // dotted: about half of the row
   EXPECT_EQ(inkOnRow(300), 0);
   EXPECT_EQ(form.StartX, std::trunc(form.Chart1->xAxis->coordToPixel(10)));
-  form.FIDBaseDraw = true;
-  form.FPDBaseDraw = false;
+  form.Session.FIDBaseDraw = true;
+  form.Session.FPDBaseDraw = false;
   EXPECT_GT(inkOnRow(300), 20);
   EXPECT_EQ(inkOnRow(700), 0);
 }
@@ -294,11 +294,11 @@ TEST_F(Monitor, LongSignalInAWideViewIsDrawnFromItsBlocksLowsAndHighs) {
   ASSERT_TRUE(PumpUntil([&] { return form.Chart1->axisRect()->width() > 500; }));
   const int n = 300000;
   for (int k = 0; k < n; ++k) {
-    form.Signal1.X.push_back(k / 10.0);
-    form.Signal1.Y.push_back(static_cast<double>(k * 7919LL % 1000) +
+    form.Session.Signal1.X.push_back(k / 10.0);
+    form.Session.Signal1.Y.push_back(static_cast<double>(k * 7919LL % 1000) +
                              (k == 123457 ? 50000 : 0));  // a spike in block 3858
   }
-  form.Signal1.Counter = n;
+  form.Session.Signal1.Counter = n;
   form.ChartReload();
   EXPECT_EQ(form.Series1->dataCount(), n);  // the fixed axis shows a few thousand points
 
@@ -307,14 +307,14 @@ TEST_F(Monitor, LongSignalInAWideViewIsDrawnFromItsBlocksLowsAndHighs) {
     const int blocks = static_cast<int>((size + 31) / 32);
     ASSERT_EQ(data->size(), 2 * blocks);
     for (int b = 0; b < blocks; ++b) {
-      const auto first = form.Signal1.Y.begin() + 32 * b;
-      const auto end = form.Signal1.Y.begin() + std::min<std::size_t>(size, 32 * (b + 1));
+      const auto first = form.Session.Signal1.Y.begin() + 32 * b;
+      const auto end = form.Session.Signal1.Y.begin() + std::min<std::size_t>(size, 32 * (b + 1));
       const auto lo = std::min_element(first, end), hi = std::max_element(first, end);
       const QCPGraphData p = *data->at(2 * b), q = *data->at(2 * b + 1);
       EXPECT_LE(p.key, q.key) << b;
       EXPECT_EQ(std::min(p.value, q.value), *lo) << b;
       EXPECT_EQ(std::max(p.value, q.value), *hi) << b;
-      const double loKey = (lo - form.Signal1.Y.begin()) / 10.0, hiKey = (hi - form.Signal1.Y.begin()) / 10.0;
+      const double loKey = (lo - form.Session.Signal1.Y.begin()) / 10.0, hiKey = (hi - form.Session.Signal1.Y.begin()) / 10.0;
       EXPECT_EQ(std::min(p.key, q.key), std::min(loKey, hiKey)) << b;
     }
   };

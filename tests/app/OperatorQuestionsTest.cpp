@@ -39,12 +39,12 @@ TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun)
     if (delayed) {
       form.editStartdelay->setText("01:00");
       form.btnDelayClick();
-      ASSERT_TRUE(form.Sequencer.DelayArmed());
+      ASSERT_TRUE(form.Session.Sequencer.DelayArmed());
     } else {
       form.btnStartClick();
-      ASSERT_EQ(form.runTag, 1);
+      ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
     }
-    ASSERT_TRUE(TickUntil([&] { return delayed || form.runTag > 1; }, 5));
+    ASSERT_TRUE(TickUntil([&] { return delayed || form.Session.Sequencer.State().runTag > 1; }, 5));
     questions.clear();
 
     // "Keep measuring": everything goes on.
@@ -53,7 +53,7 @@ TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun)
     QCoreApplication::processEvents();
     EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextCloseDuringRun)});
     TickUntil([] { return false; }, 1);
-    EXPECT_TRUE(form.runTag != 0 || form.Sequencer.DelayArmed());
+    EXPECT_TRUE(form.Session.Sequencer.State().runTag != 0 || form.Session.Sequencer.DelayArmed());
     EXPECT_FALSE(form.ExitPrepared);
 
     // "End the run and close": the run ends (the commands reaching the instrument are shown
@@ -62,8 +62,8 @@ TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun)
     form.close();
     QCoreApplication::processEvents();
     EXPECT_EQ(questions.size(), 2);
-    EXPECT_EQ(form.runTag, 0);
-    EXPECT_FALSE(form.Sequencer.DelayArmed());
+    EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
+    EXPECT_FALSE(form.Session.Sequencer.DelayArmed());
     EXPECT_TRUE(form.ExitPrepared);
     EXPECT_TRUE(Log().contains("The run ends: the program is closing (the window was closed)"));
   }
@@ -93,10 +93,10 @@ TEST_F(OperatorQuestions, StartWithoutAResultFileAsksFirst) {
     Answer(c.answer);
     form.btnStartClick();
     EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextNoResultFileAsk)});
-    EXPECT_EQ(form.runTag != 0, c.starts);
-    EXPECT_EQ(form.Records.ResultFile(), c.file);
+    EXPECT_EQ(form.Session.Sequencer.State().runTag != 0, c.starts);
+    EXPECT_EQ(form.Session.Records.ResultFile(), c.file);
     for (const DialogMessage &m : messages) EXPECT_FALSE(m.text.contains("saves no results")) << m.text.toStdString();
-    if (form.runTag != 0) {
+    if (form.Session.Sequencer.State().runTag != 0) {
       form.btnStopClick();
       ASSERT_TRUE(RunToEnd());
     }
@@ -105,16 +105,16 @@ TEST_F(OperatorQuestions, StartWithoutAResultFileAsksFirst) {
   questions.clear();
   form.btnStartClick();
   EXPECT_TRUE(questions.isEmpty());
-  EXPECT_EQ(form.runTag, 1);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 1);
 }
 
 // Nobody is at the window when the instrument asks for a run: it starts and warns without
 // a question.
 TEST_F(OperatorQuestions, InstrumentStartWithoutAResultFileWarnsWithoutAsking) {
   Answer(2);
-  form.InstrumentStartRequest();
+  form.Session.InstrumentStartRequest();
   EXPECT_TRUE(questions.isEmpty());
-  EXPECT_EQ(form.runTag, 1);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 1);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
   EXPECT_TRUE(messages[0].text.contains("saves no results"));

@@ -33,7 +33,7 @@ class RecordsWindow : public WindowOnTestClock {
     data = dir.filePath("data");
     ASSERT_TRUE(QDir().mkpath(data));
     form.Session.Measurement.sDataDir = data;
-    form.Records.SetDataDir(data);
+    form.Session.Records.SetDataDir(data);
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &r) {
       requests.push_back(r);
       return answer;
@@ -77,7 +77,7 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   const QString file = data + "/probe.csv";
   EXPECT_EQ(form.Session.Measurement.sDateiname, file);
   EXPECT_EQ(form.lblDateiname->text(), file);
-  EXPECT_EQ(form.Records.ResultFile(), file);
+  EXPECT_EQ(form.Session.Records.ResultFile(), file);
   // The folder is kept for the next start; this start keeps its data folder.
   EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Measurement", "DataDir", ""), data);
   EXPECT_EQ(form.Session.Measurement.sDataDir, data);
@@ -146,26 +146,26 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   LocaleGuard german(LocaleGuard::German());
   form.Session.ID = 0;
   form.Session.Measurement.RawDataSave = true;
-  form.Signal1.Y = {1000, 1001, 1002, 1500};
-  form.Peak.PeakStartIndex = 1, form.Peak.PeakEndIndex = 3;
-  form.Peak.PeakStartLevel = 1001, form.Peak.PeakEndLevel = 1500;
+  form.Session.Signal1.Y = {1000, 1001, 1002, 1500};
+  form.Session.Peak.PeakStartIndex = 1, form.Session.Peak.PeakEndIndex = 3;
+  form.Session.Peak.PeakStartLevel = 1001, form.Session.Peak.PeakEndLevel = 1500;
   const TDateTime wall = Clock::Now();
 
   // Nothing is written before a result file is chosen.
   Position zero = Evaluated(1, 1);
-  form.WriteRecords(zero.ev, zero.run, "00:00:05", wall);
+  form.Session.WriteRecords(zero.ev, zero.run, "00:00:05", wall);
   EXPECT_TRUE(QDir(data).entryList(QDir::Files).isEmpty());
 
   const QString file = data + "/test.run.csv";
   Choose(file);
   const QByteArray header = Bytes(file);
-  form.RecordsBeginRun();
+  form.Session.Records.BeginRun();
 
   zero.ev.PositionLabel = "Nullgas";
   zero.ev.Flow = 200;
   zero.ev.FIDppm = 0.5;
   zero.ev.FIDArea = 1234.4;
-  form.WriteRecords(zero.ev, zero.run, "00:01:05", wall);
+  form.Session.WriteRecords(zero.ev, zero.run, "00:01:05", wall);
 
   // A sample cell carries its field's text as it stands (typed, not stored), with ";" made ",".
   form.editInfo1->setText("PVC; 0,5 mm");
@@ -175,7 +175,7 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   cell.ev.PositionLabel = "an older text";
   cell.ev.FIDppm = 12.3456, cell.ev.FIDMessMenge = 1.5, cell.ev.FIDArea = 98765.6;
   cell.run.FIDSampleFactor = 2.05;
-  form.WriteRecords(cell.ev, cell.run, "00:02:10", wall);
+  form.Session.WriteRecords(cell.ev, cell.run, "00:02:10", wall);
 
   // An off position: its line, but no raw data file.
   Position off = Evaluated(5, 3);
@@ -183,7 +183,7 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   off.ev.BreakTime = "00:12";
   off.ev.RawDataFile = false;
   off.run.FIDSampleFactor = 3;
-  form.WriteRecords(off.ev, off.run, "00:03:15", wall);
+  form.Session.WriteRecords(off.ev, off.run, "00:03:15", wall);
 
   EXPECT_EQ(Bytes(file),
             header + Joined({"1; ;;Aceton;1,00;200,0;00:01:05;0,500;0,000;1234;Nullgas;10.12.2026;08:00:00;1",
@@ -200,14 +200,14 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
 
 TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
   form.Session.Measurement.RawDataSave = true;
-  form.Signal1.Y = {10, 20, 30};
+  form.Session.Signal1.Y = {10, 20, 30};
   const QString file = data + "/probe.csv";
   Choose(file);
-  form.RecordsBeginRun();
+  form.Session.Records.BeginRun();
   const TDateTime wall = Clock::Now();
   auto write = [&](int n) {
     Position p = Evaluated(4, n);
-    form.WriteRecords(p.ev, p.run, QStringLiteral("00:00:%1").arg(n, 2, 10, QChar('0')), wall);
+    form.Session.WriteRecords(p.ev, p.run, QStringLiteral("00:00:%1").arg(n, 2, 10, QChar('0')), wall);
   };
   write(1);
   {
@@ -228,9 +228,9 @@ TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
     ::chmod(QFile::encodeName(data).constData(), 0755);
     ::chmod(QFile::encodeName(file).constData(), 0644);
     Clock::Advance(TRecordWriter::kRetrySeconds);
-    form.RecordsRetryStep();
+    form.Session.RecordsRetryStep();
   }
-  EXPECT_FALSE(form.Records.HasPending());
+  EXPECT_FALSE(form.Session.Records.HasPending());
   EXPECT_TRUE(form.statusbarRun->Text().contains("4 held records have been written"));
   write(4);
   const QList<QByteArray> lines = Bytes(file).split('\n');
@@ -245,15 +245,15 @@ TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
 
 TEST_F(RecordsWindow, RawDataStemRenamedForTheRunIsReported) {
   form.Session.Measurement.RawDataSave = true;
-  form.Signal1.Y = {10, 20, 30};
+  form.Session.Signal1.Y = {10, 20, 30};
   QFile old(data + "/probe_1.txt");
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("a file of an earlier run");
   old.close();
   Choose(data + "/probe.csv");
-  form.RecordsBeginRun();
+  form.Session.Records.BeginRun();
   Position p = Evaluated(4, 1);
-  form.WriteRecords(p.ev, p.run, "00:00:01", Clock::Now());
+  form.Session.WriteRecords(p.ev, p.run, "00:00:01", Clock::Now());
   EXPECT_EQ(Bytes(data + "/probe_1.txt"), "a file of an earlier run");
   EXPECT_TRUE(QFile::exists(data + "/probe-2_1.txt"));
   EXPECT_TRUE(form.statusbarRun->Text().contains("probe-2_n.txt"));
@@ -262,14 +262,14 @@ TEST_F(RecordsWindow, RawDataStemRenamedForTheRunIsReported) {
 
 TEST_F(RecordsWindow, StartWarnsWithoutAResultFileOrAnFidCalibration) {
   form.Session.Measurement.FIDCalArea = 1000;  // not above the threshold
-  EXPECT_EQ(form.StartWarnings().size(), 2);
+  EXPECT_EQ(form.Session.StartWarnings().size(), 2);
   form.Session.Measurement.FIDCalArea = 1001;
-  EXPECT_EQ(form.StartWarnings(), QStringList{"No result file chosen: this run saves no results."});
+  EXPECT_EQ(form.Session.StartWarnings(), QStringList{"No result file chosen: this run saves no results."});
   Choose(data + "/probe.csv");
-  EXPECT_TRUE(form.StartWarnings().isEmpty());
+  EXPECT_TRUE(form.Session.StartWarnings().isEmpty());
   form.Session.Measurement.FIDCalArea = 0;
   form.Session.DeviceTyp = TDeviceTyp::FPD;  // no FID to calibrate
-  EXPECT_TRUE(form.StartWarnings().isEmpty());
+  EXPECT_TRUE(form.Session.StartWarnings().isEmpty());
 }
 
 TEST_F(RecordsWindow, LeavingASampleFieldStoresItsText) {

@@ -22,14 +22,14 @@ class ReportButton : public WindowOnTestClock {
     WindowOnTestClock::SetUp();
     form.Session.DiagLog.SetFile(dir.filePath("Zelvo730.log"));
     form.Session.Measurement.sDataDir = dir.path();
-    form.Records.SetDataDir(dir.path());
+    form.Session.Records.SetDataDir(dir.path());
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return answer; };
   }
   // A result file of a short run: the reference cell and cell 1 rising over three cycles.
   QString WriteRun() {
     answer = dir.filePath("probe.csv");
     form.btnSpeichern->click();
-    form.RecordsBeginRun();
+    form.Session.Records.BeginRun();
     int aktiv = 1;
     for (int cycle = 1; cycle <= 3; ++cycle) {
       for (int position : {3, 4}) {
@@ -44,7 +44,7 @@ class ReportButton : public WindowOnTestClock {
         run.runAktiv = aktiv++;
         run.sChemikalie = "Aceton";
         run.FIDSampleFactor = 1;
-        form.WriteRecords(ev, run, QStringLiteral("00:%1:00").arg(2 * cycle + position - 3, 2, 10, QChar('0')),
+        form.Session.WriteRecords(ev, run, QStringLiteral("00:%1:00").arg(2 * cycle + position - 3, 2, 10, QChar('0')),
                           Clock::Now());
       }
     }

@@ -115,8 +115,8 @@ TEST_F(RunWithSimulator, LateStreamEndIsStoppedAgainAndANeverEndingOneIsWaitedFo
   ASSERT_EQ(form.Session.DeviceTyp, TDeviceTyp::FIDFPD);
   Dialogs::SetAnswerer([](const DialogMessage &) { return 1; });  // run without saving
   form.btnStartClick();
-  ASSERT_EQ(form.runTag, 1);
-  ASSERT_TRUE(PumpUntil([&] { return form.runTag == 0; }, 60000));
+  ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag == 0; }, 60000));
   ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).endsWith("<V2SFF"); }, 5000));
   bench.StopSimulator();
 
@@ -191,19 +191,19 @@ TEST_F(RunWithSimulator, SigtermDuringARunSwitchesTheInstrumentOffAndKeepsTheLin
   form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return file; };
   form.btnSpeichernClick();
   form.btnStartClick();
-  ASSERT_EQ(form.runTag, 1);
-  ASSERT_TRUE(PumpUntil([&] { return form.EvaluationCount >= 1; }, 60000));
-  ASSERT_TRUE(PumpUntil([&] { return form.runTag > 1 && form.runTag != 7; }, 10000));  // the next position
+  ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.EvaluationCount >= 1; }, 60000));
+  ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag > 1 && form.Session.Sequencer.State().runTag != 7; }, 10000));  // the next position
   ::kill(::getpid(), SIGTERM);
   ASSERT_TRUE(PumpUntil([&] { return exitCode >= 0; }, 3000));
   EXPECT_EQ(exitCode, 0);
-  EXPECT_EQ(form.runTag, 0);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
   EXPECT_FALSE(form.Timer1->isActive());
   ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).endsWith("<V2SFF"); }, 3000));
   const QStringList c = bench.RunCommands(1);
   const QStringList afterStart = c.mid(c.lastIndexOf("<R1"));
   EXPECT_EQ(afterStart.mid(afterStart.lastIndexOf("<R0")), CommandsOf({"<R0", "<V1SFF", "<V2SFF"}));
-  EXPECT_EQ(MeasurementLines(file), form.EvaluationCount);
+  EXPECT_EQ(MeasurementLines(file), form.Session.EvaluationCount);
 }
 
 // The program itself: SIGTERM during a run started by the instrument ends it with exit

@@ -58,7 +58,7 @@ TEST_F(RunWindow, RunOfFourPositionsOverTwoCyclesSendsEveryCommandThroughTheWind
 
 TEST_F(RunWindow, StopDuringLoopFillingMeasuresThePositionThenEndsTheRun) {
   form.btnStartClick();
-  ASSERT_TRUE(TickUntil([&] { return form.runTag == 13; }));
+  ASSERT_TRUE(TickUntil([&] { return form.Session.Sequencer.State().runTag == 13; }));
   form.btnStopClick();
   // Nothing can be pressed while the position in progress finishes.
   EXPECT_FALSE(form.btnStart->isEnabled());
@@ -86,8 +86,8 @@ TEST_F(RunWindow, DelayedStartCountsDownAndTheRunClockStartsAtTheArming) {
   EXPECT_EQ(form.lblDelay->text(), "00:00:30");
   EXPECT_EQ(form.lblRuntime->text(), "00:00:30");
   EXPECT_TRUE(sent.contains("<X000:00:30"));
-  EXPECT_EQ(form.runTag, 0);
-  ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 31));
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
+  ASSERT_TRUE(TickUntil([&] { return form.Session.Sequencer.State().runTag != 0; }, 31));
   EXPECT_EQ(form.lblStartrun->text(), "Start at08:00:00");  // text 94 glued to the arming time
   for (int i = 0; i < 50; ++i) Tick();
   EXPECT_EQ(form.lblRuntime->text(), "00:01:05");
@@ -122,7 +122,7 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
     EXPECT_EQ(messages[0].text, c.message ? QString(c.message)
                                           : GetLangString(form.Session.ID, kTextFirstPositionRange).arg(c.first))
         << c.first;
-    EXPECT_EQ(form.runTag, 0);
+    EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
     EXPECT_TRUE(sent.isEmpty()) << sent.join(' ').toStdString();
     EXPECT_TRUE(form.btnStart->isEnabled());
     EXPECT_TRUE(form.btnDelay->isEnabled());
@@ -133,7 +133,7 @@ TEST_F(RunWindow, RefusedStartsShowTheConversionMessageAndLeaveTheButtons) {
   form.editStartdelay->setText("1h");
   form.btnDelayClick();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(form.Sequencer.State().delayTag, 0);
+  EXPECT_EQ(form.Session.Sequencer.State().delayTag, 0);
   EXPECT_TRUE(form.btnStart->isEnabled());
   EXPECT_FALSE(form.btnStop->isEnabled());
 }
@@ -145,7 +145,7 @@ TEST_F(RunWindow, OnlyTheRangesFieldsRefuseAStart) {
   form.lbleditFPDFact1->setText("2");
   form.btnStartClick();
   Collect();
-  EXPECT_EQ(form.runTag, 1);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 1);
   for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
   EXPECT_EQ(form.Session.Factors.FIDFactor3, 1);
   EXPECT_EQ(form.Session.Factors.FPDFactor1, 2);
@@ -156,7 +156,7 @@ TEST_F(RunWindow, OnlyTheRangesFieldsRefuseAStart) {
   Range("1", "6", "2");
   form.btnStartClick();
   Collect();
-  EXPECT_EQ(form.runTag, 0);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.startsWith("FID factor cell 3")) << messages[0].text.toStdString();
@@ -168,18 +168,18 @@ TEST_F(RunWindow, InstrumentStartRequestStartsOnlyWhenNoRunIsGoingOn) {
   form.Session.ReplyQueue.push_back(":QS01");
   form.Session.ReplyStep();
   Collect();
-  ASSERT_EQ(form.runTag, 1);
+  ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
   EXPECT_TRUE(sent.contains("<R1"));
-  ASSERT_TRUE(TickUntil([&] { return form.runTag == 4; }));
-  const TRunState before = form.Sequencer.State();
+  ASSERT_TRUE(TickUntil([&] { return form.Session.Sequencer.State().runTag == 4; }));
+  const TRunState before = form.Session.Sequencer.State();
   const qsizetype at = sent.size();
   form.Session.ReplyQueue.push_back(":QS01");
   form.Session.ReplyStep();
   Collect();
   EXPECT_EQ(sent.size(), at);
-  EXPECT_EQ(form.runTag, before.runTag);
-  EXPECT_EQ(form.Sequencer.State().runAktiv, before.runAktiv);
-  EXPECT_EQ(form.Sequencer.State().runStartzeit, before.runStartzeit);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, before.runTag);
+  EXPECT_EQ(form.Session.Sequencer.State().runAktiv, before.runAktiv);
+  EXPECT_EQ(form.Session.Sequencer.State().runStartzeit, before.runStartzeit);
   EXPECT_TRUE(Log().contains("Start request from the instrument ignored")) << Log().toStdString();
 }
 
@@ -190,21 +190,21 @@ TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
   for (const bool countdown : {false, true}) {
     SCOPED_TRACE(countdown ? "countdown" : ":QS");
     form.editSampleFlow1->setText("100");  // position 4, in the run's range 1-4
-    ASSERT_TRUE(form.StoreFactorsAndFlows());
+    ASSERT_TRUE(form.Session.StoreFactorsAndFlows());
     messages.clear();
     if (countdown) {
       form.editStartdelay->setText("00:01");
       form.btnDelayClick();
-      ASSERT_EQ(form.Sequencer.State().delayTag, 1);
+      ASSERT_EQ(form.Session.Sequencer.State().delayTag, 1);
       form.editSampleFlow1->setText("x");
-      ASSERT_TRUE(TickUntil([&] { return form.runTag != 0; }, 61));
+      ASSERT_TRUE(TickUntil([&] { return form.Session.Sequencer.State().runTag != 0; }, 61));
     } else {
       form.editSampleFlow1->setText("x");
       form.Session.ReplyQueue.push_back(":QS01");
       form.Session.ReplyStep();
       Collect();
     }
-    EXPECT_NE(form.runTag, 0);
+    EXPECT_NE(form.Session.Sequencer.State().runTag, 0);
     EXPECT_EQ(form.Session.Factors.SampleFlow1, 100);  // the value last stored
     for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
     EXPECT_TRUE(Log().contains("'x'")) << Log().toStdString();
@@ -218,7 +218,7 @@ TEST_F(RunWindow, TickStartsGoOnWithTheStoredValuesWhenAFieldIsRefused) {
 TEST_F(RunWindow, StartWarningLeavesTheRunTextInTheStatusBar) {
   form.btnStartClick();
   Collect();
-  ASSERT_EQ(form.runTag, 1);
+  ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
   EXPECT_FALSE(form.statusbarRun->Text().isEmpty());
   EXPECT_FALSE(form.statusbarRun->Text().contains("not calibrated")) << form.statusbarRun->Text().toStdString();
   bool noticed = false;
@@ -252,7 +252,7 @@ TEST_F(RunWindow, ResultHeaderTakesTheFactorsSetAtThePositionStart) {
 
   Range("5", "1", "1");
   form.btnStartClick();
-  ASSERT_TRUE(TickUntil([&] { return form.runTag >= 2; }));
+  ASSERT_TRUE(TickUntil([&] { return form.Session.Sequencer.State().runTag >= 2; }));
   header = headerOf("during.csv");
   ASSERT_GE(header.size(), 5);
   EXPECT_EQ(factorOf(header[3]), FloatToStrF(3.25, 6, 2));
@@ -269,14 +269,14 @@ TEST_F(RunWindow, StreamedPeakIsEvaluatedAndABrokenCellIsSkippedAfterwards) {
   Range("4", "2", "2");
   signal = [this](int k) { return measured == 4 ? Triangle(k) : 0.0; };
   form.btnStartClick();
-  ASSERT_TRUE(TickUntil([&] { return form.Sequencer.State().runZelle == 5; }));
+  ASSERT_TRUE(TickUntil([&] { return form.Session.Sequencer.State().runZelle == 5; }));
 
   EXPECT_EQ(form.lblFIDMenge->text(), FloatToStrF(2.46, 7, 2) + QString::fromUtf8(" ug/cm²/min"));
-  EXPECT_EQ(form.Peak.FIDStart, 100);
-  EXPECT_EQ(form.Peak.FIDEnd, 118);
-  EXPECT_EQ(form.Peak.FIDArea, 4000);
-  EXPECT_TRUE(form.FIDBaseDraw);
-  EXPECT_EQ(form.Slopes.size(), form.Signal1.Size() - 4);  // slope series from sample 4
+  EXPECT_EQ(form.Session.Peak.FIDStart, 100);
+  EXPECT_EQ(form.Session.Peak.FIDEnd, 118);
+  EXPECT_EQ(form.Session.Peak.FIDArea, 4000);
+  EXPECT_TRUE(form.Session.FIDBaseDraw);
+  EXPECT_EQ(form.Session.Slopes.size(), form.Session.Signal1.Size() - 4);  // slope series from sample 4
   // The breakthrough: the time on the label and the display with "*", the cell's flow valve
   // V4 closed through the valve bytes, its off lamp lit, one position fewer.
   const QString breakTime = form.lblRunToBreak1->text();
@@ -284,8 +284,8 @@ TEST_F(RunWindow, StreamedPeakIsEvaluatedAndABrokenCellIsSkippedAfterwards) {
   EXPECT_EQ(form.Session.Valves.ValveByte2 & 0x08, 0x08);
   EXPECT_FALSE(form.ledV2_3->LedOn());
   EXPECT_TRUE(form.ledSmpOff1->LedOn());
-  EXPECT_EQ(form.Sequencer.State().offCount, 1);
-  EXPECT_TRUE(form.Sequencer.State().CellOff[0]);
+  EXPECT_EQ(form.Session.Sequencer.State().offCount, 1);
+  EXPECT_TRUE(form.Session.Sequencer.State().CellOff[0]);
 
   const qsizetype cycle1 = sent.size();
   ASSERT_TRUE(RunToEnd());
@@ -337,12 +337,12 @@ TEST_F(RunWindow, ValveAndLampOperationsQueueTheWholeByteAndSwitchTheLamp) {
     TZLed *TForm1::*lamp;
     bool on;
   } cases[] = {
-      {[&] { form.ValveSet(11); }, "<V1SFE", &TForm1::ledV1_0, true},
-      {[&] { form.ValveReset(11); }, "<V1SFF", &TForm1::ledV1_0, false},
-      {[&] { form.ValveSet(4); }, "<V2SF7", &TForm1::ledV2_3, true},
-      {[&] { form.ValveSet(17); }, "<V2SF6", &TForm1::ledV2_0, true},
-      {[&] { form.DispSet(14); }, "<LS6F", &TForm1::ledSample1, true},
-      {[&] { form.DispReset(14); }, "<LSEF", &TForm1::ledSample1, false},
+      {[&] { form.Session.ValveSet(11); }, "<V1SFE", &TForm1::ledV1_0, true},
+      {[&] { form.Session.ValveReset(11); }, "<V1SFF", &TForm1::ledV1_0, false},
+      {[&] { form.Session.ValveSet(4); }, "<V2SF7", &TForm1::ledV2_3, true},
+      {[&] { form.Session.ValveSet(17); }, "<V2SF6", &TForm1::ledV2_0, true},
+      {[&] { form.Session.DispSet(14); }, "<LS6F", &TForm1::ledSample1, true},
+      {[&] { form.Session.DispReset(14); }, "<LSEF", &TForm1::ledSample1, false},
       {[&] { form.ledV2_3Click(); }, "<V2SFE", &TForm1::ledV2_3, false},  // a lit lamp closes its valve
       {[&] { form.ledV2_3Click(); }, "<V2SF6", &TForm1::ledV2_3, true},
   };
@@ -352,7 +352,7 @@ TEST_F(RunWindow, ValveAndLampOperationsQueueTheWholeByteAndSwitchTheLamp) {
     EXPECT_EQ((form.*c.lamp)->LedOn(), c.on) << c.command;
   }
   for (int x : {1, 7, 10, 18}) {
-    form.ValveSet(x);
+    form.Session.ValveSet(x);
     EXPECT_TRUE(TakeQueued(form).isEmpty()) << x;
   }
 
@@ -370,7 +370,7 @@ TEST_F(RunWindow, ValveAndLampOperationsQueueTheWholeByteAndSwitchTheLamp) {
   // A lamp report replaces the byte; the next position lamp starts from it.
   form.Session.ReplyQueue.push_back(":LGEF");
   form.Session.ReplyStep();
-  form.DispSet(11);
+  form.Session.DispSet(11);
   EXPECT_EQ(TakeQueued(form), QStringList{"<LSEB\r"});
 }
 

@@ -64,10 +64,10 @@ class RunWindow : public WindowOnTestClock {
       ++sample;
     }
     form.Session.intAD1Status = streaming ? 118 : 100;
-    form.DataDrainStep();
-    form.DelayedStartStep();
-    form.RunTimeRefresh();
-    form.RunStateStep();
+    form.Session.DataDrainStep();
+    form.Session.DelayedStartStep();
+    form.Session.RunTimeRefresh();
+    form.Session.RunStateStep();
     form.ChartRedrawStep();
     form.Session.RunTimeStep();
     Collect();
@@ -81,7 +81,7 @@ class RunWindow : public WindowOnTestClock {
       if (c == "<12Z1100") {
         streaming = true;
         sample = 0;
-        measured = form.Sequencer.State().runZelle;
+        measured = form.Session.Sequencer.State().runZelle;
       } else if (c == "<12Z0100" && streaming) {
         streaming = false;
         form.Session.DataQueue1.push_back(DataLine(']', signal(sample)));
@@ -97,7 +97,7 @@ class RunWindow : public WindowOnTestClock {
     return done();
   }
   bool RunToEnd() {
-    return TickUntil([&] { return form.runTag == 0; }, 3600);
+    return TickUntil([&] { return form.Session.Sequencer.State().runTag == 0; }, 3600);
   }
 
   // The commands sent, without the run-time lines, with every time of day as "t".

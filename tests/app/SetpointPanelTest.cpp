@@ -95,15 +95,15 @@ TEST_F(Panel, PressureFieldsEditTheSetValueAndSendOnlyOnSet) {
 }
 
 TEST_F(Panel, ValvesAndLampsChangeOneBitAndSendTheWholeByte) {
-  form.ValveSet(11);
+  form.Session.ValveSet(11);
   EXPECT_TRUE(form.ledV1_0->LedOn());
-  form.ValveReset(11);
-  form.ValveSet(4);
+  form.Session.ValveReset(11);
+  form.Session.ValveSet(4);
   EXPECT_TRUE(form.ledV2_3->LedOn());
-  form.ValveSet(17);
-  for (int x : {1, 7, 10, 18}) form.ValveSet(x);  // no such valve
-  form.DispSet(14);
-  form.DispReset(14);
+  form.Session.ValveSet(17);
+  for (int x : {1, 7, 10, 18}) form.Session.ValveSet(x);  // no such valve
+  form.Session.DispSet(14);
+  form.Session.DispReset(14);
   EXPECT_EQ(Queued(), QStringList({"<V1SFE\r", "<V1SFF\r", "<V2SF7\r", "<V2SF6\r", "<LS6F\r", "<LSEF\r"}));
 
   form.ledV1_2Click();  // a dark lamp opens its valve; clicked again it closes

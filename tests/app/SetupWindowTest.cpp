@@ -295,7 +295,7 @@ TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   form.editLimitFPDExit();
   form.UpdateMengeIsobuthan();
   form.UpdateMengeSulfur();
-  EXPECT_TRUE(form.StoreFactorsAndFlows());
+  EXPECT_TRUE(form.Session.StoreFactorsAndFlows());
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
   EXPECT_EQ(form.Session.Run.LimitFID, 1000);
   EXPECT_EQ(form.Session.Run.LimitFPD, 2500.5);
@@ -418,7 +418,7 @@ TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
   for (QLineEdit *e : {form.lbleditFIDCalFact, form.lblEditFact1, form.lblEditFact3, form.lbleditFPDFact1,
                        form.lblEditFPDFact2, form.lblEditFPDFact3})
     e->setText("1,00");
-  ASSERT_TRUE(form.StoreFactorsAndFlows());
+  ASSERT_TRUE(form.Session.StoreFactorsAndFlows());
   EXPECT_EQ(form.Session.Factors.FIDFactor2, 2.05);
   EXPECT_EQ(form.Session.Factors.FPDCalFactor, 1);
   EXPECT_EQ(Ini().ReadString("Measurement", "FIDSampleFactor2", ""), "2,05");
@@ -435,7 +435,7 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
   form.editSampleFlow2->setText("abc");
   form.editSampleFlow3->setText("80");
   form.lblEditFact1->setText("3");
-  EXPECT_FALSE(form.StoreFactorsAndFlows());
+  EXPECT_FALSE(form.Session.StoreFactorsAndFlows());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.startsWith("Sample flow 2")) << messages[0].text.toStdString();
@@ -455,7 +455,7 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
                        form.lbleditFPDFact1, form.lblEditFPDFact2, form.lblEditFPDFact3})
     e->setText("1");
   form.lblEditFact3->setText("0");
-  EXPECT_FALSE(form.StoreFactorsAndFlows());
+  EXPECT_FALSE(form.Session.StoreFactorsAndFlows());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.startsWith("FID factor cell 3")) << messages[0].text.toStdString();
   EXPECT_EQ(form.Session.Factors.FIDFactor1, 3);

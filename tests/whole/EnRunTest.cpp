@@ -39,7 +39,7 @@ class WholeEnRun : public WithRecordedMessages {
     };
     if (!PumpUntil(polled, 30000)) return false;
     bench.SimCommand("qs");
-    if (!PumpUntil([&] { return form->Sequencer.RunGoing(); }, 15000)) return false;
+    if (!PumpUntil([&] { return form->Session.Sequencer.RunGoing(); }, 15000)) return false;
     const bool ended = bench.WaitForRunEnd(400);
     bench.StopSimulator();
     return ended;

@@ -82,7 +82,7 @@ TEST_F(WholeFidFpdRun, SwappedConvertersStartedByTheInstrumentFpdDecides) {
   };
   ASSERT_TRUE(PumpUntil(polled, 30000));
   bench.SimCommand("qs");
-  ASSERT_TRUE(PumpUntil([&] { return form->Sequencer.RunGoing(); }, 15000)) << "the start request was not taken";
+  ASSERT_TRUE(PumpUntil([&] { return form->Session.Sequencer.RunGoing(); }, 15000)) << "the start request was not taken";
   ASSERT_TRUE(bench.WaitForRunEnd(900)) << "the run did not end by itself";
   bench.StopSimulator();
 

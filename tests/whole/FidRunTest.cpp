@@ -64,11 +64,11 @@ TEST_F(WholeFidRun, SixPositionsTwoCyclesAfterADelayedStart) {
   form->btnDelayClick();
   QElapsedTimer armed;
   armed.start();
-  ASSERT_TRUE(form->Sequencer.DelayArmed());
-  EXPECT_FALSE(form->Sequencer.RunGoing());
+  ASSERT_TRUE(form->Session.Sequencer.DelayArmed());
+  EXPECT_FALSE(form->Session.Sequencer.RunGoing());
   EXPECT_FALSE(form->btnStart->isEnabled());
   EXPECT_TRUE(form->btnStop->isEnabled());
-  ASSERT_TRUE(PumpUntil([&] { return form->Sequencer.RunGoing(); }, (kDelaySeconds + 30) * 1000));
+  ASSERT_TRUE(PumpUntil([&] { return form->Session.Sequencer.RunGoing(); }, (kDelaySeconds + 30) * 1000));
   const double waited = armed.elapsed() / 1000.0;
   EXPECT_GE(waited, kDelaySeconds - 0.5);
   EXPECT_LT(waited, kDelaySeconds + 5);

@@ -64,7 +64,7 @@ TEST_F(WholeReport, CellMeasuredToItsSteadyStateAgainstTheScenariosCurve) {
   TForm1 *form = bench.StartProgram();
   ASSERT_TRUE(form);
   form->btnStartClick();
-  ASSERT_TRUE(form->Sequencer.RunGoing());
+  ASSERT_TRUE(form->Session.Sequencer.RunGoing());
   // 27 positions of about 7.5 s.
   ASSERT_TRUE(bench.WaitForRunEnd(900)) << "the run did not end by itself";
   bench.StopSimulator();

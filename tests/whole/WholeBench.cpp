@@ -88,7 +88,7 @@ TForm1 *Bench::StartProgram() {
 }
 
 bool Bench::WaitForRunEnd(double seconds) {
-  return PumpUntil([&] { return !form_->Sequencer.RunGoing() && !form_->Sequencer.DelayArmed(); },
+  return PumpUntil([&] { return !form_->Session.Sequencer.RunGoing() && !form_->Session.Sequencer.DelayArmed(); },
                    static_cast<int>(seconds * 1000));
 }
 
