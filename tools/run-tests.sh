@@ -38,6 +38,8 @@ echo "== Debian package from the normal build"
 # cpack installs from build/ as it stands (nothing is compiled again), then the package's
 # contents, desktop entry and metainfo are checked and its executables started unpacked.
 bash tools/package.sh build
+echo "== A week in minutes: three seeds, seven simulated days each, twice"
+bash tools/check-days.sh build 7 1 2 3
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tests/support/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

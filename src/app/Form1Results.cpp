@@ -31,46 +31,10 @@ using namespace zelvo;
 
 namespace {
 
-QString Pick(int id, const char *german, const char *english) {
-  return QString::fromUtf8(id == kGermanOffset ? german : english);
-}
 
 void Note(TForm1 &f, const QString &text) {
   f.statusbarRun->SetText(text);
   f.Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
-}
-
-// A calibration capture of an imported peak: stored when the whole number is above the
-// threshold and fits, otherwise the operator learns why not. Returns the stored area.
-std::optional<int> Capture(TForm1 &f, bool found, double area, int threshold, const char *key,
-                           const QString &detector) {
-  const QString title = f.windowTitle();
-  if (!found) {
-    Dialogs::Information(&f, title,
-                         Pick(f.Session.ID, "Kein %1-Peak gefunden: keine Kalibrierung gespeichert.",
-                              "No %1 peak found: no calibration stored.")
-                             .arg(detector));
-    return std::nullopt;
-  }
-  const std::optional<int> stored = CalibrationArea(area, threshold);
-  if (!stored) {
-    Dialogs::Information(
-        &f, title,
-        Pick(f.Session.ID,
-             "%1-Fläche %2 ist nicht als Kalibrierung speicherbar (sie muss über %3 liegen): "
-             "keine Kalibrierung gespeichert.",
-             "%1 area %2 cannot be stored as calibration (it must be above %3): no calibration stored.")
-            .arg(detector, FloatToStr(area), QString::number(threshold)));
-    return std::nullopt;
-  }
-  try {
-    TIniFile ini = f.Session.Settings();
-    WriteSettingInteger(ini, QStringLiteral("Calibration"), QString::fromLatin1(key), *stored);
-  } catch (const EFileError &e) {
-    // Kept for this session all the same: the area is valid, only the settings file is not.
-    Dialogs::Error(&f, title, e.Message());
-  }
-  return stored;
 }
 
 // Writes the report of run `run` to `pdf` and tells where.
@@ -97,7 +61,7 @@ void TForm1::AskResultFileThen(const std::function<void()> &start) {
                 GetLangString(Session.ID, kTextCancel)},
                [this, start](int answer) {
                  if (answer == 0) {
-                   btnSpeichernClick();
+                   AskForResultFile();
                    if (Session.Records.ResultFile().isEmpty()) return;  // the Save dialog was cancelled
                    start();
                  } else if (answer == 1) {
@@ -123,7 +87,10 @@ QString TForm1::ExecFileDialog(const TFileDialogRequest &request) {
   return dialog.selectedFiles().first();
 }
 
-void TForm1::btnSpeichernClick() {
+void TForm1::btnSpeichernClick() { AskForResultFile(); }
+
+// The Save dialog; a chosen name becomes the result file.
+void TForm1::AskForResultFile() {
   TFileDialogRequest request;
   request.Save = true;
   request.StartDir = Session.Measurement.sDateiname.isEmpty() ? Session.Measurement.sDataDir : Session.SaveDialogDir;
@@ -161,73 +128,18 @@ void TForm1::btnReportClick() {
 
 // ------------------------------------------------------------------ import of a raw data file
 void TForm1::btnLadenClick() {
-  const QString refused = Pick(Session.ID, "Während einer Messung kann keine Rohdatendatei geladen werden.",
-                               "A raw data file cannot be loaded while a run is in progress.");
-  if (Session.RunActive()) {
-    Dialogs::Information(this, windowTitle(), refused);
-    return;
-  }
+  if (Session.ImportRefused()) return;
   TFileDialogRequest request;
   request.StartDir = Session.Measurement.sDataDir;
   const QString path = ExecFileDialog(request);
-  if (path.isEmpty()) return;
-  // The dialog keeps the tick going: the countdown may have started a run meanwhile.
-  if (Session.RunActive()) {
-    Dialogs::Information(this, windowTitle(), refused);
-    return;
-  }
-  TImportResult imported = ReadRawDataFile(path);
-  if (!imported.Ok) {
-    Dialogs::Error(this, windowTitle(), imported.Message());
-    return;
-  }
+  if (!path.isEmpty()) Session.ImportRawData(path);
+}
 
-  TRawImport &file = imported.Data;
+// The imported signals drawn, with the slope series shown.
+void TForm1::ShowImportedSignals(const QString &path) {
   lblRawDataName->setText(path);
-  Session.FIDBaseDraw = Session.FPDBaseDraw = false;
-  Session.Peak.FIDBaseDraw = false;
-  auto place = [](TSignalChannel &channel, std::vector<double> &&values) {
-    channel.X.resize(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) channel.X[i] = static_cast<double>(i) * 0.1;
-    channel.Y = std::move(values);
-  };
-  place(Session.Signal1, std::move(file.Fid));
-  place(Session.Signal2, std::move(file.Fpd));
-  Session.Slopes.clear();
-  AppendSlopes(Session.Signal1.Y, file.SlopeBegin, file.SlopeEnd, Session.Slopes);
   Serie3->setVisible(true);
-
-  const bool fid = Session.DeviceTyp == TDeviceTyp::FID || Session.DeviceTyp == TDeviceTyp::FIDFPD;
-  const bool fpd = (Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD) && file.Channels == 2;
-  if (fid) {
-    PeakAndArea(Session.Signal1.Y, Session.Slopes, TPeakSettings{Session.Detection.MinPeakStart, static_cast<double>(Session.Detection.PeakTime)}, Session.Peak);
-    Session.FIDBaseDraw = Session.Peak.FIDBaseDraw;
-  }
-  const bool fidFound = fid && !Session.Peak.NoPeak;
-  if (fpd) {
-    Session.Fpd = FpdSearch(Session.Signal2.Y, TFpdSettings{Session.Detection.MinPeakWith, static_cast<double>(Session.Detection.PeakTime), Session.Detection.Loopflow}, Session.Peak);
-    Session.FPDBaseDraw = Session.Fpd.FPDBaseDraw;
-  }
   ChartReload();
-
-  if (fid && Session.Fields.IsobutanCalib) {
-    if (const auto area = Capture(*this, fidFound, Session.Peak.FIDArea, kFidCalThreshold, "FIDCalArea", "FID")) {
-      Session.Measurement.FIDCalArea = *area;
-      chkboxIsobutanCalib->setChecked(false);
-    }
-  }
-  // A one-channel file holds no FPD signal, so it gives no FPD calibration: told as for a
-  // capture not taken, and the box stays ticked.
-  const bool fpdDevice = Session.DeviceTyp == TDeviceTyp::FPD || Session.DeviceTyp == TDeviceTyp::FIDFPD;
-  if (fpdDevice && !fpd && Session.Fields.SulfurCalib)
-    Dialogs::Information(this, windowTitle(), GetLangString(Session.ID, kTextNoFpdSignalInFile));
-  if (fpd && Session.Fields.SulfurCalib) {
-    if (const auto area = Capture(*this, Session.Fpd.Found, Session.Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", "FPD")) {
-      Session.Measurement.FPDCalArea = *area;
-      chkboxSulfurCalib->setChecked(false);
-    }
-  }
-  ShowCalibrationState();
 }
 
 // ------------------------------------------------------------------ sample information

@@ -29,6 +29,7 @@ void TForm1::ConnectRun() {
     ShowCalibrationState();
   });
   connect(s, &TSession::ResultFileShown, this, [this](const QString &name) { lblDateiname->setText(name); });
+  connect(s, &TSession::SignalsImported, this, &TForm1::ShowImportedSignals);
   connect(s, &TSession::SignalCleared, this, [this](int port) { ClearSignalGraph(port); });
   connect(s, &TSession::SignalAppended, this, &TForm1::AppendSignal);
   connect(s, &TSession::LevelShown, this,

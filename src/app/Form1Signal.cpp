@@ -251,13 +251,8 @@ std::optional<int> ScaleValue(TForm1 &form, const QLineEdit *edit) {
 // before anything is stored, and the field shows the value in force again.
 bool ScalePairAccepted(TForm1 &form, int minimum, int maximum, QLineEdit *edit, int previous) {
   if (maximum > minimum) return true;
-  const bool english = form.Session.ID != kGermanOffset;
-  const QString text = english
-                           ? QStringLiteral("The scale maximum (%1 µV) must be above the minimum (%2 µV).")
-                           : QStringLiteral(
-                                 "Der Skalierungs-Höchstwert (%1 µV) muss größer als der "
-                                 "Mindestwert (%2 µV) sein.");
-  Dialogs::Error(&form, form.windowTitle(), text.arg(maximum).arg(minimum));
+  Dialogs::Error(&form, form.windowTitle(),
+                 GetLangString(form.Session.ID, kTextScaleMaxAboveMin).arg(maximum).arg(minimum));
   edit->setText(QString::number(previous));
   return false;
 }

@@ -221,6 +221,8 @@ class TForm1 : public QMainWindow {
     QString Filter;         // empty: every file
   };
   std::function<QString(const TFileDialogRequest &)> FileDialogHook;
+  void AskForResultFile();
+  void ShowImportedSignals(const QString &path);
   QString ExecFileDialog(const TFileDialogRequest &request);
 
   // ===================================================================== setup (src/setup)
@@ -285,8 +287,6 @@ class TForm1 : public QMainWindow {
   void FollowClientSize(const QSize &size);  // the chart grows with the window
   // The captioning walk: every control with a Tag gets its caption from the string table.
   void SetLangCaptions(int offset);
-  TComPort *ComPort1 = nullptr;
-  TComPort *ComPort2 = nullptr;
   QTimer *Timer1 = nullptr;
   QPlainTextEdit *LMDMemo1 = nullptr;  // service console log, latest replies
   QLineEdit *LMDEdit1 = nullptr;       // service command text

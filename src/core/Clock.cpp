@@ -12,6 +12,7 @@ namespace {
 std::atomic<bool> g_manual{false};
 TDateTime g_manualNow = 0.0;             // only touched on the UI thread
 TSteadySeconds g_manualSteady = 1000.0;  // likewise
+std::function<void(double)> g_manualWait;  // likewise
 }  // namespace
 
 TDateTime Clock::Now() {
@@ -40,13 +41,18 @@ void Clock::ShiftWall(double seconds) { g_manualNow += SecondsToDays(seconds); }
 
 bool Clock::IsManual() { return g_manual; }
 
+void Clock::SetManualWait(std::function<void(double)> wait) { g_manualWait = std::move(wait); }
+
 void Clock::SetReal() { g_manual = false; }
 
 void Clock::WaitProcessingEvents(int ms) {
   if (!QCoreApplication::instance()) return;
   if (g_manual) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    Advance(ms / 1000.0);
+    if (g_manualWait)
+      g_manualWait(ms / 1000.0);
+    else
+      Advance(ms / 1000.0);
     return;
   }
   // A single-shot timer guarantees that the blocking wait below ends after `ms` at the

@@ -7,6 +7,8 @@
 // and the steady time (seconds on a monotonic clock) for every duration, due time,
 // time-out and countdown. The wall time jumps at daylight-saving changes and when the
 // system time is set; the steady time never does.
+#include <functional>
+
 #include "core/DateTime.h"
 
 namespace zelvo {
@@ -35,8 +37,13 @@ class Clock {
 
   // Wait up to `ms` milliseconds while the event loop keeps running (receive events,
   // timers). Blocks in the event loop rather than spinning. On the manual clock it
-  // processes what is pending and then moves the clock forward by `ms` without any real wait.
+  // processes what is pending and then moves the clock forward by `ms` without any real wait,
+  // or hands the wait to the owner of the manual time (SetManualWait).
   static void WaitProcessingEvents(int ms);
+  // On the manual clock, what a wait of `seconds` means: whoever drives the manual time (a
+  // simulated instrument on the same clock) lets that time pass with everything due in it.
+  // Empty: back to the plain advance.
+  static void SetManualWait(std::function<void(double seconds)> wait);
 };
 
 }  // namespace zelvo

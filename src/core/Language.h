@@ -111,8 +111,12 @@ enum TextId : int {
   kTextNotWritten = 506,            // "Nicht geschrieben:"
   kTextResultsCannotBeWritten = 507, // "Ergebnisse können nicht geschrieben werden:\n%1\ …"
   kTextNoResultFileChosen = 508,    // "Keine Ergebnisdatei gewählt: diese Messung speic …"
-  kTextMustBeAboveZero = 510,       // "der Wert muss größer als 0 sein"
   kTextFidNotCalibrated = 509,      // "FID nicht kalibriert: diese Messung berechnet ke …"
+  kTextMustBeAboveZero = 510,       // "der Wert muss größer als 0 sein"
+  kTextNoPeakNoCalibration = 511,   // "Kein %1-Peak gefunden: keine Kalibrierung gespei …"
+  kTextAreaNotStorable = 512,       // "%1-Fläche %2 ist nicht als Kalibrierung speicher …"
+  kTextNoImportDuringRun = 513,     // "Während einer Messung kann keine Rohdatendatei g …"
+  kTextScaleMaxAboveMin = 514,      // "Der Skalierungs-Höchstwert (%1 µV) muss größer a …"
 };
 
 // The texts of the permeation test report (the report itself, the report tool and the

@@ -120,6 +120,20 @@ EComError::EComError(const QString &message, int errorCode)
 
 TSerialPort::~TSerialPort() = default;
 
+void TSerialPort::Report(const EComError &error) {
+  if (!OnError) {
+    qWarning("%s: %s", qPrintable(DeviceName()), error.what());
+    return;
+  }
+  try {
+    OnError(error);
+  } catch (const std::exception &e) {
+    qWarning("%s: error handler failed: %s", qPrintable(DeviceName()), e.what());
+  } catch (...) {
+    qWarning("%s: error handler failed", qPrintable(DeviceName()));
+  }
+}
+
 TComPort::TComPort(QObject *owner) : QObject(owner) {}
 
 TComPort::~TComPort() {
@@ -437,19 +451,6 @@ void TComPort::FinishPendingWrite(bool wait) {
   FPendingWrite.remove(0, done);
 }
 
-void TComPort::Report(const EComError &error) {
-  if (!OnError) {
-    qWarning("%s: %s", qPrintable(FDeviceName), error.what());
-    return;
-  }
-  try {
-    OnError(error);
-  } catch (const std::exception &e) {
-    qWarning("%s: error handler failed: %s", qPrintable(FDeviceName), e.what());
-  } catch (...) {
-    qWarning("%s: error handler failed", qPrintable(FDeviceName));
-  }
-}
 
 void TComPort::ReceiveEvent() {
   if (FInReceiveEvent || !Active()) return;

@@ -86,7 +86,6 @@ class TComPort : public QObject, public TSerialPort {
   // The time a write of that many bytes may take (see TTimeouts).
   long long WriteLimitMs(qsizetype bytes) const;
   void ReceiveEvent();
-  void Report(const EComError &error);
 
   QString FDeviceName = QStringLiteral("COM1");
   TBaudRate FBaudRate = brDefault;

@@ -179,20 +179,6 @@ void TMemoryPort::Post() {
       Qt::QueuedConnection);
 }
 
-void TMemoryPort::Report(const EComError &error) {
-  if (!OnError) {
-    qWarning("%s: %s", qPrintable(FDeviceName), error.what());
-    return;
-  }
-  try {
-    OnError(error);
-  } catch (const std::exception &e) {
-    qWarning("%s: error handler failed: %s", qPrintable(FDeviceName), e.what());
-  } catch (...) {
-    qWarning("%s: error handler failed", qPrintable(FDeviceName));
-  }
-}
-
 void TMemoryPort::Notify() {
   if (FInNotify || !FDevice || !OnRxChar) return;
   if (FDevice->Pending() > 0) {

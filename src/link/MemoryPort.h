@@ -111,7 +111,6 @@ class TMemoryPort : public QObject, public TSerialPort {
  private:
   friend class TMemoryDevice;
   void Post();  // a notification on the event loop, unless one is pending
-  void Report(const EComError &error);
 
   QString FDeviceName = QStringLiteral("COM1");
   TLineSettings FSettings;

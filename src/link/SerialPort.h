@@ -114,4 +114,9 @@ class TSerialPort {
   // event wait failed, or OnRxChar threw. Reported once per failure; after a hang-up the
   // port is already closed when OnError runs (its errno tells the hang-up, e.g. EIO).
   std::function<void(const EComError &)> OnError;
+
+ protected:
+  // An error for OnError (a warning when there is none); a handler's own failure is warned
+  // about, never passed on.
+  void Report(const EComError &error);
 };

@@ -245,6 +245,10 @@ std::optional<QString> TRecordWriter::RunStem(int run, const QString &stem, TWri
 bool TRecordWriter::Create(const QString &path, const QByteArray &bytes, TWriteFailure &failure) {
   const QByteArray name = QFile::encodeName(path);
   if (Exists(name)) return true;  // there already: left as it is
+  if (FStorageFault != 0) {
+    failure = Failure("Cannot create file", path, FStorageFault);
+    return false;
+  }
   const QByteArray temp = QFile::encodeName(TempPathFor(path));
   if (::unlink(temp.constData()) != 0 && errno != ENOENT) {
     failure = Failure("Cannot create file", path, errno);
@@ -288,6 +292,10 @@ bool TRecordWriter::Create(const QString &path, const QByteArray &bytes, TWriteF
 bool TRecordWriter::Append(const QString &path, const QByteArray &bytes, TWriteFailure &failure,
                            TWriterReport &report) {
   const QByteArray name = QFile::encodeName(path);
+  if (FStorageFault != 0) {
+    failure = Failure("Cannot append to file", path, FStorageFault);
+    return false;
+  }
   // Read access lets the file's last byte be checked; a file that cannot be read is
   // appended to all the same.
   auto open = [&name] {

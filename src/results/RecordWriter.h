@@ -90,6 +90,10 @@ class TRecordWriter {
   TWriterReport Retry(TSteadySeconds now);
 
   bool HasPending() const { return !FPending.empty(); }
+
+  // A storage fault of a simulated run (EACCES: the folder read-only, ENOSPC: the disk full):
+  // while it is set every write fails with it, as the file system would; 0 ends it.
+  void SetStorageFault(int err) { FStorageFault = err; }
   int PendingLines() const;
   int PendingRawFiles() const;
 
@@ -121,6 +125,7 @@ class TRecordWriter {
   int FRun = 0;
   bool FWarned = false;
   std::optional<TSteadySeconds> FLastAttempt;
+  int FStorageFault = 0;
 };
 
 }  // namespace zelvo

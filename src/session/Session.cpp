@@ -41,15 +41,21 @@ TSession::TSession(QObject *parent) : QObject(parent) { CreatePorts(); }
 TSession::~TSession() = default;
 
 void TSession::CreatePorts() {
-  const auto create = [this](const char *name, TLineReceiver &lines) {
+  const auto create = [this](const char *name) {
     auto *port = new TComPort(this);
     port->setObjectName(QString::fromLatin1(name));
-    port->OnRxChar = [this, port, &lines] { ReceiveLines(port, lines); };
-    port->OnError = [this, port](const EComError &e) { PortError(port, e); };
     return port;
   };
-  ComPort1 = create("ComPort1", LineBuffer1);
-  ComPort2 = create("ComPort2", LineBuffer2);
+  UsePorts(create("ComPort1"), create("ComPort2"));
+}
+
+void TSession::UsePorts(TSerialPort *port1, TSerialPort *port2) {
+  const auto wire = [this](TSerialPort *port, TLineReceiver &lines) {
+    port->OnRxChar = [this, port, &lines] { ReceiveLines(port, lines); };
+    port->OnError = [this, port](const EComError &e) { PortError(port, e); };
+  };
+  if (port1) wire(ComPort1 = port1, LineBuffer1);
+  if (port2) wire(ComPort2 = port2, LineBuffer2);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -149,7 +155,7 @@ void TSession::SetpointKeep(SetpointId id, int value) {
 
 // Everything the port holds goes through the line cutter. A few rounds at most per event,
 // so a flooded port cannot starve the tick; what is left wakes the next event.
-void TSession::ReceiveLines(TComPort *port, TLineReceiver &lines) {
+void TSession::ReceiveLines(TSerialPort *port, TLineReceiver &lines) {
   for (int round = 0; round < 8 && port->Active() && port->InputCount() > 0; ++round) {
     const auto result = lines.Feed(port->ReadAvailable());
     for (const QString &notice : result.Dropped) {
@@ -159,10 +165,10 @@ void TSession::ReceiveLines(TComPort *port, TLineReceiver &lines) {
   }
 }
 
-bool TSession::OpenPort(TComPort *port) {
+bool TSession::OpenPort(TSerialPort *port) {
   if (!port) return false;
   const QString name = port->DeviceName();
-  if (!TComPort::PortExists(name)) {
+  if (!port->DeviceExists()) {
     // Texts 27 and 28 are German whatever the language.
     emit ErrorBox(name, GetLangString(kGermanOffset, kTextPortMissing));
     return false;
@@ -186,19 +192,19 @@ bool TSession::OpenPort(TComPort *port) {
   return port->Active();
 }
 
-void TSession::ConfigurePort(TComPort *port) {
-  port->SetBaudRate(br115200);
-  port->SetDataBits(db8);
-  port->SetStopBits(sb2);
-  port->SetParity(paNone);
-  port->SetFlowControl({dcDisable, rcDisable});
-  TTimeouts timeouts;
-  timeouts.ReadConstant = 100;    // ms
-  timeouts.ReadMultiplier = 100;  // ms per requested byte
-  port->SetTimeouts(timeouts);
+void TSession::ConfigurePort(TSerialPort *port) {
+  TLineSettings line;
+  line.BaudRate = br115200;
+  line.DataBits = db8;
+  line.StopBits = sb2;
+  line.Parity = paNone;
+  line.FlowControl = {dcDisable, rcDisable};
+  line.Timeouts.ReadConstant = 100;    // ms
+  line.Timeouts.ReadMultiplier = 100;  // ms per requested byte
+  port->Configure(line);
 }
 
-bool TSession::SendLine(TComPort *port, const QString &text) {
+bool TSession::SendLine(TSerialPort *port, const QString &text) {
   if (DebugLevel > 0) LogLine(text);
   try {
     if (!port) throw EComError(QStringLiteral("Can't perform this operation on a closed port"));
@@ -217,7 +223,7 @@ bool TSession::SendLine(TComPort *port, const QString &text) {
     }
     // Told once until the port is open again (closed) or writes again (open): the tick
     // writes ten times a second, and a box for every line would bury the window.
-    QSet<const TComPort *> &reported = (!port || !port->Active()) ? ClosedPortReported : WriteFailureReported;
+    QSet<const TSerialPort *> &reported = (!port || !port->Active()) ? ClosedPortReported : WriteFailureReported;
     if (reported.contains(port)) {
       if (DebugLevel > 0) Log(QStringLiteral("not sent: ") + e.Message());
       return false;
@@ -231,12 +237,12 @@ bool TSession::SendLine(TComPort *port, const QString &text) {
   }
 }
 
-bool TSession::PortLost(const TComPort *port) const {
+bool TSession::PortLost(const TSerialPort *port) const {
   if (!port) return false;
   return PortReconnect[port == ComPort2 ? 1 : 0].Pending() && !port->Active();
 }
 
-void TSession::PortError(TComPort *port, const EComError &error) {
+void TSession::PortError(TSerialPort *port, const EComError &error) {
   const QString name = port->DeviceName();
   if (port->Active()) {  // a receive handler failed; the port goes on
     Log(name + QStringLiteral(": ") + error.Message());
@@ -267,7 +273,7 @@ void TSession::PortError(TComPort *port, const EComError &error) {
 void TSession::ReconnectStep() {
   const double now = Clock::Steady();
   for (int i = 0; i < 2; ++i) {
-    TComPort *port = i == 0 ? ComPort1 : ComPort2;
+    TSerialPort *port = i == 0 ? ComPort1 : ComPort2;
     TReconnect &r = PortReconnect[static_cast<std::size_t>(i)];
     if (!port || !r.Due(now)) continue;
     if (port->Active()) {
@@ -275,7 +281,7 @@ void TSession::ReconnectStep() {
       continue;
     }
     QString why = QStringLiteral("no device");
-    if (TComPort::PortExists(port->DeviceName())) {
+    if (port->DeviceExists()) {
       try {
         ConfigurePort(port);
         port->Open();
@@ -323,7 +329,7 @@ QString TSession::TakeReply(bool echo) {
   return line;
 }
 
-QString TSession::SendAndWait(TComPort *port, const QString &command) {
+QString TSession::SendAndWait(TSerialPort *port, const QString &command) {
   if (!SendLine(port, command)) return {};  // nothing went out: no reply to wait for
   // Steady time: a wall clock set back or forward meanwhile changes nothing.
   const TSteadySeconds start = Clock::Steady();

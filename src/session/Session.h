@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "core/DeviceTyp.h"
 #include "core/IniFile.h"
@@ -40,7 +41,7 @@
 #include "signal/Acquisition.h"
 #include "signal/Peak.h"
 
-class TComPort;
+class TSerialPort;
 class EComError;
 
 namespace zelvo {
@@ -162,8 +163,11 @@ class TSession : public QObject {
   unsigned HeatingRangeShown = 0;  // bit per set point: its range notice is shown
 
   // ------------------------------------------------------------------ link
-  TComPort *ComPort1 = nullptr;
-  TComPort *ComPort2 = nullptr;
+  // The instrument's ports: termios devices unless the session was given others (an
+  // in-memory link); a null port leaves the one in place.
+  TSerialPort *ComPort1 = nullptr;
+  TSerialPort *ComPort2 = nullptr;
+  void UsePorts(TSerialPort *port1, TSerialPort *port2);
   // Commands waiting for port 1 (each with its CR); reply lines from both ports; detector
   // data lines of port 1 and of port 2.
   TLineQueue CommandQueue, ReplyQueue, DataQueue1, DataQueue2;
@@ -173,20 +177,20 @@ class TSession : public QObject {
   TDiagLog DiagLog;    // "Zelvo730.log" and stderr
   void Log(const QString &text) const;       // one line: the time of day, a space, the text
   void LogLine(const QString &line) const;   // a command or reply: the time of day, the line
-  QSet<const TComPort *> ClosedPortReported;    // ports whose closed state was shown already
-  QSet<const TComPort *> WriteFailureReported;  // open ports whose failed write was shown already
+  QSet<const TSerialPort *> ClosedPortReported;    // ports whose closed state was shown already
+  QSet<const TSerialPort *> WriteFailureReported;  // open ports whose failed write was shown already
   // Sets the instrument's line settings and opens the port; whether it is open afterwards.
-  bool OpenPort(TComPort *port);
-  static void ConfigurePort(TComPort *port);
+  bool OpenPort(TSerialPort *port);
+  static void ConfigurePort(TSerialPort *port);
   // Writes one command line (ending with CR); whether it was written. A failure is told
   // once per port until the port writes again, and the caller goes on.
-  bool SendLine(TComPort *port, const QString &text);
+  bool SendLine(TSerialPort *port, const QString &text);
   // A port's device hung up: the port is closed, the operator told once, a run ends, and
   // the port is opened again with growing waits once its device is back.
-  void PortError(TComPort *port, const EComError &error);
+  void PortError(TSerialPort *port, const EComError &error);
   std::array<TReconnect, 2> PortReconnect;
   int ReconnectCount = 0;
-  bool PortLost(const TComPort *port) const;  // closed by a hang-up, not yet back
+  bool PortLost(const TSerialPort *port) const;  // closed by a hang-up, not yet back
   void ReconnectStep();
   TLinkState LinkState;
   void LinkLostShown();  // the displays forget the instrument's values while it is away
@@ -195,7 +199,7 @@ class TSession : public QObject {
   // SendLine, then the next reply from either port within 5 s of steady time, else empty.
   // Start-up and the operator's own commands only: the tick never waits.
   static constexpr double kReplyWaitSeconds = 5.0;
-  QString SendAndWait(TComPort *port, const QString &command);
+  QString SendAndWait(TSerialPort *port, const QString &command);
   void FifoPutString(const QString &S);  // queue a port-1 command (S ends with CR)
   // The service console: queues the command (default "<12AS100") and echoes one reply.
   void ServiceCommand(const QString &command);
@@ -357,6 +361,13 @@ class TSession : public QObject {
   void ShowWriterReport(const TWriterReport &report);
   QString RecordsFailureLogged;  // the failure text logged last, so a retry does not repeat it
 
+  // ------------------------------------------------------------------ import of a raw data file
+  // The file's signals replace the kept ones and are searched as at an evaluation; a ticked
+  // calibration box takes the peak's area. Refused during a run. False when nothing was read.
+  bool ImportRawData(const QString &path);
+  bool ImportRefused();  // true (and told) while a run is going on
+  std::optional<int> ImportCapture(bool found, double area, int threshold, const char *key, const QString &detector);
+
   // ------------------------------------------------------------------ factors and flows
   // The store sequence of the factor and flow fields (Fields.Factors); false when a field was
   // refused (told: a box when `box`, else the status bar and the log). Before a run
@@ -402,8 +413,12 @@ class TSession : public QObject {
   void AmountShown(bool fpd, const QString &text);      // the measured amount's label
   void CalibrationChanged();  // a calibration area was captured (its box is cleared)
   void ResultFileShown(const QString &name);
+  // An evaluated position's record and its measurement line, written to the result file when
+  // one is chosen (`off`: a cell closed earlier, no injection).
+  void PositionRecorded(const zelvo::TMeasurementRecord &record, const QString &line, bool off);
   // The detector signals: a port's kept signal emptied, points appended (from index
   // `first`), its level reading, the slopes replaced; the chart is to be drawn again.
+  void SignalsImported(const QString &path);  // the kept signals replaced by a raw data file's
   void SignalCleared(int port);
   void SignalAppended(int port, std::size_t first);
   void LevelShown(int port, int level);
@@ -412,7 +427,7 @@ class TSession : public QObject {
   void MonitoringChanged(bool on);
 
  private:
-  void ReceiveLines(TComPort *port, TLineReceiver &lines);
+  void ReceiveLines(TSerialPort *port, TLineReceiver &lines);
   void CreatePorts();
 };
 

@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/Errors.h"
 #include "core/Language.h"
+#include "core/NumberText.h"
 #include "core/Settings.h"
 #include "results/RawData.h"
 #include "results/RecordText.h"
@@ -262,6 +263,8 @@ void TSession::WriteRecords(const TCellEvaluation &ev, const TRunState &run, con
 
   TMeasurementFiles files;
   files.Line = MeasurementLine(r, DeviceTyp);
+  emit PositionRecorded(r, files.Line, run.runSkipped);
+  if (Records.ResultFile().isEmpty()) return;
   files.runAktiv = run.runAktiv;
   files.RawData = Measurement.RawDataSave && ev.RawDataFile;
   if (files.RawData) files.RawLines = RawDataLines(DeviceTyp, Signal1.Y, Signal2.Y, Peak, Fpd);
@@ -406,6 +409,95 @@ bool TSession::StoreFactorsAndFlows(bool box, bool forRun) {
   else
     RunNotice(store.Message, false);
   return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Import of a raw data file
+
+// A calibration capture of an imported peak: stored when the whole number is above the
+// threshold and fits, otherwise the operator learns why not. Returns the stored area.
+std::optional<int> TSession::ImportCapture(bool found, double area, int threshold, const char *key,
+                                           const QString &detector) {
+  if (!found) {
+    emit InformationBox(GetLangString(ID, kTextNoPeakNoCalibration).arg(detector));
+    return std::nullopt;
+  }
+  const std::optional<int> stored = CalibrationArea(area, threshold);
+  if (!stored) {
+    emit InformationBox(
+        GetLangString(ID, kTextAreaNotStorable).arg(detector, FloatToStr(area), QString::number(threshold)));
+    return std::nullopt;
+  }
+  try {
+    TIniFile ini = Settings();
+    WriteSettingInteger(ini, QStringLiteral("Calibration"), QString::fromLatin1(key), *stored);
+  } catch (const EFileError &e) {
+    // Kept for this session all the same: the area is valid, only the settings file is not.
+    emit ErrorBox(QString(), e.Message());
+  }
+  return stored;
+}
+
+bool TSession::ImportRefused() {
+  if (!RunActive()) return false;
+  emit InformationBox(GetLangString(ID, kTextNoImportDuringRun));
+  return true;
+}
+
+bool TSession::ImportRawData(const QString &path) {
+  // A dialog before this keeps the tick going: the countdown may have started a run meanwhile.
+  if (ImportRefused()) return false;
+  TImportResult imported = ReadRawDataFile(path);
+  if (!imported.Ok) {
+    emit ErrorBox(QString(), imported.Message());
+    return false;
+  }
+
+  TRawImport &file = imported.Data;
+  FIDBaseDraw = FPDBaseDraw = false;
+  Peak.FIDBaseDraw = false;
+  auto place = [](TSignalChannel &channel, std::vector<double> &&values) {
+    channel.X.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) channel.X[i] = static_cast<double>(i) * 0.1;
+    channel.Y = std::move(values);
+  };
+  place(Signal1, std::move(file.Fid));
+  place(Signal2, std::move(file.Fpd));
+  Slopes.clear();
+  AppendSlopes(Signal1.Y, file.SlopeBegin, file.SlopeEnd, Slopes);
+
+  const bool fid = DeviceTyp == TDeviceTyp::FID || DeviceTyp == TDeviceTyp::FIDFPD;
+  const bool fpdDevice = DeviceTyp == TDeviceTyp::FPD || DeviceTyp == TDeviceTyp::FIDFPD;
+  const bool fpd = fpdDevice && file.Channels == 2;
+  if (fid) {
+    PeakAndArea(Signal1.Y, Slopes, TPeakSettings{Detection.MinPeakStart, static_cast<double>(Detection.PeakTime)}, Peak);
+    FIDBaseDraw = Peak.FIDBaseDraw;
+  }
+  const bool fidFound = fid && !Peak.NoPeak;
+  if (fpd) {
+    Fpd = FpdSearch(Signal2.Y, TFpdSettings{Detection.MinPeakWith, static_cast<double>(Detection.PeakTime), Detection.Loopflow},
+                    Peak);
+    FPDBaseDraw = Fpd.FPDBaseDraw;
+  }
+  emit SignalsImported(path);
+
+  if (fid && Fields.IsobutanCalib) {
+    if (const auto area = ImportCapture(fidFound, Peak.FIDArea, kFidCalThreshold, "FIDCalArea", QStringLiteral("FID"))) {
+      Measurement.FIDCalArea = *area;
+      Fields.IsobutanCalib = false;
+    }
+  }
+  // A one-channel file holds no FPD signal, so it gives no FPD calibration: told as for a
+  // capture not taken, and the box stays ticked.
+  if (fpdDevice && !fpd && Fields.SulfurCalib) emit InformationBox(GetLangString(ID, kTextNoFpdSignalInFile));
+  if (fpd && Fields.SulfurCalib) {
+    if (const auto area = ImportCapture(Fpd.Found, Fpd.FPDArea, kFpdCalThreshold, "FPDCalArea", QStringLiteral("FPD"))) {
+      Measurement.FPDCalArea = *area;
+      Fields.SulfurCalib = false;
+    }
+  }
+  emit CalibrationChanged();
+  return true;
 }
 
 }  // namespace zelvo

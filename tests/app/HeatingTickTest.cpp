@@ -139,3 +139,36 @@ TEST_F(HeatingTick, AnsweredSetPointLetsTheSwitchFollowAtOnce) {
 }
 
 }  // namespace
+
+// The instrument asks for the start (":QS") while a factor field in the run's range holds a
+// text it refuses, and its heating set points stay unanswered: the run starts with the values
+// last stored, the refusal is told without a box, and the polls and the data drain keep their
+// pace through all of it.
+TEST_F(HeatingTick, InstrumentStartWithARefusedFieldKeepsThePace) {
+  fid.Replies["<PG"] = ":PGFC";
+  fid.Unanswered = {"SS", "VS"};
+  fid.Replies["<12AS100"] = ":QS01";  // every start poll asks; a going run ignores it
+  const double flow = form.Session.Factors.SampleFlow1;
+  form.Session.Fields.Factors[static_cast<int>(TFactorField::SampleFlow1)].Text = QStringLiteral("x");
+  const double start = Clock::Steady();
+  int drained = 0;
+  double longestTick = 0;
+  bool started = false;
+  for (int tick = 0; tick < 250; ++tick) {  // 25 s
+    form.Session.DataQueue1.push_back(QStringLiteral("/X100010"));
+    longestTick = std::max(longestTick, Tick());
+    if (form.Session.DataQueue1.empty()) ++drained;
+    started |= form.Session.Sequencer.RunGoing();
+  }
+  EXPECT_TRUE(started);
+  EXPECT_EQ(form.Session.Factors.SampleFlow1, flow);  // the value last stored
+  EXPECT_EQ(longestTick, 0.0);
+  EXPECT_EQ(drained, 250);
+  for (const DialogMessage &m : messages) EXPECT_NE(m.kind, DialogMessage::Error) << m.text.toStdString();
+  const auto sg = Arrivals("<SG");
+  ASSERT_GE(sg.size(), 12u);
+  EXPECT_LT(sg.front() - start, 2.0);
+  // One command leaves per tick: the burst a run's start queues (run, valves, lamps, loop,
+  // streams) delays the next poll by a few ticks, never by a wait.
+  for (std::size_t i = 1; i < sg.size(); ++i) EXPECT_LE(sg[i] - sg[i - 1], 3.0) << "poll " << i;
+}

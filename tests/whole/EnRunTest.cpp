@@ -29,9 +29,9 @@ class WholeEnRun : public WithRecordedMessages {
   // Starts the program on the bench, checks the calibration box and lets the instrument ask
   // for the run; true once the run has ended by itself.
   static bool RunToTheEnd(Bench &bench) {
-    TForm1 *form = bench.StartProgram();
-    if (!form) return false;
-    form->chkboxIsobutanCalib->setChecked(true);
+    TSession *session = bench.StartSession();
+    if (!session) return false;
+    session->Fields.IsobutanCalib = true;
     const auto polled = [&] {
       for (const auto &r : bench.Lines(1))
         if (r.Line == "<12AS100") return true;
@@ -39,7 +39,7 @@ class WholeEnRun : public WithRecordedMessages {
     };
     if (!PumpUntil(polled, 30000)) return false;
     bench.SimCommand("qs");
-    if (!PumpUntil([&] { return form->Session.Sequencer.RunGoing(); }, 15000)) return false;
+    if (!PumpUntil([&] { return session->Sequencer.RunGoing(); }, 15000)) return false;
     const bool ended = bench.WaitForRunEnd(400);
     bench.StopSimulator();
     return ended;

@@ -61,13 +61,13 @@ TEST_F(WholeFidFpdRun, SwappedConvertersStartedByTheInstrumentFpdDecides) {
   setup.Scenario = kScenario;
   Bench bench(setup);
   ASSERT_TRUE(bench.ok());
-  TForm1 *form = bench.StartProgram();
-  ASSERT_TRUE(form);
+  TSession *session = bench.StartSession();
+  ASSERT_TRUE(session);
 
   // The instrument's converter answered on the port named second: the ports were swapped.
-  ASSERT_EQ(form->Session.DeviceTyp, TDeviceTyp::FIDFPD);
-  EXPECT_EQ(form->Session.ComPort1->DeviceName(), bench.Link(1));
-  EXPECT_EQ(form->Session.ComPort2->DeviceName(), bench.Link(2));
+  ASSERT_EQ(session->DeviceTyp, TDeviceTyp::FIDFPD);
+  EXPECT_EQ(session->ComPort1->DeviceName(), bench.Link(1));
+  EXPECT_EQ(session->ComPort2->DeviceName(), bench.Link(2));
   {
     const auto port2 = bench.Lines(2);
     ASSERT_FALSE(port2.empty());
@@ -82,7 +82,7 @@ TEST_F(WholeFidFpdRun, SwappedConvertersStartedByTheInstrumentFpdDecides) {
   };
   ASSERT_TRUE(PumpUntil(polled, 30000));
   bench.SimCommand("qs");
-  ASSERT_TRUE(PumpUntil([&] { return form->Session.Sequencer.RunGoing(); }, 15000)) << "the start request was not taken";
+  ASSERT_TRUE(PumpUntil([&] { return session->Sequencer.RunGoing(); }, 15000)) << "the start request was not taken";
   ASSERT_TRUE(bench.WaitForRunEnd(900)) << "the run did not end by itself";
   bench.StopSimulator();
 

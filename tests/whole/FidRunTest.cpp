@@ -54,21 +54,21 @@ TEST_F(WholeFidRun, SixPositionsTwoCyclesAfterADelayedStart) {
   setup.Scenario = kScenario;
   Bench bench(setup);
   ASSERT_TRUE(bench.ok());
-  TForm1 *form = bench.StartProgram();
-  ASSERT_TRUE(form);
-  form->chkboxIsobutanCalib->setChecked(true);
+  TSession *session = bench.StartSession();
+  ASSERT_TRUE(session);
+  session->Fields.IsobutanCalib = true;
 
   // A start delayed by one minute: armed, counting down, then the run begins by itself. The
   // run clock counts from the arming; the simulator's curves from the run's start.
-  form->editStartdelay->setText("00:01");
-  form->btnDelayClick();
+  session->Fields.StartdelayText = "00:01";
+  session->DelayedStart();
   QElapsedTimer armed;
   armed.start();
-  ASSERT_TRUE(form->Session.Sequencer.DelayArmed());
-  EXPECT_FALSE(form->Session.Sequencer.RunGoing());
-  EXPECT_FALSE(form->btnStart->isEnabled());
-  EXPECT_TRUE(form->btnStop->isEnabled());
-  ASSERT_TRUE(PumpUntil([&] { return form->Session.Sequencer.RunGoing(); }, (kDelaySeconds + 30) * 1000));
+  ASSERT_TRUE(session->Sequencer.DelayArmed());
+  EXPECT_FALSE(session->Sequencer.RunGoing());
+  EXPECT_FALSE(session->Sequencer.Buttons().Start);
+  EXPECT_TRUE(session->Sequencer.Buttons().Stop);
+  ASSERT_TRUE(PumpUntil([&] { return session->Sequencer.RunGoing(); }, (kDelaySeconds + 30) * 1000));
   const double waited = armed.elapsed() / 1000.0;
   EXPECT_GE(waited, kDelaySeconds - 0.5);
   EXPECT_LT(waited, kDelaySeconds + 5);
@@ -82,16 +82,16 @@ TEST_F(WholeFidRun, SixPositionsTwoCyclesAfterADelayedStart) {
         return !lines.empty() && lines.back().Line == "<V2SFF";
       },
       10000));
-  EXPECT_TRUE(form->btnStart->isEnabled());
+  EXPECT_TRUE(session->Sequencer.Buttons().Start);
   bench.StopSimulator();
 
   // The calibration was captured at the reference gas and stored.
-  EXPECT_FALSE(form->chkboxIsobutanCalib->isChecked());
+  EXPECT_FALSE(session->Fields.IsobutanCalib);
   const std::vector<Injection> injections = bench.Injections(1);
   ASSERT_GE(injections.size(), 2u);
   ASSERT_EQ(injections[1].Position, 2);
-  EXPECT_NEAR(form->Session.Measurement.FIDCalArea, injections[1].Area, injections[1].Area * 0.02);
-  EXPECT_EQ(TIniFile(bench.Path("Zelvo730.ini")).ReadInteger("Calibration", "FIDCalArea", 0), form->Session.Measurement.FIDCalArea);
+  EXPECT_NEAR(session->Measurement.FIDCalArea, injections[1].Area, injections[1].Area * 0.02);
+  EXPECT_EQ(TIniFile(bench.Path("Zelvo730.ini")).ReadInteger("Calibration", "FIDCalArea", 0), session->Measurement.FIDCalArea);
 
   // Line by line: positions 1..6 twice, cell 1 off in the second cycle (no injection).
   const std::vector<ResultLine> lines = bench.ResultLines();

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <cmath>
 #include <cstdio>
 
@@ -71,8 +72,29 @@ Bench::Bench(const BenchSetup &s)
 }
 
 Bench::~Bench() {
+  tick_.reset();
   form_.reset();  // closes the ports before their links go
+  session_.reset();
   sim_.StopSimulator();
+}
+
+TSession *Bench::StartSession() {
+  session_ = std::make_unique<TSession>();
+  TSession &s = *session_;
+  s.ProgramDirOverride = sim_.Dir();
+  s.DiagLog.SetEchoToStderr(false);
+  s.ReadSettings();
+  s.LoadFactorsAndFlows();
+  if (!s.StartUp()) return nullptr;
+  s.ChooseResultFile(ResultFile());
+  if (s.Measurement.sDateiname != ResultFile()) return nullptr;
+  tick_ = std::make_unique<QTimer>();
+  tick_->setInterval(TForm1::kTickIntervalMs);
+  QObject::connect(tick_.get(), &QTimer::timeout, &s, [this] {
+    if (!session_->Tick()) tick_->stop();
+  });
+  tick_->start();
+  return &s;
 }
 
 TForm1 *Bench::StartProgram() {
@@ -81,14 +103,14 @@ TForm1 *Bench::StartProgram() {
   f.Session.ProgramDirOverride = sim_.Dir();
   f.Session.DiagLog.SetEchoToStderr(false);
   f.FormCreate();
-  if (!f.Timer1->isActive()) return nullptr;
+  if (f.ExitCode != 0 || f.TerminateRequested) return nullptr;
   f.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return ResultFile(); };
-  f.btnSpeichern->click();
+  QTest::mouseClick(f.findChild<QPushButton *>(QStringLiteral("btnSpeichern")), Qt::LeftButton);
   return f.Session.Measurement.sDateiname == ResultFile() ? &f : nullptr;
 }
 
 bool Bench::WaitForRunEnd(double seconds) {
-  return PumpUntil([&] { return !form_->Session.Sequencer.RunGoing() && !form_->Session.Sequencer.DelayArmed(); },
+  return PumpUntil([&] { return !Session().Sequencer.RunGoing() && !Session().Sequencer.DelayArmed(); },
                    static_cast<int>(seconds * 1000));
 }
 

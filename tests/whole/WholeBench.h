@@ -1,13 +1,15 @@
 #pragma once
 // A whole run of the program against the instrument simulator, in real time: the simulator
 // bench (support/SimBench.h: the folder, the settings file, the substance lists, the
-// scenario, the simulator on its links) with the settings of a measured run, and the window
-// of the program in this process reading its settings from there. What the tests compare afterwards: the result file's measurement lines, the
+// scenario, the simulator on its links) with the settings of a measured run, and the
+// program in this process reading its settings from there: the session alone, ticked by a
+// timer as the window ticks it, or the window with its session. What the tests compare afterwards: the result file's measurement lines, the
 // simulator's truth (one JSON object per injection and per crossing of a limit), the lines
 // the simulator received, and the raw data files.
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -57,10 +59,12 @@ class Bench {
   QString ResultFile() const { return Path(QStringLiteral("data/probe.csv")); }
   QString DataDir() const { return Path(QStringLiteral("data")); }
 
-  // The window, started up against the simulator with a result file chosen. Null when the
-  // start-up failed.
+  // The program without its window, started up against the simulator with a result file
+  // chosen and its tick running. Null when the start-up failed.
+  zelvo::TSession *StartSession();
+  // The window, started up the same way; the result file chosen with the Save button.
   TForm1 *StartProgram();
-  TForm1 &Form() { return *form_; }
+  zelvo::TSession &Session() { return form_ ? form_->Session : *session_; }
   // Waits until the run has ended by itself (no run and no armed delay); false at the time-out.
   bool WaitForRunEnd(double seconds);
 
@@ -87,6 +91,8 @@ class Bench {
   BenchSetup setup_;
   testsupport::SimBench sim_;
   std::unique_ptr<TForm1> form_;
+  std::unique_ptr<zelvo::TSession> session_;
+  std::unique_ptr<QTimer> tick_;
   bool ok_ = false;
 };
 

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -46,17 +46,34 @@ double CpuSeconds() {
 double RssMib() { return StatusMib("VmRSS"); }
 double PeakRssMib() { return StatusMib("VmHWM"); }
 
+double HeldMib(const std::vector<Evaluation> &evaluations) {
+  double bytes = static_cast<double>(evaluations.capacity() * sizeof(Evaluation));
+  for (const Evaluation &e : evaluations) bytes += static_cast<double>(e.line.capacity()) * 2 + 32;  // text and header
+  return bytes / (1024.0 * 1024.0);
+}
+
 bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTest &program, DaysReport &report,
              QString &error, const std::function<void(const DayProgress &)> &progress) {
   QElapsedTimer real;
   real.start();
   const double cpuAtStart = CpuSeconds();
   report = {};
-  std::unique_ptr<QTemporaryDir> temp;
+  // Without a folder of the caller's: one named after the seed and removed at the end. The
+  // result file's header names the file, so the same seed in the same folder gives the same
+  // bytes; a random temporary name would not.
+  struct RemovedAtEnd {
+    QString path;
+    ~RemovedAtEnd() {
+      if (!path.isEmpty()) QDir(path).removeRecursively();
+    }
+  } temp;
   QString folder = o.outDir;
   if (folder.isEmpty()) {
-    temp = std::make_unique<QTemporaryDir>();
-    folder = temp->path();
+    const QString shm = QStringLiteral("/dev/shm");  // memory, where there is some: no disk waits
+    const QString base = QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QDir::tempPath();
+    folder = QDir(base).filePath(QStringLiteral("zelvo730-days-seed%1").arg(o.seed));
+    QDir(folder).removeRecursively();
+    temp.path = folder;
   }
   if (!QDir().mkpath(folder)) {
     error = QStringLiteral("cannot create %1").arg(folder);
@@ -105,10 +122,28 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
   setup.port1 = &port1;
   setup.port2 = o.fidfpd ? &port2 : nullptr;
   setup.folder = folder;
-  setup.resultFile = QDir(folder).filePath(QStringLiteral("result.txt"));
+  setup.resultFile = QDir(folder).filePath(QStringLiteral("result.csv"));
   setup.deviceType = o.fidfpd ? QStringLiteral("FIDFPD") : QStringLiteral("FID");
   setup.secondsPerPosition = o.secondsPerPosition;
+  setup.cyclesPerRun = o.cyclesPerRun;
+  // A wait of the program (its start-up waits for answers) lets the simulated time pass
+  // with everything due in it.
+  Clock::SetManualWait([&](double seconds) {
+    const double until = Clock::Steady() + seconds;
+    for (;;) {
+      const double next = std::min(model.NextDue(), until);
+      if (next > Clock::Steady()) {
+        Clock::Advance(next - Clock::Steady());
+        if (Clock::Steady() < next) Clock::Advance(1e-9);
+      }
+      report.modelEvents += model.RunDue();
+      deliver();
+      QCoreApplication::sendPostedEvents();
+      if (Clock::Steady() >= until) return;
+    }
+  });
   if (!program.Attach(setup, error)) {
+    Clock::SetManualWait({});
     modelOwner.reset();
     Clock::SetReal();
     return false;
@@ -206,24 +241,32 @@ bool RunDays(const DaysOptions &o, const sim::Scenario &scenario, ProgramUnderTe
     if (at >= (day + 1) * 86400.0) {
       ++day;
       collect();
-      const double rss = RssMib();
+      const double held = HeldMib(evaluations);
+      const double rss = RssMib() - held;
       if (day == 1) rssAfterFirstDay = rss;
       if (progress)
-        progress({day, static_cast<qint64>(evaluations.size()), model.RunStarts(), report.faults, rss,
+        progress({day, static_cast<qint64>(evaluations.size()), model.RunStarts(), report.faults, rss, held,
                   static_cast<double>(real.nsecsElapsed()) / 1e9});
     }
   }
+  // Faults still on at the end are over before the program ends: what it held is written.
+  for (auto &[t, fn] : restores) fn();
+  restores.clear();
   program.Finish();
   deliver();
   QCoreApplication::sendPostedEvents();
   collect();
   report.runStarts = model.RunStarts();
+  // Measured before the check reads the result file: the growth of the program and the model,
+  // without the record of evaluations the check needs (it grows with every evaluation).
+  if (o.days > 1 && rssAfterFirstDay > 0)
+    report.rssGrowthMibPerDay = (RssMib() - HeldMib(evaluations) - rssAfterFirstDay) / (o.days - 1);
 
   QFile result(setup.resultFile);
   const bool haveFile = result.open(QIODevice::ReadOnly);
   report.check = Check(evaluations, haveFile ? result.readAll() : QByteArray(), haveFile, crossings);
   report.maxRssMib = PeakRssMib();
-  if (o.days > 1 && rssAfterFirstDay > 0) report.rssGrowthMibPerDay = (RssMib() - rssAfterFirstDay) / (o.days - 1);
+  Clock::SetManualWait({});
   port1.Close();
   port2.Close();
   modelOwner.reset();

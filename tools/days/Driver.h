@@ -22,6 +22,7 @@ struct DaysOptions {
   QString outDir;  // empty: a temporary folder, removed at the end
   bool fidfpd = true;
   int secondsPerPosition = 20;
+  int cyclesPerRun = 8;  // a run of the six positions this often, then the next run
   // Seconds between the model's batches of data lines (a batch holds rate x pace lines).
   double paceSeconds = 0.5;
 };
@@ -31,7 +32,8 @@ struct DayProgress {
   qint64 evaluations = 0;
   qint64 runStarts = 0;
   qint64 faults = 0;
-  double rssMib = 0;
+  double rssMib = 0;   // resident memory without the evaluations kept for the check
+  double heldMib = 0;  // those evaluations (every line, to compare with the file at the end)
   double seconds = 0;  // real seconds so far
 };
 
@@ -40,7 +42,8 @@ struct DaysReport {
   qint64 maxQueue = 0;
   qint64 maxPointsHeld = 0;
   double maxRssMib = 0;
-  double rssGrowthMibPerDay = 0;  // from the end of the first day to the end
+  // From the end of the first day to the end, without the evaluations kept for the check.
+  double rssGrowthMibPerDay = 0;
   double seconds = 0;             // real seconds of the whole run
   double cpuSeconds = 0;          // processor seconds of this process (user and system)
   qint64 runStarts = 0;
@@ -51,6 +54,8 @@ struct DaysReport {
 // Resident memory of this process now and at its peak, MiB (0 when /proc cannot tell).
 double RssMib();
 double PeakRssMib();
+// What a record of evaluations holds in memory, MiB (an estimate from its sizes).
+double HeldMib(const std::vector<Evaluation> &evaluations);
 
 // Runs the days. False with a message when the model or the program cannot start.
 bool RunDays(const DaysOptions &options, const sim::Scenario &scenario, ProgramUnderTest &program,

@@ -20,6 +20,7 @@ struct ProgramSetup {
   QString resultFile;  // the result file the program writes
   QString deviceType = QStringLiteral("FIDFPD");
   int secondsPerPosition = 20;
+  int cyclesPerRun = 8;  // cycles of the six positions per run
   // The breakthrough limits the program is to use, ug/cm²/min (the truth knows 0.1 and 1.0).
   double limitFid = 0.1, limitFpd = 0.1;
 };

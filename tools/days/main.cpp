@@ -6,6 +6,7 @@
 
 #include "Driver.h"
 #include "ScriptedProgram.h"
+#include "SessionProgram.h"
 #include "core/CommandLine.h"
 
 namespace {
@@ -36,7 +37,14 @@ int main(int argc, char *argv[]) {
   const QCommandLineOption fid(QStringLiteral("fid"), "One converter (FID) instead of FIDFPD.");
   const QCommandLineOption faultRate(QStringLiteral("fault-rate"),
                                      "Factor on the default rate of every fault kind.", "F", "1");
-  p.addOptions({days, seed, scenario, faults, out, fid, faultRate});
+  const QCommandLineOption standIn(QStringLiteral("stand-in"),
+                                   "Drive the protocol with a scripted stand-in instead of the program (measures "
+                                   "the model, the links and the driver alone).");
+  const QCommandLineOption cycles(QStringLiteral("cycles"),
+                                  "Cycles of the six positions per run (a run of 3000 cycles lasts 100 h at "
+                                  "20 s per position).",
+                                  "N", "8");
+  p.addOptions({days, seed, scenario, faults, out, fid, faultRate, standIn, cycles});
   p.addVersionOption();
   if (const auto exit = zelvo::AnswerHelpOrVersion(argc, argv, name, p.helpText())) return *exit;
   if (!p.parse(QCoreApplication::arguments())) {
@@ -70,24 +78,32 @@ int main(int argc, char *argv[]) {
   for (double *r : {&o.rates.garbage, &o.rates.malformed, &o.rates.lost, &o.rates.stall, &o.rates.hangup,
                     &o.rates.clockStep, &o.rates.readOnly, &o.rates.diskFull})
     *r *= scale;
+  o.cyclesPerRun = p.value(cycles).toInt(&ok);
+  if (!ok || o.cyclesPerRun < 1 || o.cyclesPerRun > 1000000) return Fail(QStringLiteral("--cycles must be a whole number above 0"), 2);
   o.outDir = p.value(out);
   o.fidfpd = !p.isSet(fid);
   zelvo::sim::Scenario sc;
   if (p.isSet(scenario) && !zelvo::sim::LoadScenario(p.value(scenario), sc, error)) return Fail(error, 2);
 
-  // The program's session cannot be driven yet: the stand-in works the protocol instead.
-  zelvo::days::ScriptedProgram program;
+  // The program's session, or the stand-in that only works the protocol.
+  zelvo::days::SessionProgram session;
+  zelvo::days::ScriptedProgram scripted;
+  const bool useStandIn = p.isSet(standIn);
+  zelvo::days::ProgramUnderTest &program = useStandIn ? static_cast<zelvo::days::ProgramUnderTest &>(scripted)
+                                                      : static_cast<zelvo::days::ProgramUnderTest &>(session);
   zelvo::days::DaysReport report;
   const bool done = zelvo::days::RunDays(o, sc, program, report, error, [](const zelvo::days::DayProgress &d) {
-    std::printf("day %d: %lld run starts, %lld evaluations, %lld faults, rss %.1f MiB, %.2f s\n", d.day,
-                static_cast<long long>(d.runStarts), static_cast<long long>(d.evaluations),
-                static_cast<long long>(d.faults), d.rssMib, d.seconds);
+    std::printf("day %d: %lld run starts, %lld evaluations, %lld faults, rss %.1f MiB (+ %.1f MiB of evaluations "
+                "kept for the check), %.2f s\n",
+                d.day, static_cast<long long>(d.runStarts), static_cast<long long>(d.evaluations),
+                static_cast<long long>(d.faults), d.rssMib, d.heldMib, d.seconds);
     std::fflush(stdout);
   });
   if (!done) return Fail(error, 1);
-  std::printf("stand-in program: %lld data lines, %lld replies, %lld positions, %lld reconnections\n",
-              static_cast<long long>(program.DataLines()), static_cast<long long>(program.Replies()),
-              static_cast<long long>(program.Positions()), static_cast<long long>(program.Reconnects()));
+  if (useStandIn)
+    std::printf("stand-in program: %lld data lines, %lld replies, %lld positions, %lld reconnections\n",
+                static_cast<long long>(scripted.DataLines()), static_cast<long long>(scripted.Replies()),
+                static_cast<long long>(scripted.Positions()), static_cast<long long>(scripted.Reconnects()));
   std::printf("%s\n", zelvo::days::JsonLine(o, report).toUtf8().constData());
   const auto &c = report.check;
   return c.lost == 0 && c.duplicated == 0 && c.outOfOrder == 0 && c.breakthroughMismatches == 0 ? 0 : 1;
