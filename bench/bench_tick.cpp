@@ -4,6 +4,8 @@
 //   - while both converters stream ten lines a second each into a shown chart that holds
 //     1,000, 100,000 and 1,000,000 points per series, with the fixed monitoring axis and with
 //     the whole series in view;
+//   - the same at 100,000 points per series with the permeation view of a seven-day run
+//     hidden and shown, an evaluation arriving every 20th tick, and the redraw after it;
 //   - while the simulator floods port 1 at about 1,000 lines a second (monitoring on), with
 //     the backlog the tick finds;
 // and the memory the kept signals and the chart take per million points.
@@ -18,7 +20,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QPushButton>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -26,7 +30,9 @@
 #include "core/Clock.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "results/RecordText.h"
 #include "ui/Dialogs.h"
+#include "ui/PermeationChart.h"
 
 namespace {
 
@@ -195,6 +201,84 @@ void Streaming() {
   }
 }
 
+// An evaluation of a seven-day run on one detector: positions 1..6 every 2 minutes, the
+// cells' rates rising slowly to a plateau below the limit (no cell closes).
+zelvo::TMeasurementRecord Evaluation(int k) {
+  zelvo::TMeasurementRecord r;
+  const int position = k % 6 + 1;
+  const double minutes = k * 2.0 / 6.0;
+  const double rate = position >= 4 ? 0.05 * (position - 3) / (1 + std::exp(-(minutes - 1500.0 * (position - 3)) / 300))
+                                    : 0.001;
+  r.runZelle = position;
+  r.Mark = QStringLiteral(" ");
+  r.BreakTime = position >= 4 ? QStringLiteral("--:--") : QString();
+  r.sChemikalie = QStringLiteral("Aceton");
+  r.FIDSampleFactor = 1;
+  r.Flow = 100;
+  r.RunTime = zelvo::ElapsedText(minutes * 60);
+  r.FIDppm = rate * 40;
+  r.FIDMessMenge = rate;
+  r.FIDArea = 1000 + rate * 20000;
+  r.SampleText = QStringLiteral("Handschuh");
+  r.runAktiv = k + 1;
+  return r;
+}
+
+// The streaming tick at 100,000 points per series (0-300 s axis) while the view holds a
+// seven-day run, with the signal chart shown and with the permeation view shown (by the
+// switch, as the operator does it). Every 20th tick brings the next evaluation, as the run
+// does; the permeation chart draws it after the tick, which is timed on its own.
+void PermeationShownAndHidden() {
+  constexpr int kHeld = 100000, kEvaluations = 7 * 1440 / 2 * 6;
+  for (bool shown : {false, true}) {
+    TForm1 form;
+    form.Session.DiagLog.SetEchoToStderr(false);
+    form.Session.DeviceTyp = zelvo::TDeviceTyp::FID;
+    form.Session.Measurement.Scale = 2000;
+    form.Session.Measurement.ScaleMin = 0;
+    form.show();
+    Pump(50);
+    for (zelvo::TSignalChannel *s : {&form.Session.Signal1, &form.Session.Signal2}) {
+      for (int k = 0; k < kHeld; ++k) {
+        s->X.push_back(k / 10.0);
+        s->Y.push_back(DataLine(k).mid(3).toInt(nullptr, 16));
+      }
+      s->Counter = kHeld;
+    }
+    form.ChartReload();
+    form.Chart1->xAxis->setRange(0, TForm1::kMonitorAxisSeconds);
+    form.Chart1->yAxis->setRange(0, 2000);
+    form.Session.Permeation.BeginRun(zelvo::TDeviceTyp::FID, 0.1, 0);
+    int k = 0;
+    for (; k < kEvaluations; ++k) form.Session.Permeation.Add(Evaluation(k));
+    if (shown) form.findChild<zelvo::TChartSwitch *>(QStringLiteral("ChartSwitch"))->PermeationButton()->click();
+    Pump(50);
+    TickTimes ticks;
+    std::vector<double> redraws;
+    for (int tick = -kWarmUpTicks; tick < 300; ++tick) {
+      form.Session.DataQueue1.push_back(DataLine(kHeld + tick));
+      const bool evaluation = tick % 20 == 0;
+      ticks.Time(
+          [&] {
+            form.Timer1Timer();
+            if (evaluation) form.Session.Permeation.Add(Evaluation(k++));  // as the run's evaluation does
+          },
+          tick >= 0);
+      form.Timer1->stop();
+      QElapsedTimer after;
+      after.start();
+      QCoreApplication::processEvents();  // the paint of the drawn charts, outside the tick
+      if (evaluation && tick >= 0) redraws.push_back(after.nsecsElapsed() / 1e3);
+    }
+    PrintTicks(shown ? "tick, 10 lines/s, 100000 points, permeation view shown"
+                     : "tick, 10 lines/s, 100000 points, permeation view hidden",
+               ticks);
+    std::printf("%-58s %4zu evaluations: after the tick median %6.0f, max %6.0f us\n",
+                shown ? "permeation redraw (7 days, 6 positions), view shown" : "permeation redraw, view hidden",
+                redraws.size(), Percentile(redraws, 0.5), *std::max_element(redraws.begin(), redraws.end()));
+  }
+}
+
 // A million readings through the drain into the kept signal and its series.
 void Memory() {
   TForm1 form;
@@ -268,6 +352,7 @@ int main(int argc, char **argv) {
 
   Memory();
   Streaming();
+  PermeationShownAndHidden();
   if (Flood(flood) != 0) return 1;
   return PollingAndStartUp(seconds, startups);
 }

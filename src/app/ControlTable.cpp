@@ -18,6 +18,7 @@
 
 #include "app/Zelvo730_Main.h"
 #include "core/Language.h"
+#include "ui/PermeationChart.h"
 #include "ui/TZeLed.h"
 #include "ui/Widgets.h"
 
@@ -56,8 +57,14 @@ std::span<const TControlRow> TForm1::ControlTable() {
       // ------------------------------------------------------------ client area
       {CONTROL(Chart1), Chart, "ClientArea", {8, 8, 977, 457}, 0, {11, false}, nullptr, nullptr, nullptr,
        nullptr, "PageControl"},
-      {CONTROL(lblLinkLost), Banner, "ClientArea", {8, 8, 977, 26}, 0, {11, false}, nullptr, nullptr,
+      // The permeation view takes the chart's place down to the tab area when the switch says so.
+      {CONTROL(PermeationPanel), Permeation, "ClientArea", {8, 8, 977, 437}, 0, {11, false}, nullptr, nullptr,
        nullptr, nullptr, "Chart1"},
+      {CONTROL(lblLinkLost), Banner, "ClientArea", {8, 8, 977, 26}, 0, {11, false}, nullptr, nullptr,
+       nullptr, nullptr, "Chart1 PermeationPanel"},
+      // Top right of the chart area, over the charts' title row (not in the window description).
+      {CONTROL(ChartSwitch), ViewSwitch, "ClientArea", {785, 10, 190, 24}, 0, {11, false}, nullptr, nullptr,
+       nullptr, nullptr, "Chart1 PermeationPanel lblLinkLost"},
       {CONTROL(PageControl), Tabs, "ClientArea", {0, 445, 977, 204}, 0, {11, false}, nullptr, nullptr,
        &F::PageControlExit, nullptr, "Chart1"},
       {CONTROL(tabStatus), Page, "PageControl", {}, 6},

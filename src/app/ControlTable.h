@@ -32,6 +32,8 @@ enum class TControlKind {
   Memo,         // QPlainTextEdit
   LabeledEdit,  // TLabeledEdit
   LabeledMemo,  // TLabeledMemo
+  ViewSwitch,   // TChartSwitch: "Signal" / "Permeation" above the chart area
+  Permeation,   // TPermeationPanel: the permeation chart and its figures in the chart's place
 };
 
 // Row flags.
@@ -66,7 +68,7 @@ struct TControlRow {
   THandler OnClick = nullptr;        // clicked (buttons, toggles, LEDs, radio group); text changed (memo)
   THandler OnExit = nullptr;         // focus left the control
   THandler OnEnter = nullptr;        // focus entered the control
-  const char *MayOverlap = nullptr;  // a sibling this control overlaps on purpose
+  const char *MayOverlap = nullptr;  // siblings this control overlaps on purpose, names separated by spaces
   unsigned Flags = 0;
 };
 

@@ -6,4 +6,5 @@
 void TForm1::SetLangCaptions(int offset) {
   zelvo::CaptionWalk(this, [offset](int id) { return zelvo::GetLangString(offset, id); });
   ShowChartCaptions(offset);
+  ShowPermeationCaptions(offset);
 }

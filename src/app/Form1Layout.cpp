@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 
 #include "app/ControlTable.h"
 #include "app/Zelvo730_Main.h"
+#include "ui/PermeationChart.h"
 #include "ui/TZeLed.h"
 #include "ui/Tag.h"
 #include "ui/Widgets.h"
@@ -44,6 +46,7 @@ class TResizeFollower final : public QObject {
 constexpr QSize kClientSize(984, 650);
 constexpr QRect kChartPlace(8, 8, 977, 457);
 constexpr QRect kPagesPlace(0, 445, 977, 204);
+constexpr int kSwitchLeft = 785;  // the chart switch's left edge at the designed size
 
 // A new control of the row's kind in `parent` (a page goes into its tab area).
 QWidget *NewControl(const TControlRow &row, QWidget *parent) {
@@ -89,6 +92,10 @@ QWidget *NewControl(const TControlRow &row, QWidget *parent) {
       return new TLabeledEdit(parent, row.Flags & kLabelLeft ? TLabelPosition::Left : TLabelPosition::Right);
     case LabeledMemo:
       return new TLabeledMemo(parent);
+    case ViewSwitch:
+      return new TChartSwitch(parent);
+    case Permeation:
+      return new TPermeationPanel(parent);
   }
   return nullptr;
 }
@@ -170,6 +177,18 @@ void TForm1::FollowClientSize(const QSize &size) {
   const int extraH = std::max(0, size.height() - kClientSize.height());
   Chart1->setGeometry(kChartPlace.adjusted(0, 0, extraW, extraH));
   if (lblLinkLost) lblLinkLost->resize(kChartPlace.width() + extraW, lblLinkLost->height());
+  // The permeation view fills the chart's place down to the tab area; the switch keeps to
+  // the chart's top right corner.
+  if (PermeationPanel) {
+    PermeationPanel->setGeometry(kChartPlace.left(), kChartPlace.top(), kChartPlace.width() + extraW,
+                                 kPagesPlace.top() - kChartPlace.top() + extraH);
+    // Laid out while hidden too: its controls have their places before it is first shown.
+    if (QLayout *layout = PermeationPanel->layout(); layout && PermeationPanel->isHidden()) {
+      layout->invalidate();
+      layout->activate();
+    }
+  }
+  if (ChartSwitch) ChartSwitch->move(kSwitchLeft + extraW, ChartSwitch->y());
   PageControl->setGeometry(kPagesPlace.translated(0, extraH));
 }
 
@@ -201,6 +220,7 @@ void TForm1::CreateControls() {
     byName.insert(w->objectName(), w);
   }
   CreateChart();
+  CreatePermeationView();
   FinishControls();
   PageControl->setCurrentWidget(tabSettings);
   resize(984, 650);

@@ -100,6 +100,7 @@ void TForm1::AskForResultFile() {
   if (chosen.isEmpty()) return;
 
   Session.ChooseResultFile(chosen);
+  PermeationFileChosen(Session.Measurement.sDateiname);
 }
 
 // ------------------------------------------------------------------ the report of the result file

@@ -71,6 +71,8 @@ class TStatusBar;
 class TCheckListBox;
 class TTechnicalLine;
 struct TControlRow;
+class TChartSwitch;
+class TPermeationPanel;
 }  // namespace zelvo
 
 class TForm1 : public QMainWindow {
@@ -124,6 +126,17 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent *event) override;
+
+ private:
+  // ===================================================================== permeation view
+  // The switch above the chart area and the permeation panel in the signal chart's place
+  // (Form1Permeation.cpp); the data are Session.Permeation.
+  zelvo::TChartSwitch *ChartSwitch = nullptr;
+  zelvo::TPermeationPanel *PermeationPanel = nullptr;
+  void CreatePermeationView();                 // after the controls: view, menus, switch
+  void ShowChartView(bool permeation);         // the switch: one of the two in the chart's place
+  void ShowPermeationCaptions(int offset);     // switch, chart and strip in the language
+  void PermeationFileChosen(const QString &path);  // a chosen result file's last run, if any
 
  public:
   // ===================================================================== core (src/core)

@@ -27,6 +27,7 @@
 #include "link/Protocol.h"
 #include "link/Reconnect.h"
 #include "link/StatusReplies.h"
+#include "results/PermeationView.h"
 #include "results/RecordWriter.h"
 #include "results/ResultFile.h"
 #include "run/CellEvaluation.h"
@@ -103,6 +104,9 @@ class TSession : public QObject {
   TDeviceTyp DeviceTyp = TDeviceTyp::FID;
   bool HasFlowSensor = false;
   QString sSerialNumber;
+
+  // The live permeation view's data: the run's evaluated positions, or a result file's last run.
+  TPermeationView Permeation;
   // The folder of the settings file: the executable's folder unless the program entry
   // (installed program, --settings) or a test chose another one.
   QString ProgramDirOverride;

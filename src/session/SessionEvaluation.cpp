@@ -257,6 +257,9 @@ void TSession::WriteRecords(const TCellEvaluation &ev, const TRunState &run, con
   r.SampleText = run.runZelle >= 4 && run.runZelle <= 6 ? Fields.SampleInfo[run.runZelle - 4] : ev.PositionLabel;
   r.Now = wall;
   r.runAktiv = run.runAktiv;
+  // The permeation view shows every evaluated position, saved or not.
+  Permeation.Add(r);
+  if (Records.ResultFile().isEmpty()) return;
 
   TMeasurementFiles files;
   files.Line = MeasurementLine(r, DeviceTyp);

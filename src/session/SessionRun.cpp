@@ -177,6 +177,7 @@ void TSession::AfterStart(const TStartResult &result, bool byOperator) {
       break;
   }
   Records.BeginRun();
+  Permeation.BeginRun(DeviceTyp, Run.LimitFID, Run.LimitFPD);
   // The status bar keeps the run's own text; the warnings go to the log and a notice.
   const QStringList warnings = StartWarnings();
   if (!warnings.isEmpty()) {

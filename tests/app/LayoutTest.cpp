@@ -25,6 +25,7 @@
 #include "app/ControlTable.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Language.h"
+#include "ui/PermeationChart.h"
 #include "ui/TZeLed.h"
 #include "ui/Tag.h"
 #include "ui/Widgets.h"
@@ -81,6 +82,10 @@ bool IsKind(QWidget *w, TControlKind k) {
       return qobject_cast<TLabeledEdit *>(w);
     case LabeledMemo:
       return qobject_cast<TLabeledMemo *>(w);
+    case ViewSwitch:
+      return qobject_cast<TChartSwitch *>(w);
+    case Permeation:
+      return qobject_cast<TPermeationPanel *>(w);
   }
   return false;
 }
@@ -167,6 +172,21 @@ QString CaptionMisfit(const TControlRow &row, QWidget *w, const QRect &room) {
       }
       return {};
     }
+    case ViewSwitch: {
+      // Both buttons in full, side by side inside the switch.
+      auto *s = static_cast<TChartSwitch *>(w);
+      if (s->layout()) s->layout()->activate();
+      for (QPushButton *b : {s->SignalButton(), s->PermeationButton()})
+        if (!fits(b->sizeHint().width(), b->width()) || !s->rect().contains(b->geometry())) return b->text();
+      return {};
+    }
+    case Permeation: {
+      // The panel is shown in the chart's place only on demand: its own layout places the toggle.
+      auto *p = static_cast<TPermeationPanel *>(w);
+      if (p->layout()) p->layout()->activate();
+      QCheckBox *log = p->LogToggle();
+      return fits(log->sizeHint().width(), log->width()) ? QString() : log->text();
+    }
     case List: {
       auto *v = static_cast<TValueListEditor *>(w);
       for (int c = 0; c < 2; ++c)
@@ -193,9 +213,12 @@ QList<QPair<QString, QRect>> Occupied(const TControlRow &row, QWidget *w) {
   return places;
 }
 
+QStringList OverlapNames(const TControlRow &row) {
+  return row.MayOverlap ? QString::fromLatin1(row.MayOverlap).split(u' ', Qt::SkipEmptyParts) : QStringList();
+}
+
 bool MayOverlap(const TControlRow &a, const TControlRow &b) {
-  return (a.MayOverlap && NameOf(b) == QLatin1String(a.MayOverlap)) ||
-         (b.MayOverlap && NameOf(a) == QLatin1String(b.MayOverlap));
+  return OverlapNames(a).contains(NameOf(b)) || OverlapNames(b).contains(NameOf(a));
 }
 
 }  // namespace
@@ -229,9 +252,9 @@ TEST(Layout, EveryRowIsTheControlOfItsNameKindParentTagAndFont) {
   EXPECT_EQ(page, form.PageControl->count());
   // An overlap the table allows names a sibling.
   for (const TControlRow &row : TForm1::ControlTable())
-    if (row.MayOverlap) {
-      EXPECT_EQ(parents.value(QLatin1String(row.MayOverlap)), QLatin1String(row.Parent))
-          << row.Name << " may overlap " << row.MayOverlap << ", which is no sibling";
+    for (const QString &other : OverlapNames(row)) {
+      EXPECT_EQ(parents.value(other), QLatin1String(row.Parent))
+          << row.Name << " may overlap " << qPrintable(other) << ", which is no sibling";
     }
   // The captioning walk reaches every control that carries a Tag: each of them has its row.
   for (const QWidget *w : form.findChildren<QWidget *>())
