@@ -63,7 +63,7 @@ class FaultBench : public WithRecordedMessages {
     ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
     resultFile = bench->Path("result.csv");
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return resultFile; };
-    Child<QPushButton>(form, "btnSpeichern")->click();
+    Click(Child<QPushButton>(form, "btnSpeichern"));
     ASSERT_EQ(form.Session.Records.ResultFile(), resultFile);
     messages.clear();
   }

@@ -61,7 +61,7 @@ class Import : public WindowOnTestClock {
   }
   void Load(const QString &path) {
     answer = path;
-    Child<QPushButton>(form, "btnLaden")->click();
+    Click(Child<QPushButton>(form, "btnLaden"));
   }
   int Settings(const char *key) { return TIniFile(form.Session.SettingsFile()).ReadInteger("Calibration", key, -1); }
 

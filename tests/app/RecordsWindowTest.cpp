@@ -42,7 +42,7 @@ class RecordsWindow : public WindowOnTestClock {
   // Presses "Save File" with the dialog answering `path` (empty: cancel).
   void Choose(const QString &path) {
     answer = path;
-    Child<QPushButton>(form, "btnSpeichern")->click();
+    Click(Child<QPushButton>(form, "btnSpeichern"));
   }
   QString Log() const { return QString::fromUtf8(Bytes(dir.filePath("Zelvo730.log"))); }
 

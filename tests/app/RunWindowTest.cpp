@@ -237,7 +237,7 @@ TEST_F(RunWindow, ResultHeaderTakesTheFactorsSetAtThePositionStart) {
   form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return answer; };
   const auto headerOf = [&](const QString &name) {
     answer = dir.filePath(name);
-    Child<QPushButton>(form, "btnSpeichern")->click();
+    Click(Child<QPushButton>(form, "btnSpeichern"));
     QFile f(answer);
     return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split("\r\n") : QStringList();
   };

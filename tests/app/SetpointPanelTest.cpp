@@ -68,7 +68,7 @@ TEST_F(Panel, SetButtonsClampStoreAndSend) {
   messages.clear();
   Child<QLineEdit>(form, "editHvoltage")->setText("abc");
   Click(Child<QPushButton>(form, "btnHVoltageSet"));
-  Child<TSpeedButton>(form, "btnHVoltageAn")->click();
+  Click(Child<TSpeedButton>(form, "btnHVoltageAn"));
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.contains("abc"));

@@ -52,10 +52,10 @@ TEST_F(SetpointsWithSimulator, SetButtonsReachTheInstrumentAndItsValuesFollow) {
 
   // Queued path: the air pressure leaves with a tick; the polled pressure follows.
   Child<QLineEdit>(form, "edAir")->setText("800");
-  Child<QPushButton>(form, "btnSetAir")->click();
+  Click(Child<QPushButton>(form, "btnSetAir"));
   // Direct path: the high voltage set point, then switched on.
   Child<QLineEdit>(form, "editHvoltage")->setText("650");
-  Child<TSpeedButton>(form, "btnHVoltageAn")->click();
+  Click(Child<TSpeedButton>(form, "btnHVoltageAn"));
 
   auto near = [](const QString &text, int value) {
     bool ok = false;

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <memory>
 #include <string>
 
@@ -149,7 +151,7 @@ TEST_F(SetupWindow, SwitchCommandOrders) {
     SCOPED_TRACE(c.name);
     TSpeedButton *t = Child<TSpeedButton>(form, c.toggle);
     t->setChecked(!c.down);
-    t->click();  // flips the toggle, then its handler runs
+    Click(t);  // flips the toggle, then its handler runs
     EXPECT_EQ(t->isChecked(), c.down);
     EXPECT_EQ(Sent(), c.sent);
     EXPECT_EQ(t->text(), c.down ? "On" : "Off");
@@ -186,7 +188,7 @@ TEST_F(SetupWindow, PressureFieldShowsTheSetValueWhileEditedAndSendsOnlyOnSet) {
   EXPECT_TRUE(Queued().isEmpty());
   EXPECT_EQ(Ini().ReadInteger("Preferences", "AirSet", -1), -1);
   Child<QLineEdit>(form, "edAir")->setText("650");
-  Child<QPushButton>(form, "btnSetAir")->click();
+  Click(Child<QPushButton>(form, "btnSetAir"));
   EXPECT_EQ(Queued(), QStringList{"<BS028A"});
   EXPECT_EQ(Ini().ReadInteger("Preferences", "AirSet", -1), 650);
 
@@ -567,6 +569,14 @@ TEST_F(SetupWindow, OnlyListsThatWereReadOrAbsentAreSaved) {
   EXPECT_TRUE(QFileInfo(dir.filePath("CH-Substanzen.txt")).isDir());
 }
 
+// A click on a radio button's circle.
+void ClickRadio(QAbstractButton *radio) {
+  QStyleOptionButton option;
+  option.initFrom(radio);
+  const QRect circle = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+  QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, circle.center());
+}
+
 TEST_F(SetupWindow, BothStandards) {
   LocaleGuard german(LocaleGuard::German());
   struct Case {
@@ -579,7 +589,7 @@ TEST_F(SetupWindow, BothStandards) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.standard);
-    Child<TRadioGroup>(form, "rgStandard")->Button(c.item)->click();
+    ClickRadio(Child<TRadioGroup>(form, "rgStandard")->Button(c.item));
     EXPECT_EQ(Child<QLineEdit>(form, "editMesskammer")->text(), c.chamber);
     EXPECT_EQ(Sent(), QStringList{c.command});
     EXPECT_EQ(Ini().ReadString("Preferences", "Standard", ""), c.standard);
@@ -589,7 +599,7 @@ TEST_F(SetupWindow, BothStandards) {
     EXPECT_EQ(Child<QLineEdit>(form, "editLimitFID")->text(), c.limitText);
     // The item already selected: nothing sent, nothing written.
     Ini().WriteString("Preferences", "Standard", "changed");
-    Child<TRadioGroup>(form, "rgStandard")->Button(c.item)->click();
+    ClickRadio(Child<TRadioGroup>(form, "rgStandard")->Button(c.item));
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(Ini().ReadString("Preferences", "Standard", ""), "changed");
   }
