@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -129,14 +130,14 @@ int main(int argc, char *argv[]) {
   form.Session.DiagLog.SetEchoToStderr(false);
   form.Session.StatsEverySeconds = 60;  // figures in the log every minute as well
   form.FormCreate();
-  if (!form.Timer1->isActive()) {
+  if (!form.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive()) {
     std::fprintf(stderr, "bench_soak: the start-up failed\n");
     return 1;
   }
   const QString resultFile = dir.filePath(QStringLiteral("soak.csv"));
   QFile::remove(resultFile);
   form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return resultFile; };
-  form.btnSpeichernClick();
+  form.findChild<QPushButton *>(QStringLiteral("btnSpeichern"))->click();
   form.show();
 
   Pump(5000);

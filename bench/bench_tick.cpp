@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QPushButton>
@@ -41,6 +42,17 @@ void Pump(int ms) {
   t.start();
   while (t.elapsed() < ms) zelvo::Clock::WaitProcessingEvents(static_cast<int>(ms - t.elapsed()));
 }
+
+// The window's tick timer, and one tick as the timer runs it (the timer is stopped after it:
+// the bench drives the ticks itself).
+QTimer *TickTimer(TForm1 &form) { return form.findChild<QTimer *>(QStringLiteral("Timer1")); }
+void Tick(TForm1 &form) {
+  QMetaObject::invokeMethod(TickTimer(form), "timeout", Qt::DirectConnection);
+  TickTimer(form)->stop();
+}
+
+// The time axis while monitoring: the last five minutes.
+constexpr double kMonitorAxisSeconds = 300;
 
 double Percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());
@@ -132,7 +144,7 @@ int PollingAndStartUp(int seconds, int startups) {
     form.Session.ProgramDirOverride = dir.path();
     form.FormCreate();
     startMs.push_back(t.nsecsElapsed() / 1e6);
-    if (!form.Timer1->isActive()) {
+    if (!TickTimer(form)->isActive()) {
       std::fprintf(stderr, "start-up did not complete\n");
       return 1;
     }
@@ -142,13 +154,12 @@ int PollingAndStartUp(int seconds, int startups) {
   TForm1 form;
   form.Session.ProgramDirOverride = dir.path();
   form.FormCreate();
-  form.Timer1->stop();
+  TickTimer(form)->stop();
   TickTimes ticks;
   QElapsedTimer total;
   total.start();
   while (total.elapsed() < seconds * 1000) {
-    ticks.Time([&] { form.Timer1Timer(); });
-    form.Timer1->stop();
+    ticks.Time([&] { Tick(form); });
     Pump(95);
   }
   sim.terminate();
@@ -175,22 +186,21 @@ void Streaming() {
       form.Session.Measurement.ScaleMin = 0;
       form.show();
       Pump(50);
-      for (zelvo::TSignalChannel *s : {&form.Session.Signal1, &form.Session.Signal2}) {
-        for (int k = 0; k < held; ++k) {
-          s->X.push_back(k / 10.0);
-          s->Y.push_back(DataLine(k).mid(3).toInt(nullptr, 16));
-        }
-        s->Counter = held;
+      // The points held so far, through the drain as the converters' lines.
+      for (int k = 0; k < held; ++k) {
+        form.Session.DataQueue1.push_back(DataLine(k));
+        form.Session.DataQueue2.push_back(DataLine(k));
+        if (form.Session.DataQueue1.size() == 1000) form.Session.DataDrainStep();
       }
-      form.ChartReload();
-      form.Chart1->xAxis->setRange(0, wholeInView ? held / 10.0 + 10 : TForm1::kMonitorAxisSeconds);
-      form.Chart1->yAxis->setRange(0, 2000);
+      form.Session.DataDrainStep();
+      auto *chart = form.findChild<QCustomPlot *>(QStringLiteral("Chart1"));
+      chart->xAxis->setRange(0, wholeInView ? held / 10.0 + 10 : kMonitorAxisSeconds);
+      chart->yAxis->setRange(0, 2000);
       TickTimes ticks;
       for (int tick = -kWarmUpTicks; tick < 300; ++tick) {
         form.Session.DataQueue1.push_back(DataLine(held + tick));
         form.Session.DataQueue2.push_back(DataLine(held + tick));
-        ticks.Time([&] { form.Timer1Timer(); }, tick >= 0);
-        form.Timer1->stop();
+        ticks.Time([&] { Tick(form); }, tick >= 0);
         QCoreApplication::processEvents();  // the paint of the drawn chart, outside the tick
       }
       char what[96];
@@ -238,16 +248,16 @@ void PermeationShownAndHidden() {
     form.Session.Measurement.ScaleMin = 0;
     form.show();
     Pump(50);
-    for (zelvo::TSignalChannel *s : {&form.Session.Signal1, &form.Session.Signal2}) {
-      for (int k = 0; k < kHeld; ++k) {
-        s->X.push_back(k / 10.0);
-        s->Y.push_back(DataLine(k).mid(3).toInt(nullptr, 16));
-      }
-      s->Counter = kHeld;
+    // The points held so far, through the drain as the converters' lines.
+    for (int k = 0; k < kHeld; ++k) {
+      form.Session.DataQueue1.push_back(DataLine(k));
+      form.Session.DataQueue2.push_back(DataLine(k));
+      if (form.Session.DataQueue1.size() == 1000) form.Session.DataDrainStep();
     }
-    form.ChartReload();
-    form.Chart1->xAxis->setRange(0, TForm1::kMonitorAxisSeconds);
-    form.Chart1->yAxis->setRange(0, 2000);
+    form.Session.DataDrainStep();
+    auto *chart = form.findChild<QCustomPlot *>(QStringLiteral("Chart1"));
+    chart->xAxis->setRange(0, kMonitorAxisSeconds);
+    chart->yAxis->setRange(0, 2000);
     form.Session.Permeation.BeginRun(zelvo::TDeviceTyp::FID, 0.1, 0);
     int k = 0;
     for (; k < kEvaluations; ++k) form.Session.Permeation.Add(Evaluation(k));
@@ -260,11 +270,10 @@ void PermeationShownAndHidden() {
       const bool evaluation = tick % 20 == 0;
       ticks.Time(
           [&] {
-            form.Timer1Timer();
+            Tick(form);
             if (evaluation) form.Session.Permeation.Add(Evaluation(k++));  // as the run's evaluation does
           },
           tick >= 0);
-      form.Timer1->stop();
       QElapsedTimer after;
       after.start();
       QCoreApplication::processEvents();  // the paint of the drawn charts, outside the tick
@@ -305,10 +314,10 @@ int Flood(int seconds) {
   TForm1 form;
   form.Session.ProgramDirOverride = dir.path();
   form.FormCreate();
-  if (!form.Timer1->isActive()) return 1;
-  form.Timer1->stop();
+  if (!TickTimer(form)->isActive()) return 1;
+  TickTimer(form)->stop();
   form.show();
-  form.btnMonitorClick();
+  form.findChild<QPushButton *>(QStringLiteral("btnMonitor"))->click();
   TickTimes ticks;
   std::size_t backlogMax = 0;
   std::vector<double> backlog;
@@ -323,8 +332,7 @@ int Flood(int seconds) {
     }
     backlog.push_back(static_cast<double>(form.Session.DataQueue1.size()));
     backlogMax = std::max(backlogMax, form.Session.DataQueue1.size());
-    ticks.Time([&] { form.Timer1Timer(); });
-    form.Timer1->stop();
+    ticks.Time([&] { Tick(form); });
     Pump(95);
   }
   const double streamed = total.elapsed() / 1000.0 - startAt;

@@ -29,30 +29,25 @@
 
 using namespace zelvo;
 
-namespace {
-
-
-void Note(TForm1 &f, const QString &text) {
-  f.statusbarRun->SetText(text);
-  f.Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
+void TForm1::NoteInStatusBar(const QString &text) {
+  statusbarRun->SetText(text);
+  Session.DiagLog.Send(TimeText(Clock::Now()) + u' ' + text);
 }
 
 // Writes the report of run `run` to `pdf` and tells where.
-void WriteReportOfRun(TForm1 &f, const QString &pdf, int run) {
-  const TReportPdfResult written = WriteReportPdf(f.Session.Measurement.sDateiname, pdf, f.Session.ID, run);
+void TForm1::WriteReportOfRun(const QString &pdf, int run) {
+  const TReportPdfResult written = WriteReportPdf(Session.Measurement.sDateiname, pdf, Session.ID, run);
   if (!written.Ok) {
-    Dialogs::Error(&f, f.windowTitle(), written.Error);
+    Dialogs::Error(this, windowTitle(), written.Error);
     return;
   }
-  QString text = GetLangString(f.Session.ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
-  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, f.Session.ID);
-  Note(f, text);
+  QString text = GetLangString(Session.ID, report_text::kWritten).arg(QDir::toNativeSeparators(pdf));
+  for (const TReportWarning &w : written.Warnings) text += u' ' + ReportWarningText(w, Session.ID);
+  NoteInStatusBar(text);
   // The status bar is on another page: the name is shown beside the button as well.
-  f.lblReportName->setText(QFileInfo(pdf).fileName());
-  f.lblReportName->setToolTip(text);
+  lblReportName->setText(QFileInfo(pdf).fileName());
+  lblReportName->setToolTip(text);
 }
-
-}  // namespace
 
 // ------------------------------------------------------------------ the result file
 void TForm1::AskResultFileThen(const std::function<void()> &start) {
@@ -116,13 +111,14 @@ void TForm1::btnReportClick() {
   const int run = LastRunOf(Session.Measurement.sDateiname);
   const QString pdf = ReportPdfName(Session.Measurement.sDateiname, run);
   if (!QFileInfo::exists(pdf)) {
-    WriteReportOfRun(*this, pdf, run);
+    WriteReportOfRun(pdf, run);
     return;
   }
   Dialogs::Ask(this, QStringLiteral("msgReplaceReport"), windowTitle(),
                GetLangString(Session.ID, kTextReplaceReport).arg(QDir::toNativeSeparators(pdf)),
-               {GetLangString(Session.ID, kTextReplace), GetLangString(Session.ID, kTextCancel)}, [this, pdf, run](int answer) {
-                 if (answer == 0) WriteReportOfRun(*this, pdf, run);
+               {GetLangString(Session.ID, kTextReplace), GetLangString(Session.ID, kTextCancel)},
+               [this, pdf, run](int answer) {
+                 if (answer == 0) WriteReportOfRun(pdf, run);
                });
 }
 

@@ -24,28 +24,6 @@ using namespace zelvo;
 namespace {
 
 // ------------------------------------------------------------------ run parameters
-QLineEdit *RunParamEdit(const TForm1 &f, TRunParam id) {
-  switch (id) {
-    case TRunParam::Startzelle:
-      return f.editStart;
-    case TRunParam::AnzahlZellen:
-      return f.editAnzahl;
-    case TRunParam::Messzeit:
-      return f.editMesszeit;
-    case TRunParam::AnzahlMessreihen:
-      return f.editZyklen;
-    case TRunParam::LimitFID:
-      return f.editLimitFID;
-    case TRunParam::LimitFPD:
-      return f.editLimitFPD;
-    case TRunParam::FIDCALMenge:
-      return f.editIsobutan;
-    case TRunParam::FPDCalMenge:
-      return f.editSulfur;
-  }
-  return nullptr;
-}
-
 TRunParams RunParamsOf(const TForm1 &f) {
   TRunParams p;
   p.Startzelle = f.Session.Run.Startzelle;
@@ -68,31 +46,6 @@ void SetRunParams(TForm1 &f, const TRunParams &p) {
   f.Session.Run.LimitFPD = p.LimitFPD;
   f.Session.Run.FIDCALMenge = p.FIDCALMenge;
   f.Session.Run.FPDCalMenge = p.FPDCalMenge;
-}
-
-// Takes the field's text into its parameter and the settings file. A refused text is
-// reported and changes nothing. Whether the value was stored.
-bool TakeRunParamField(TForm1 &f, TRunParam id) {
-  QLineEdit *edit = RunParamEdit(f, id);
-  TRunParams params = RunParamsOf(f);
-  const TRunParamInput in = TakeRunParam(id, edit->text(), params.Get(id), f.Session.Run.Startzelle, f.Session.ID);
-  if (in.FieldText) edit->setText(*in.FieldText);
-  if (!in.Message.isEmpty()) {
-    if (in.Status == TInputStatus::NotANumber)
-      Dialogs::Error(&f, f.windowTitle(), in.Message);
-    else
-      Dialogs::Warning(&f, f.windowTitle(), in.Message);
-  }
-  if (!in.Stored()) return false;
-  params.Set(id, in.Value);
-  SetRunParams(f, params);
-  try {
-    TIniFile ini = f.Session.Settings();
-    StoreRunParam(ini, id, in.Value);
-  } catch (const EFileError &e) {
-    Dialogs::Error(&f, f.windowTitle(), e.Message());
-  }
-  return true;
 }
 
 // ------------------------------------------------------------------ dragging a factor
@@ -174,20 +127,67 @@ void ListEndDrag(TForm1 &f, TValueListEditor *list, int dropList, QObject *targe
 
 }  // namespace
 
-
 // ------------------------------------------------------------------ run parameter handlers
-void TForm1::UpdateStartzelle() { TakeRunParamField(*this, TRunParam::Startzelle); }
-void TForm1::UpdateAnzahlZellen() { TakeRunParamField(*this, TRunParam::AnzahlZellen); }
+QLineEdit *TForm1::RunParamEdit(TRunParam id) const {
+  switch (id) {
+    case TRunParam::Startzelle:
+      return editStart;
+    case TRunParam::AnzahlZellen:
+      return editAnzahl;
+    case TRunParam::Messzeit:
+      return editMesszeit;
+    case TRunParam::AnzahlMessreihen:
+      return editZyklen;
+    case TRunParam::LimitFID:
+      return editLimitFID;
+    case TRunParam::LimitFPD:
+      return editLimitFPD;
+    case TRunParam::FIDCALMenge:
+      return editIsobutan;
+    case TRunParam::FPDCalMenge:
+      return editSulfur;
+  }
+  return nullptr;
+}
+
+// Takes the field's text into its parameter and the settings file. A refused text is
+// reported and changes nothing. Whether the value was stored.
+bool TForm1::TakeRunParamField(TRunParam id) {
+  QLineEdit *edit = RunParamEdit(id);
+  TRunParams params = RunParamsOf(*this);
+  const TRunParamInput in =
+      TakeRunParam(id, edit->text(), params.Get(id), Session.Run.Startzelle, Session.ID);
+  if (in.FieldText) edit->setText(*in.FieldText);
+  if (!in.Message.isEmpty()) {
+    if (in.Status == TInputStatus::NotANumber)
+      Dialogs::Error(this, windowTitle(), in.Message);
+    else
+      Dialogs::Warning(this, windowTitle(), in.Message);
+  }
+  if (!in.Stored()) return false;
+  params.Set(id, in.Value);
+  SetRunParams(*this, params);
+  try {
+    TIniFile ini = Session.Settings();
+    StoreRunParam(ini, id, in.Value);
+  } catch (const EFileError &e) {
+    Dialogs::Error(this, windowTitle(), e.Message());
+  }
+  return true;
+}
+
+void TForm1::UpdateStartzelle() { TakeRunParamField(TRunParam::Startzelle); }
+void TForm1::UpdateAnzahlZellen() { TakeRunParamField(TRunParam::AnzahlZellen); }
 void TForm1::UpdateMesszeit() {
-  if (!TakeRunParamField(*this, TRunParam::Messzeit)) return;
+  if (!TakeRunParamField(TRunParam::Messzeit)) return;
   Chart1->xAxis->setRange(0, Session.Run.Messzeit);
   Chart1->replot();
 }
-void TForm1::UpdateAnzahlMessreihen() { TakeRunParamField(*this, TRunParam::AnzahlMessreihen); }
-void TForm1::UpdateDurchbruchschwelle() { TakeRunParamField(*this, TRunParam::LimitFID); }
-void TForm1::editLimitFPDExit() { TakeRunParamField(*this, TRunParam::LimitFPD); }
-void TForm1::UpdateMengeIsobuthan() { TakeRunParamField(*this, TRunParam::FIDCALMenge); }
-void TForm1::UpdateMengeSulfur() { TakeRunParamField(*this, TRunParam::FPDCalMenge); }
+void TForm1::UpdateAnzahlMessreihen() { TakeRunParamField(TRunParam::AnzahlMessreihen); }
+void TForm1::UpdateDurchbruchschwelle() { TakeRunParamField(TRunParam::LimitFID); }
+void TForm1::editLimitFPDExit() { TakeRunParamField(TRunParam::LimitFPD); }
+void TForm1::UpdateMengeIsobuthan() { TakeRunParamField(TRunParam::FIDCALMenge); }
+void TForm1::UpdateMengeSulfur() { TakeRunParamField(TRunParam::FPDCalMenge); }
 
 // ------------------------------------------------------------------ factors and flows
 void TForm1::ShowFactorDisplays(const QList<TDisplayText> &displays) {

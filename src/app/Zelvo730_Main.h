@@ -46,7 +46,6 @@ class QPainter;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TComPort;
 class EComError;
 class QCustomPlot;
 class QCPGraph;
@@ -73,26 +72,54 @@ class TTechnicalLine;
 struct TControlRow;
 class TChartSwitch;
 class TPermeationPanel;
+enum class TRunParam;
 }  // namespace zelvo
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
+  // What main() and the window's tests use; everything else is the window's own.
   explicit TForm1(QWidget *parent = nullptr);
   ~TForm1() override;
-
-  // ===================================================================== app (src/app)
   // Start-up sequence; runs once from main() before the window is shown.
   void FormCreate();
-  void FormClose();
-  // The periodic tick: send, poll, parse, run step.
-  static constexpr int kTickIntervalMs = 95;
-  void Timer1Timer();
+  static constexpr int kTickIntervalMs = 95;  // the tick's period
+  static constexpr int kTabOverlap = 20;      // the tab area covers the chart's lowest pixels
   // Ask the program to end once the current handler (the start-up) has finished.
   void RequestTerminate() { TerminateRequested = true; }
   bool TerminateRequested = false;
   int ExitCode = 0;  // non-zero when the start-up ended the program
+  // Ending the program while a run or an armed delay is active. The window asks first
+  // (without stopping the tick); a confirmed close, SIGTERM or SIGINT and the application's
+  // quit (the session ending) end the run as a lost link does: the evaluated lines are in the
+  // result file, the run is switched off and both valve banks closed on the port, and only
+  // then the program ends, waiting at most kExitSendSeconds for those commands to leave.
+  void InstallExitHandling();  // main(): the signals and the application's quit
+  // Tests in their own process: called instead of QCoreApplication::exit(0) after a signal.
+  std::function<void(int)> ExitHook;
+  // The save and open dialogs. When FileDialogHook is set it answers instead of a dialog
+  // (tests): the chosen path, or the empty text for a cancel.
+  struct TFileDialogRequest {
+    bool Save = false;
+    QString StartDir;       // empty: where the dialog was last
+    QString DefaultSuffix;  // without the dot; empty: none
+    QString Filter;         // empty: every file
+  };
+  std::function<QString(const TFileDialogRequest &)> FileDialogHook;
+  // One row per control, in creation order (ControlTable.cpp).
+  static std::span<const zelvo::TControlRow> ControlTable();
+  // The program without its window: settings, instrument state, link, run (src/session).
+  zelvo::TSession Session;
+
+ protected:
+  void closeEvent(QCloseEvent *event) override;
+
+ private:
+  // ===================================================================== app (src/app)
+  void FormClose();
+  // The periodic tick: send, poll, parse, run step (every kTickIntervalMs).
+  void Timer1Timer();
   // The start-up steps (FormCreate runs them and reports an error that ends them).
   void StartUp();
   void ReadStartupSettings();
@@ -109,25 +136,13 @@ class TForm1 : public QMainWindow {
   QString FactorText(double v) const;  // fixed, two decimals
   void ReportSettingsProblems();
 
-  // Ending the program while a run or an armed delay is active. The window asks first
-  // (without stopping the tick); a confirmed close, SIGTERM or SIGINT and the application's
-  // quit (the session ending) end the run as a lost link does: the evaluated lines are in the
-  // result file, the run is switched off and both valve banks closed on the port, and only
-  // then the program ends, waiting at most kExitSendSeconds for those commands to leave.
-  void InstallExitHandling();  // main(): the signals and the application's quit
+  // Ending the program during a run (see InstallExitHandling).
   void EndRunForExit(const QString &why);
   void ExitOnSignal(int signalNumber);
   void AskCloseDuringRun();
   bool CloseConfirmed = false;  // the operator answered "end the run and close"
   bool ExitPrepared = false;    // EndRunForExit has run
   QPointer<QWidget> CloseQuestion;
-  // Tests in their own process: called instead of QCoreApplication::exit(0) after a signal.
-  std::function<void(int)> ExitHook;
-
- protected:
-  void closeEvent(QCloseEvent *event) override;
-
- private:
   // ===================================================================== permeation view
   // The switch above the chart area and the permeation panel in the signal chart's place
   // (Form1Permeation.cpp); the data are Session.Permeation.
@@ -138,10 +153,6 @@ class TForm1 : public QMainWindow {
   void ShowPermeationCaptions(int offset);     // switch, chart and strip in the language
   void PermeationFileChosen(const QString &path);  // a chosen result file's last run, if any
 
- public:
-  // ===================================================================== core (src/core)
-  // The program without its window: settings, instrument state, link (src/session).
-  zelvo::TSession Session;
 
   // ===================================================================== link (src/link)
   // While the link is lost the status displays show their placeholders, the instrument's
@@ -206,21 +217,12 @@ class TForm1 : public QMainWindow {
   void ShowChartCaptions(int offset);  // the time axis title in the chosen language
   void RestoreChartAxes();             // time 0..Messzeit (0..300 while monitoring), ScaleMin..Scale
   static constexpr int kMonitorAxisSeconds = 300;
-  static constexpr int kTabOverlap = 20;  // the tab area covers the chart's lowest pixels
   void ShowMonitoring(bool on);           // btnMonitor's caption and tag, the time axis
   void AppendSignal(int port, std::size_t first);  // the session's new points into the series
   void ShowSlopes();                               // the slope series from Session.Slopes
 
   // ===================================================================== results (src/results)
-  // The save and open dialogs. When FileDialogHook is set it answers instead of a dialog
-  // (tests): the chosen path, or the empty text for a cancel.
-  struct TFileDialogRequest {
-    bool Save = false;
-    QString StartDir;       // empty: where the dialog was last
-    QString DefaultSuffix;  // without the dot; empty: none
-    QString Filter;         // empty: every file
-  };
-  std::function<QString(const TFileDialogRequest &)> FileDialogHook;
+  // The save and open dialogs (or FileDialogHook's answer).
   void AskForResultFile();
   void ShowImportedSignals(const QString &path);
   QString ExecFileDialog(const TFileDialogRequest &request);
@@ -282,8 +284,6 @@ class TForm1 : public QMainWindow {
   void CreateControls();
   void CreateChart();     // the chart's title, axes and series
   void FinishControls();  // what the control table does not say
-  // One row per control, in creation order (ControlTable.cpp).
-  static std::span<const zelvo::TControlRow> ControlTable();
   void FollowClientSize(const QSize &size);  // the chart grows with the window
   // The captioning walk: every control with a Tag gets its caption from the string table.
   void SetLangCaptions(int offset);
@@ -394,6 +394,10 @@ class TForm1 : public QMainWindow {
   void tabFaktorenExit();                  // setup: save the substance lists
   void Chart1AfterDraw(QPainter *canvas);  // signal: baselines, after every paint
   void UpdateStartzelle();                 // setup: run parameters
+  // Takes the field's text into its parameter and the settings file. A refused text is
+  // reported and changes nothing. Whether the value was stored.
+  bool TakeRunParamField(zelvo::TRunParam id);
+  QLineEdit *RunParamEdit(zelvo::TRunParam id) const;
   void UpdateAnzahlZellen();
   void UpdateMesszeit();
   void UpdateAnzahlMessreihen();
@@ -429,6 +433,8 @@ class TForm1 : public QMainWindow {
   void btnSpeichernClick();  // results
   void btnLadenClick();
   void btnReportClick();
+  void WriteReportOfRun(const QString &pdf, int run);  // and tells where
+  void NoteInStatusBar(const QString &text);           // and in the log
   void editInfo1Exit();
   void editInfo2Exit();
   void editInfo3Exit();

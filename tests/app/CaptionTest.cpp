@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "WindowTestSupport.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Language.h"
 #include "ui/TZeLed.h"
@@ -84,7 +85,7 @@ QStringList ClippedCaptions(TForm1 &form) {
     }
   }
   // Tab captions are never elided.
-  const QTabBar *bar = form.PageControl->tabBar();
+  const QTabBar *bar = Child<QTabWidget>(form, "PageControl")->tabBar();
   for (int i = 0; i < bar->count(); ++i)
     if (TextWidth(bar, bar->tabText(i)) > bar->tabRect(i).width()) bad << "tab " + bar->tabText(i);
   return bad;
@@ -96,68 +97,76 @@ void SaveScreens(TForm1 &form, const QString &language) {
   QDir().mkpath(dir);
   const char *pages[] = {"tabStatus", "tabSettings", "tabFaktoren", "tabSampleInfo"};
   for (int i = 0; i < 4; ++i) {
-    form.PageControl->setCurrentIndex(i);
+    Child<QTabWidget>(form, "PageControl")->setCurrentIndex(i);
     QCoreApplication::processEvents();
     const QString file = QStringLiteral("%1/%2_%3.png").arg(dir, QLatin1String(pages[i]), language);
     EXPECT_TRUE(form.grab().save(file)) << qPrintable(file);
   }
-  form.PageControl->setCurrentWidget(form.tabSettings);
+  Child<QTabWidget>(form, "PageControl")->setCurrentWidget(Child<TTabSheet>(form, "tabSettings"));
 }
 
 }  // namespace
 
-class Caption : public ::testing::TestWithParam<int> {};
+// The window started in the language of the parameter (no instrument: the start-up ends after
+// the captions).
+class Caption : public WithRecordedMessages, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    WithRecordedMessages::SetUp();
+    StartWithoutInstrument(form, dir.path(), GetParam());
+  }
+  QTemporaryDir dir;
+  TForm1 form;
+};
 
 TEST_P(Caption, TagsSelectTheTextsAndDesignCaptionsStay) {
   const int id = GetParam();
-  TForm1 form;
-  form.SetLangCaptions(id);
 
-  EXPECT_EQ(form.PageControl->tabText(0), S(id, 6));
-  EXPECT_EQ(form.PageControl->tabText(1), S(id, 12));
-  EXPECT_EQ(form.PageControl->tabText(2), S(id, 95));
-  EXPECT_EQ(form.PageControl->tabText(3), S(id, 96));
-  EXPECT_EQ(form.ValueListEditor1->ColTitle(0), S(id, 115));
-  EXPECT_EQ(form.ValueListEditor1->ColTitle(1), S(id, 116));
-  EXPECT_EQ(form.ValueListEditor2->ColTitle(0), S(id, 117));
-  EXPECT_EQ(form.ValueListEditor2->ColTitle(1), S(id, 118));
-  EXPECT_EQ(form.rgStandard->title(), S(id, 11));
-  EXPECT_EQ(form.rgStandard->Items(), QStringList({S(id, 9), S(id, 10)}));
-  EXPECT_EQ(form.lblRunToBreak2->text(), S(id, 39));
-  EXPECT_EQ(form.groupStatus->title(), S(id, 40));
-  EXPECT_EQ(form.chkboxSulfurCalib->text(), S(id, 44));
-  EXPECT_EQ(form.btnStart->text(), S(id, 29));
-  EXPECT_EQ(form.btnMonitor->text(), S(id, 55));
-  EXPECT_EQ(form.btnFPDAirAN->text(), S(id, 23));
-  EXPECT_EQ(form.btnHVoltageSet->text(), S(id, 22));
-  EXPECT_EQ(form.memoDescription->EditLabel()->text(), S(id, 51));
-  EXPECT_EQ(form.ledSmpOff3->Caption(), S(id, 26));
-  EXPECT_EQ(form.LedLoopTab1->Caption(), S(id, 38));
-  EXPECT_EQ(form.lblFPDH2->text(), S(id, 122));
+  EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->tabText(0), S(id, 6));
+  EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->tabText(1), S(id, 12));
+  EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->tabText(2), S(id, 95));
+  EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->tabText(3), S(id, 96));
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->ColTitle(0), S(id, 115));
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->ColTitle(1), S(id, 116));
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor2")->ColTitle(0), S(id, 117));
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor2")->ColTitle(1), S(id, 118));
+  EXPECT_EQ(Child<TRadioGroup>(form, "rgStandard")->title(), S(id, 11));
+  EXPECT_EQ(Child<TRadioGroup>(form, "rgStandard")->Items(), QStringList({S(id, 9), S(id, 10)}));
+  EXPECT_EQ(Child<TLabel>(form, "lblRunToBreak2")->text(), S(id, 39));
+  EXPECT_EQ(Child<QGroupBox>(form, "groupStatus")->title(), S(id, 40));
+  EXPECT_EQ(Child<QCheckBox>(form, "chkboxSulfurCalib")->text(), S(id, 44));
+  EXPECT_EQ(Child<QPushButton>(form, "btnStart")->text(), S(id, 29));
+  EXPECT_EQ(Child<QPushButton>(form, "btnMonitor")->text(), S(id, 55));
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnFPDAirAN")->text(), S(id, 23));
+  EXPECT_EQ(Child<QPushButton>(form, "btnHVoltageSet")->text(), S(id, 22));
+  EXPECT_EQ(Child<TLabeledMemo>(form, "memoDescription")->EditLabel()->text(), S(id, 51));
+  EXPECT_EQ(Child<TZLed>(form, "ledSmpOff3")->Caption(), S(id, 26));
+  EXPECT_EQ(Child<TZLed>(form, "LedLoopTab1")->Caption(), S(id, 38));
+  // A status display: the start-up shows its placeholder before the caption.
+  EXPECT_EQ(Child<TLabel>(form, "lblFPDH2")->text(), QStringLiteral("---- ") + S(id, 122));
 
   // Tag 0 and the kinds the walk leaves alone keep their design captions.
-  EXPECT_EQ(form.ServiceButton->text(), QStringLiteral("Service"));
-  EXPECT_EQ(form.btnLaden->text(), QStringLiteral("btnLaden"));
-  EXPECT_EQ(form.clBoxConnection->EditLabel()->text(), QStringLiteral("COM Ports"));
-  EXPECT_EQ(form.ledV1_0->Caption(), QStringLiteral("V11"));
-  EXPECT_EQ(form.ledV2_1->Caption(), QStringLiteral("V2"));
-  EXPECT_EQ(form.cbAutoflow2->text(), QStringLiteral("Autoflow"));
-  EXPECT_EQ(form.lblFlowDim->text(), QStringLiteral("ml/min"));
-  EXPECT_EQ(form.lblStartrun->text(), QString());
+  EXPECT_EQ(Child<QPushButton>(form, "ServiceButton")->text(), QStringLiteral("Service"));
+  EXPECT_EQ(Child<QPushButton>(form, "btnLaden")->text(), QStringLiteral("btnLaden"));
+  EXPECT_EQ(Child<TCheckListBox>(form, "clBoxConnection")->EditLabel()->text(), QStringLiteral("COM Ports"));
+  EXPECT_EQ(Child<TZLed>(form, "ledV1_0")->Caption(), QStringLiteral("V11"));
+  EXPECT_EQ(Child<TZLed>(form, "ledV2_1")->Caption(), QStringLiteral("V2"));
+  EXPECT_EQ(Child<QCheckBox>(form, "cbAutoflow2")->text(), QStringLiteral("Autoflow"));
+  EXPECT_EQ(Child<TLabel>(form, "lblFlowDim")->text(), QStringLiteral("ml/min"));
+  EXPECT_EQ(Child<TLabel>(form, "lblStartrun")->text(), QString());
 }
 
 TEST_P(Caption, NoCaptionIsClippedOrCovered) {
   const int id = GetParam();
-  TForm1 form;
-  form.SetLangCaptions(id);
   // Texts the start-up puts into labels that have no Tag, at their longest.
-  form.lblStartrun->setText(S(id, 94) + QStringLiteral(" 23:59"));
-  form.lblVentilblock->setText(QStringLiteral("--- ") + S(id, 18));
-  form.lblMesskammer->setText(QStringLiteral("--- ") + S(id, 18));
-  form.lblEmmision->setText(QStringLiteral("--- ") + S(id, 18));
-  form.lblTransfer->setText(QStringLiteral("--- ") + S(id, 18));
-  form.lblHVoltage->setText(QStringLiteral("---- ") + S(id, 25));
-  form.lblLocalChar->setText(LocalCharCaption(id == 0 ? QLatin1Char(',') : QLatin1Char('.')));
+  Child<TLabel>(form, "lblStartrun")->setText(S(id, 94) + QStringLiteral(" 23:59"));
+  Child<TLabel>(form, "lblVentilblock")->setText(QStringLiteral("--- ") + S(id, 18));
+  Child<TLabel>(form, "lblMesskammer")->setText(QStringLiteral("--- ") + S(id, 18));
+  Child<TLabel>(form, "lblEmmision")->setText(QStringLiteral("--- ") + S(id, 18));
+  Child<TLabel>(form, "lblTransfer")->setText(QStringLiteral("--- ") + S(id, 18));
+  Child<TLabel>(form, "lblHVoltage")->setText(QStringLiteral("---- ") + S(id, 25));
+  Child<TLabel>(form, "lblLocalChar")
+      ->setText(LocalCharCaption(id == 0 ? QLatin1Char(',') : QLatin1Char('.')));
   form.show();
   QCoreApplication::processEvents();
   const QStringList bad = ClippedCaptions(form);

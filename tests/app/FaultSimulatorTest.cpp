@@ -60,10 +60,10 @@ class FaultBench : public WithRecordedMessages {
     form.Session.ProgramDirOverride = bench->Dir();
     form.Session.DiagLog.SetEchoToStderr(false);
     form.FormCreate();
-    ASSERT_TRUE(form.Timer1->isActive());
+    ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
     resultFile = bench->Path("result.csv");
     form.FileDialogHook = [this](const TForm1::TFileDialogRequest &) { return resultFile; };
-    form.btnSpeichern->click();
+    Click(Child<QPushButton>(form, "btnSpeichern"));
     ASSERT_EQ(form.Session.Records.ResultFile(), resultFile);
     messages.clear();
   }
@@ -96,7 +96,7 @@ class FaultBench : public WithRecordedMessages {
 // positions are measured: every position is evaluated and written, nothing is shown.
 TEST_F(FaultBench, StreamFaultsDuringARunLoseNoEvaluatedLine) {
   Start(1, 2);
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnStart"));
   ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
   ASSERT_TRUE(PumpUntil([&] { return form.Session.Signal1.Sampling; }, 15000));
   for (const char *fault : {"garbage 64", "malformed", "send :SGZZ!!", "send :12ASxyz", "flood 5000",
@@ -112,12 +112,12 @@ TEST_F(FaultBench, StreamFaultsDuringARunLoseNoEvaluatedLine) {
     return f.readAll().toStdString();
   }();
   EXPECT_GE(form.Session.Signal1.Malformed, 1);
-  EXPECT_TRUE(form.Timer1->isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
   EXPECT_TRUE(form.Session.ComPort1->Active());
   EXPECT_TRUE(messages.empty()) << messages[0].text.toStdString();
   // The malformed lines were counted in the log; the status display still follows the polls.
   EXPECT_TRUE(Log().contains("malformed data line(s) skipped"));
-  const QString chamber = form.lblMesskammer->text();
+  const QString chamber = Child<TLabel>(form, "lblMesskammer")->text();
   EXPECT_FALSE(chamber.contains("----")) << chamber.toStdString();
 }
 
@@ -126,13 +126,13 @@ TEST_F(FaultBench, StreamFaultsDuringARunLoseNoEvaluatedLine) {
 // and the polls are answered again afterwards.
 TEST_F(FaultBench, InstrumentSilentLongerThanAMeasurementEndsThePositionAndTheRun) {
   Start(1, 1, 5);
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnStart"));
   ASSERT_TRUE(PumpUntil([&] { return form.Session.Signal1.Sampling; }, 15000));
   Sim("stall 9");
   ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag == 0; }, 40000));
   EXPECT_EQ(form.Session.EvaluationCount, 1);
   EXPECT_EQ(ResultLines().size(), 1);
-  EXPECT_TRUE(form.Timer1->isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
   EXPECT_TRUE(messages.empty());
   // The silence as the instrument had it: the stall began, the polls that came in meanwhile
   // went unanswered (the program kept polling through it).
@@ -140,8 +140,9 @@ TEST_F(FaultBench, InstrumentSilentLongerThanAMeasurementEndsThePositionAndTheRu
   EXPECT_TRUE(simLog.contains(" 1 ev stall 9 s\n")) << simLog.right(2000).toStdString();
   EXPECT_GE(simLog.count(" 1 ev stalled, not sent: "), 3) << simLog.right(2000).toStdString();
   // Replies arrive again after the silence (the service console shows each one taken).
-  const QString console = form.LMDMemo1->toPlainText();
-  EXPECT_TRUE(PumpUntil([&] { return form.LMDMemo1->toPlainText() != console; }, 10000));
+  const QString console = Child<QPlainTextEdit>(form, "LMDMemo1")->toPlainText();
+  EXPECT_TRUE(
+      PumpUntil([&] { return Child<QPlainTextEdit>(form, "LMDMemo1")->toPlainText() != console; }, 10000));
 }
 
 // The adapter pulled during the second position: one message, beside the window; the port
@@ -150,7 +151,7 @@ TEST_F(FaultBench, InstrumentSilentLongerThanAMeasurementEndsThePositionAndTheRu
 // run's closing commands, held meanwhile, reach the instrument.
 TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   Start(1, 2, 5);
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnStart"));
   ASSERT_TRUE(PumpUntil([&] { return form.Session.EvaluationCount == 1 && form.Session.Sequencer.State().runTag >= 2; }, 30000));
   ASSERT_EQ(ResultLines().size(), 1);
   Sim("hangup");
@@ -159,7 +160,8 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
   EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
   EXPECT_TRUE(messages[0].text.contains("run has ended")) << messages[0].text.toStdString();
-  EXPECT_TRUE(form.statusbarRun->Text().contains("lost")) << form.statusbarRun->Text().toStdString();
+  EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")->Text().contains("lost"))
+      << Child<TStatusBar>(form, "statusbarRun")->Text().toStdString();
 
   // Idle while the device is gone: no loop on a dead descriptor. A busy loop would use a whole
   // core; the window's ticks use a few percent (more in a sanitizer build).
@@ -173,11 +175,11 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   EXPECT_EQ(ResultLines().size(), 1);
   EXPECT_EQ(form.Session.EvaluationCount, 1);
   // A start or a delayed start while the link is lost is refused with a note.
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnStart"));
   EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[1].kind, DialogMessage::Notice);
-  form.btnDelayClick();
+  Click(Child<QPushButton>(form, "btnDelay"));
   EXPECT_FALSE(form.Session.Sequencer.DelayArmed());
   ASSERT_EQ(messages.size(), 3u);
 
@@ -185,7 +187,8 @@ TEST_F(FaultBench, AdapterPulledMidRunEndsTheRunAndIsReopenedWhenPluggedIn) {
   Sim("replug");
   ASSERT_TRUE(PumpUntil([&] { return form.Session.ComPort1->Active(); }, 40000));
   EXPECT_EQ(form.Session.ReconnectCount, 1);
-  EXPECT_TRUE(form.statusbarRun->Text().contains("back")) << form.statusbarRun->Text().toStdString();
+  EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")->Text().contains("back"))
+      << Child<TStatusBar>(form, "statusbarRun")->Text().toStdString();
   // The closing commands queued when the run ended go out first, in order.
   ASSERT_TRUE(PumpUntil([&] { return SimReceived().mid(before).contains("<V2SFF"); }, 10000));
   const QStringList after = SimReceived().mid(before);

@@ -53,15 +53,15 @@ class HeatingTick : public OnTestClock {
     form.Session.DiagLog.SetEchoToStderr(false);
     form.FormCreate();
     ASSERT_TRUE(messages.empty()) << messages.front().text.toStdString();
-    form.Timer1->stop();  // the test runs the ticks itself
+    Child<QTimer>(form, "Timer1")->stop();  // the test runs the ticks itself
   }
 
   // One tick as the timer runs it; returns how far the test clock moved during it, which is
   // only by waiting (the clock moves only when something waits on it).
   double Tick() {
     const double before = Clock::Steady();
-    form.Timer1Timer();
-    form.Timer1->stop();
+    QMetaObject::invokeMethod(Child<QTimer>(form, "Timer1"), "timeout", Qt::DirectConnection);  // it fires
+    Child<QTimer>(form, "Timer1")->stop();
     const double took = Clock::Steady() - before;
     PumpRealEvents(4);
     Clock::Advance(0.1);
@@ -109,8 +109,8 @@ TEST_F(HeatingTick, UnansweredHeatingSetPointsDoNotStopPollingOrTheDataDrain) {
   EXPECT_GT(vs[0], so[0] - 0.5);  // the valve block's set point follows the chamber's give-up
   EXPECT_GT(vo[0] - vs[0], 5.0);
   EXPECT_LT(vo[0], ps[0]);
-  EXPECT_TRUE(form.btnMesskammerAn->isChecked());
-  EXPECT_TRUE(form.btnVentilblockAn->isChecked());
+  EXPECT_TRUE(Child<TSpeedButton>(form, "btnMesskammerAn")->isChecked());
+  EXPECT_TRUE(Child<TSpeedButton>(form, "btnVentilblockAn")->isChecked());
 
   // Nine polls, one looked at per tick: "<SG" leaves every 1.8 s, before, during and after.
   const auto sg = Arrivals("<SG");
@@ -133,9 +133,9 @@ TEST_F(HeatingTick, AnsweredSetPointLetsTheSwitchFollowAtOnce) {
   EXPECT_LT(ss[0], vs[0]);
   EXPECT_LT(vo[0] - vs[0], 1.0);
   EXPECT_LT(vo[0], ps[0]);
-  EXPECT_FALSE(form.btnMesskammerAn->isChecked());
-  EXPECT_EQ(form.btnMesskammerAn->text(), "Off");
-  EXPECT_EQ(form.btnVentilblockAn->text(), "On");
+  EXPECT_FALSE(Child<TSpeedButton>(form, "btnMesskammerAn")->isChecked());
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnMesskammerAn")->text(), "Off");
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnVentilblockAn")->text(), "On");
 }
 
 }  // namespace

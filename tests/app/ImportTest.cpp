@@ -61,7 +61,7 @@ class Import : public WindowOnTestClock {
   }
   void Load(const QString &path) {
     answer = path;
-    form.btnLaden->click();
+    Click(Child<QPushButton>(form, "btnLaden"));
   }
   int Settings(const char *key) { return TIniFile(form.Session.SettingsFile()).ReadInteger("Calibration", key, -1); }
 
@@ -73,7 +73,7 @@ class Import : public WindowOnTestClock {
 TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
   form.Session.DeviceTyp = TDeviceTyp::FID;
   form.Session.Signal2.Y = {1, 2, 3};  // the FPD series is cleared by an import
-  form.chkboxIsobutanCalib->setChecked(true);
+  Child<QCheckBox>(form, "chkboxIsobutanCalib")->setChecked(true);
   const QString path = Write("cal_1.txt", TDeviceTyp::FID, Triangle(50));
   Load(path);
   // The writer leaves out point 0; 600 points give a count of 600 and 599 values.
@@ -83,29 +83,30 @@ TEST_F(Import, OneChannelFileOnAnFidGivesTheIsobutaneCalibration) {
   EXPECT_DOUBLE_EQ(form.Session.Signal1.X[10], 1.0);
   EXPECT_TRUE(form.Session.Signal2.Y.empty());
   EXPECT_EQ(form.Session.Slopes.size(), 594u);  // count 600: windows ending at 4 .. 597
-  EXPECT_EQ(form.lblRawDataName->text(), path);
-  EXPECT_TRUE(form.Serie3->visible());
+  EXPECT_EQ(Child<TLabel>(form, "lblRawDataName")->text(), path);
+  EXPECT_TRUE(Child<QCPGraph>(form, "Serie3")->visible());
 
   EXPECT_FALSE(form.Session.Peak.NoPeak);
   EXPECT_DOUBLE_EQ(form.Session.Peak.FIDArea, 4000);
   EXPECT_TRUE(form.Session.FIDBaseDraw);
   EXPECT_EQ(form.Session.Measurement.FIDCalArea, 4000);
   EXPECT_EQ(Settings("FIDCalArea"), 4000);
-  EXPECT_FALSE(form.chkboxIsobutanCalib->isChecked());
-  EXPECT_TRUE(form.editIsobutan->styleSheet().contains("#7dc675"));  // green: RGB 125, 198, 117
+  EXPECT_FALSE(Child<QCheckBox>(form, "chkboxIsobutanCalib")->isChecked());
+  EXPECT_TRUE(
+      Child<QLineEdit>(form, "editIsobutan")->styleSheet().contains("#7dc675"));  // green: RGB 125, 198, 117
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Import, TwoChannelFileSearchesItsFpdSignalBeforeTheSulfurCapture) {
   form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   form.Session.Fpd.FPDArea = 12000;  // left by an earlier run: must not be taken
-  form.chkboxSulfurCalib->setChecked(true);
+  Child<QCheckBox>(form, "chkboxSulfurCalib")->setChecked(true);
   Load(Write("cal_2.txt", TDeviceTyp::FIDFPD, Triangle(50), FpdPeak()));
   EXPECT_EQ(form.Session.Signal2.Y.size(), 599u);
   EXPECT_TRUE(form.Session.Fpd.Found);
   EXPECT_NEAR(form.Session.Measurement.FPDCalArea, 25000, 1500);
   EXPECT_EQ(Settings("FPDCalArea"), form.Session.Measurement.FPDCalArea);
-  EXPECT_FALSE(form.chkboxSulfurCalib->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>(form, "chkboxSulfurCalib")->isChecked());
   EXPECT_TRUE(form.Session.FPDBaseDraw);
   EXPECT_DOUBLE_EQ(form.Session.Peak.FIDArea, 4000);  // the FID was evaluated too
 }
@@ -114,13 +115,13 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
   form.Session.DeviceTyp = TDeviceTyp::FIDFPD;
   form.Session.Measurement.FPDCalArea = 777;
   form.Session.Fpd.FPDArea = 12000;
-  form.chkboxSulfurCalib->setChecked(true);
+  Child<QCheckBox>(form, "chkboxSulfurCalib")->setChecked(true);
 
   // Cancel: nothing changes, the stale FPD area included.
   Load({});
   EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(form.Session.Measurement.FPDCalArea, 777);
-  EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "chkboxSulfurCalib")->isChecked());
   EXPECT_TRUE(messages.empty());
 
   // A one-channel file has no FPD signal: no capture, the box stays ticked, the operator is
@@ -130,7 +131,7 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
     form.Session.ID = id;
     Load(Write("fid_1.txt", TDeviceTyp::FID, Triangle(50)));
     EXPECT_EQ(form.Session.Measurement.FPDCalArea, 777);
-    EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(form, "chkboxSulfurCalib")->isChecked());
     EXPECT_EQ(Settings("FPDCalArea"), -1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, GetLangString(id, kTextNoFpdSignalInFile));
@@ -142,18 +143,18 @@ TEST_F(Import, NoSulfurCalibrationWithoutAnFpdPeakOrAnFpdSignal) {
   // A flat FPD signal: the search finds nothing, the operator is told.
   Load(Write("flat_1.txt", TDeviceTyp::FIDFPD, Triangle(50), Vec(600, 100)));
   EXPECT_EQ(form.Session.Measurement.FPDCalArea, 777);
-  EXPECT_TRUE(form.chkboxSulfurCalib->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "chkboxSulfurCalib")->isChecked());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.contains("No FPD peak")) << messages[0].text.toStdString();
 }
 
 TEST_F(Import, NoIsobutaneCalibrationWithoutAPeak) {
   form.Session.Measurement.FIDCalArea = 5000;
-  form.chkboxIsobutanCalib->setChecked(true);
+  Child<QCheckBox>(form, "chkboxIsobutanCalib")->setChecked(true);
   Load(Write("flat_1.txt", TDeviceTyp::FID, Triangle(20)));  // slopes of 20 µV per sample: no peak
   EXPECT_TRUE(form.Session.Peak.NoPeak);
   EXPECT_EQ(form.Session.Measurement.FIDCalArea, 5000);
-  EXPECT_TRUE(form.chkboxIsobutanCalib->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "chkboxIsobutanCalib")->isChecked());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.contains("No FID peak"));
   // An FPD instrument draws the file but evaluates no FID peak.
@@ -196,7 +197,7 @@ TEST_F(Import, EdgeCountsOfTheFile) {
 TEST_F(Import, BrokenFileLeavesEverythingAsItWas) {
   form.Session.Signal1.Y = {7, 8, 9};
   form.Session.Slopes = {1};
-  form.lblRawDataName->setText("before.txt");
+  Child<TLabel>(form, "lblRawDataName")->setText("before.txt");
   const QString path = dir.filePath("broken.txt");
   WriteTextLines(path, {"0", "10", "1", "2", "3", "4", "x5", "6", "7", "8", "9"});
   Load(path);
@@ -205,8 +206,8 @@ TEST_F(Import, BrokenFileLeavesEverythingAsItWas) {
   EXPECT_TRUE(messages[0].text.contains("line 7"));
   EXPECT_EQ(form.Session.Signal1.Y, (Vec{7, 8, 9}));
   EXPECT_EQ(form.Session.Slopes, (Vec{1}));
-  EXPECT_EQ(form.lblRawDataName->text(), "before.txt");
-  EXPECT_FALSE(form.Serie3->visible());
+  EXPECT_EQ(Child<TLabel>(form, "lblRawDataName")->text(), "before.txt");
+  EXPECT_FALSE(Child<QCPGraph>(form, "Serie3")->visible());
 }
 
 TEST_F(Import, RefusedWhileARunIsActive) {

@@ -22,6 +22,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "WindowTestSupport.h"
 #include "app/ControlTable.h"
 #include "app/Zelvo730_Main.h"
 #include "core/Language.h"
@@ -242,14 +243,15 @@ TEST(Layout, EveryRowIsTheControlOfItsNameKindParentTagAndFont) {
     EXPECT_TRUE(w->property("Tag").isValid()) << row.Name << " carries no Tag";
     if (row.Kind == Page) {
       EXPECT_EQ(QLatin1String(row.Parent), QLatin1String("PageControl")) << row.Name;
-      EXPECT_EQ(form.PageControl->indexOf(w), page++) << row.Name << ": tabs in the order of the rows";
+      EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->indexOf(w), page++)
+          << row.Name << ": tabs in the order of the rows";
     } else {
       EXPECT_EQ(w->parentWidget()->objectName(), QLatin1String(row.Parent)) << row.Name;
     }
     EXPECT_EQ(w->font().pixelSize(), row.Font.PixelSize) << row.Name;
     EXPECT_EQ(w->font().bold(), row.Font.Bold) << row.Name;
   }
-  EXPECT_EQ(page, form.PageControl->count());
+  EXPECT_EQ(page, Child<QTabWidget>(form, "PageControl")->count());
   // An overlap the table allows names a sibling.
   for (const TControlRow &row : TForm1::ControlTable())
     for (const QString &other : OverlapNames(row)) {
@@ -270,13 +272,17 @@ TEST(Layout, EveryTagsTextExistsInBothLanguages) {
         EXPECT_FALSE(S(offset, id).isEmpty()) << row.Name << ": text " << offset + id;
 }
 
-class LayoutIn : public ::testing::TestWithParam<int> {
+// The window started in the language of the parameter (no instrument: the start-up ends after
+// the captions) and shown.
+class LayoutIn : public WithRecordedMessages, public ::testing::WithParamInterface<int> {
  protected:
   void SetUp() override {
-    form.SetLangCaptions(GetParam());
+    WithRecordedMessages::SetUp();
+    StartWithoutInstrument(form, dir.path(), GetParam());
     form.show();
     QCoreApplication::processEvents();
   }
+  QTemporaryDir dir;
   TForm1 form;
 };
 
@@ -285,12 +291,13 @@ TEST_P(LayoutIn, EveryCaptionFitsItsControl) {
     QWidget *w = row.Stored(form);
     ASSERT_TRUE(w) << row.Name;
     // A page that is not open has no size of its own yet: every page has the open one's.
-    QWidget *parent =
-        qobject_cast<TTabSheet *>(w->parentWidget()) ? form.PageControl->currentWidget() : w->parentWidget();
+    QWidget *parent = qobject_cast<TTabSheet *>(w->parentWidget())
+                          ? Child<QTabWidget>(form, "PageControl")->currentWidget()
+                          : w->parentWidget();
     const QString misfit = CaptionMisfit(row, w, parent->rect());
     EXPECT_TRUE(misfit.isEmpty()) << row.Name << ": " << qPrintable(misfit);
   }
-  const QTabBar *bar = form.PageControl->tabBar();  // tab captions are never elided
+  const QTabBar *bar = Child<QTabWidget>(form, "PageControl")->tabBar();  // tab captions are never elided
   for (int i = 0; i < bar->count(); ++i)
     EXPECT_LE(TextWidth(bar->font(), bar->tabText(i)), bar->tabRect(i).width())
         << qPrintable(bar->tabText(i));
@@ -312,21 +319,25 @@ TEST_P(LayoutIn, NoTwoControlsOfOneParentOverlapUnlessTheTableSaysSo) {
 // title stay above it.
 TEST_P(LayoutIn, TheTimeAxisLabelsStayAboveTheTabs) {
   const QObjectList order = form.centralWidget()->children();
-  EXPECT_GT(order.indexOf(form.PageControl), order.indexOf(form.Chart1)) << "the tab area is drawn first";
-  form.Chart1->replot();
-  QCPAxis *axis = form.Chart1->xAxis;
+  EXPECT_GT(order.indexOf(Child<QTabWidget>(form, "PageControl")),
+            order.indexOf(Child<QCustomPlot>(form, "Chart1")))
+      << "the tab area is drawn first";
+  Child<QCustomPlot>(form, "Chart1")->replot();
+  QCPAxis *axis = Child<QCustomPlot>(form, "Chart1")->xAxis;
   const int x = axis->axisRect()->center().x();
   int lowestTick = -1, lowestTitle = -1;
-  for (int y = 0; y < form.Chart1->height(); ++y) {
+  for (int y = 0; y < Child<QCustomPlot>(form, "Chart1")->height(); ++y) {
     const QCPAxis::SelectablePart part = axis->getPartAt(QPointF(x, y));
     if (part == QCPAxis::spTickLabels) lowestTick = y;
     if (part == QCPAxis::spAxisLabel) lowestTitle = y;
   }
   ASSERT_GE(lowestTick, 0);
   ASSERT_GT(lowestTitle, lowestTick) << "the axis has a title below its tick labels";
-  const int tabTop = form.PageControl->geometry().top();
-  EXPECT_LT(form.Chart1->mapTo(form.centralWidget(), QPoint(x, lowestTitle)).y(), tabTop);
-  EXPECT_GE(form.Chart1->geometry().bottom(), tabTop) << "the tab area overlaps the chart";
+  const int tabTop = Child<QTabWidget>(form, "PageControl")->geometry().top();
+  EXPECT_LT(Child<QCustomPlot>(form, "Chart1")->mapTo(form.centralWidget(), QPoint(x, lowestTitle)).y(),
+            tabTop);
+  EXPECT_GE(Child<QCustomPlot>(form, "Chart1")->geometry().bottom(), tabTop)
+      << "the tab area overlaps the chart";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LayoutIn, ::testing::Values(0, 1000),
@@ -338,36 +349,42 @@ TEST(Layout, WindowChartAndTabArea) {
   TForm1 form;
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Zelvo730_Flow_Epc"));
   EXPECT_EQ(form.centralWidget()->size(), QSize(984, 650));
-  EXPECT_EQ(form.PageControl->currentWidget(), form.tabSettings);  // opens on the settings page
-  const QList<QWidget *> pages = {form.tabStatus, form.tabSettings, form.tabFaktoren, form.tabSampleInfo};
+  EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->currentWidget(),
+            Child<TTabSheet>(form, "tabSettings"));  // opens on the settings page
+  const QList<QWidget *> pages = {Child<TTabSheet>(form, "tabStatus"), Child<TTabSheet>(form, "tabSettings"),
+                                  Child<TTabSheet>(form, "tabFaktoren"),
+                                  Child<TTabSheet>(form, "tabSampleInfo")};
   const int tags[] = {6, 12, 95, 96};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(form.PageControl->indexOf(pages[i]), i);
+    EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->indexOf(pages[i]), i);
     EXPECT_EQ(TagOf(pages[i]), tags[i]);
   }
-  EXPECT_EQ(form.tabSettings->palette().color(QPalette::Window), QColor(Qt::white));
-  EXPECT_TRUE(form.tabSettings->autoFillBackground());
+  EXPECT_EQ(Child<TTabSheet>(form, "tabSettings")->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_TRUE(Child<TTabSheet>(form, "tabSettings")->autoFillBackground());
 
   // Three graphs in series order; Serie3 hidden; fixed axes; right and top hidden.
-  ASSERT_EQ(form.Chart1->graphCount(), 3);
-  EXPECT_EQ(form.Chart1->graph(0), form.Series1);
-  EXPECT_EQ(form.Chart1->graph(1), form.Series2);
-  EXPECT_EQ(form.Chart1->graph(2), form.Serie3);
-  EXPECT_EQ(form.Series1->pen().color(), QColor(Qt::red));
-  EXPECT_EQ(form.Series2->pen().color(), QColor(Qt::green));
-  EXPECT_TRUE(form.Series1->visible());
-  EXPECT_TRUE(form.Series2->visible());
-  EXPECT_FALSE(form.Serie3->visible());
-  EXPECT_EQ(form.Series1->scatterStyle().shape(), QCPScatterStyle::ssNone);
-  EXPECT_FALSE(form.Chart1->xAxis2->visible());
-  EXPECT_FALSE(form.Chart1->yAxis2->visible());
-  EXPECT_EQ(form.Chart1->xAxis->range(), QCPRange(0, 600));
-  EXPECT_EQ(form.Chart1->yAxis->range(), QCPRange(-500, 1033.075));
-  EXPECT_EQ(form.Chart1Title->text(), QStringLiteral("Messkurve"));
+  ASSERT_EQ(Child<QCustomPlot>(form, "Chart1")->graphCount(), 3);
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->graph(0), Child<QCPGraph>(form, "Series1"));
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->graph(1), Child<QCPGraph>(form, "Series2"));
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->graph(2), Child<QCPGraph>(form, "Serie3"));
+  EXPECT_EQ(Child<QCPGraph>(form, "Series1")->pen().color(), QColor(Qt::red));
+  EXPECT_EQ(Child<QCPGraph>(form, "Series2")->pen().color(), QColor(Qt::green));
+  EXPECT_TRUE(Child<QCPGraph>(form, "Series1")->visible());
+  EXPECT_TRUE(Child<QCPGraph>(form, "Series2")->visible());
+  EXPECT_FALSE(Child<QCPGraph>(form, "Serie3")->visible());
+  EXPECT_EQ(Child<QCPGraph>(form, "Series1")->scatterStyle().shape(), QCPScatterStyle::ssNone);
+  EXPECT_FALSE(Child<QCustomPlot>(form, "Chart1")->xAxis2->visible());
+  EXPECT_FALSE(Child<QCustomPlot>(form, "Chart1")->yAxis2->visible());
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->xAxis->range(), QCPRange(0, 600));
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->yAxis->range(), QCPRange(-500, 1033.075));
+  const auto *title =
+      qobject_cast<QCPTextElement *>(Child<QCustomPlot>(form, "Chart1")->plotLayout()->element(0, 0));
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->text(), QStringLiteral("Messkurve"));
   // Adding points does not move the fixed axes.
-  form.Series1->addData(1000, 50000);
-  form.Chart1->replot();
-  EXPECT_EQ(form.Chart1->xAxis->range(), QCPRange(0, 600));
+  Child<QCPGraph>(form, "Series1")->addData(1000, 50000);
+  Child<QCustomPlot>(form, "Chart1")->replot();
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->xAxis->range(), QCPRange(0, 600));
 }
 
 TEST(Layout, LedColoursDesignCaptionsStatesAndTimer) {
@@ -388,39 +405,42 @@ TEST(Layout, LedColoursDesignCaptionsStatesAndTimer) {
     EXPECT_EQ(led->LedDelayBeforeFade(), 100);
   }
   const char *valves[12] = {"V11", "V12", "V13", "V14", "V15", "V16", "V17", "V2", "V3", "V4", "V5", "V6"};
-  const QList<TZLed *> lamps = {form.ledV1_0, form.ledV1_1, form.ledV1_2, form.ledV1_3,
-                                form.ledV1_4, form.ledV1_5, form.ledV2_0, form.ledV2_1,
-                                form.ledV2_2, form.ledV2_3, form.ledV2_4, form.ledV2_5};
+  const QList<TZLed *> lamps = {
+      Child<TZLed>(form, "ledV1_0"), Child<TZLed>(form, "ledV1_1"), Child<TZLed>(form, "ledV1_2"),
+      Child<TZLed>(form, "ledV1_3"), Child<TZLed>(form, "ledV1_4"), Child<TZLed>(form, "ledV1_5"),
+      Child<TZLed>(form, "ledV2_0"), Child<TZLed>(form, "ledV2_1"), Child<TZLed>(form, "ledV2_2"),
+      Child<TZLed>(form, "ledV2_3"), Child<TZLed>(form, "ledV2_4"), Child<TZLed>(form, "ledV2_5")};
   for (int i = 0; i < 12; ++i) EXPECT_EQ(lamps[i]->Caption(), QLatin1String(valves[i]));
 
-  EXPECT_EQ(form.ServiceButton->text(), QStringLiteral("Service"));
-  EXPECT_EQ(form.lblFlowDim->text(), QStringLiteral("ml/min"));
-  EXPECT_EQ(form.lblFlowDimTab1->text(), QStringLiteral("ml/min"));
-  EXPECT_EQ(form.btnLaden->text(), QStringLiteral("btnLaden"));
-  EXPECT_EQ(form.clBoxConnection->EditLabel()->text(), QStringLiteral("COM Ports"));
-  for (QCheckBox *cb : {form.cbAutoflow1, form.cbAutoflow2, form.cbAutoflow3})
+  EXPECT_EQ(Child<QPushButton>(form, "ServiceButton")->text(), QStringLiteral("Service"));
+  EXPECT_EQ(Child<TLabel>(form, "lblFlowDim")->text(), QStringLiteral("ml/min"));
+  EXPECT_EQ(Child<TLabel>(form, "lblFlowDimTab1")->text(), QStringLiteral("ml/min"));
+  EXPECT_EQ(Child<QPushButton>(form, "btnLaden")->text(), QStringLiteral("btnLaden"));
+  EXPECT_EQ(Child<TCheckListBox>(form, "clBoxConnection")->EditLabel()->text(), QStringLiteral("COM Ports"));
+  for (QCheckBox *cb : {Child<QCheckBox>(form, "cbAutoflow1"), Child<QCheckBox>(form, "cbAutoflow2"),
+                        Child<QCheckBox>(form, "cbAutoflow3")})
     EXPECT_EQ(cb->text(), QStringLiteral("Autoflow"));
-  EXPECT_EQ(form.memoDescription->toPlainText(),
+  EXPECT_EQ(Child<TLabeledMemo>(form, "memoDescription")->toPlainText(),
             QStringLiteral("Zeile 1\nZeile 2\nZeile 3\nZeile 4\nZeile 5\n"));
-  EXPECT_EQ(form.ValueListEditor1->Strings(), QStringList({"Aceton=2,05"}));
-  EXPECT_EQ(form.ValueListEditor2->Strings(), QStringList({"THT=1,00"}));
-  EXPECT_EQ(form.ValueListEditor1->columnWidth(0), 138);
-  EXPECT_EQ(form.ValueListEditor1->columnWidth(1), 96);
-  EXPECT_EQ(form.ValueListEditor2->columnWidth(0), 150);
-  EXPECT_EQ(form.ValueListEditor2->columnWidth(1), 84);
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->Strings(), QStringList({"Aceton=2,05"}));
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor2")->Strings(), QStringList({"THT=1,00"}));
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->columnWidth(0), 138);
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->columnWidth(1), 96);
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor2")->columnWidth(0), 150);
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor2")->columnWidth(1), 84);
 
   // The level displays refuse typing; the operator cannot switch the two heaters.
-  EXPECT_TRUE(form.editFIDLevel->isReadOnly());
-  EXPECT_TRUE(form.editFPDLevel->isReadOnly());
-  EXPECT_FALSE(form.btnVentilblockAn->isEnabled());
-  EXPECT_FALSE(form.btnMesskammerAn->isEnabled());
-  EXPECT_FALSE(form.btnIgnition->isEnabled());
+  EXPECT_TRUE(Child<QLineEdit>(form, "editFIDLevel")->isReadOnly());
+  EXPECT_TRUE(Child<QLineEdit>(form, "editFPDLevel")->isReadOnly());
+  EXPECT_FALSE(Child<TSpeedButton>(form, "btnVentilblockAn")->isEnabled());
+  EXPECT_FALSE(Child<TSpeedButton>(form, "btnMesskammerAn")->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(form, "btnIgnition")->isEnabled());
   for (TSpeedButton *t : form.findChildren<TSpeedButton *>()) EXPECT_TRUE(t->isCheckable());
   EXPECT_EQ(form.findChildren<TSpeedButton *>().size(), 7);
 
-  EXPECT_EQ(form.Timer1->interval(), 95);
-  EXPECT_FALSE(form.Timer1->isActive());
-  EXPECT_FALSE(form.Timer1->isSingleShot());
+  EXPECT_EQ(Child<QTimer>(form, "Timer1")->interval(), 95);
+  EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
+  EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isSingleShot());
 }
 
 TEST(Layout, GroupBoxesAreLightGrey) {
@@ -441,9 +461,11 @@ TEST(Layout, RunTimeTextsShowInFullOrAsToolTip) {
       QWidget *next;
       QString text;
     } cases[] = {
-        {form.lblFPDAir, form.editFPDAir, "2000 " + zelvo::GetLangString(id, zelvo::kTextAirMbar)},
-        {form.lblFPDH2, form.editFPDH2, "2000 " + zelvo::GetLangString(id, zelvo::kTextH2Mbar)},
-        {form.lblFPDAir, form.editFPDAir, "0"},
+        {Child<TLabel>(form, "lblFPDAir"), Child<QLineEdit>(form, "editFPDAir"),
+         "2000 " + zelvo::GetLangString(id, zelvo::kTextAirMbar)},
+        {Child<TLabel>(form, "lblFPDH2"), Child<QLineEdit>(form, "editFPDH2"),
+         "2000 " + zelvo::GetLangString(id, zelvo::kTextH2Mbar)},
+        {Child<TLabel>(form, "lblFPDAir"), Child<QLineEdit>(form, "editFPDAir"), "0"},
     };
     for (const auto &c : cases) {
       c.label->setText(c.text);
@@ -455,6 +477,6 @@ TEST(Layout, RunTimeTextsShowInFullOrAsToolTip) {
     }
   }
   const QString longText = "/dev/serial/by-id/usb-FTDI_FT232R: Input/output error. The connection is lost.";
-  form.statusbarRun->SetText(longText);
-  EXPECT_EQ(form.statusbarRun->toolTip(), longText);
+  Child<TStatusBar>(form, "statusbarRun")->SetText(longText);
+  EXPECT_EQ(Child<TStatusBar>(form, "statusbarRun")->toolTip(), longText);
 }

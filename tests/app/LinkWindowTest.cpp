@@ -1,17 +1,17 @@
 // The window's side of the instrument link on pseudo-terminal pairs: opening ports, replies
 // reaching the queues, the request/reply wait, port errors, the service console, the log.
 #include <gtest/gtest.h>
-
-#include <QTimer>
 #include <string.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <vector>
 
 #include "WindowTestSupport.h"
@@ -19,11 +19,11 @@
 #include "core/Clock.h"
 #include "core/Language.h"
 #include "link/ComPort.h"
+#include "link/Dispatch.h"
 #include "link/PtyPair.h"
 #include "ui/Dialogs.h"
 #include "ui/TZeLed.h"
 #include "ui/Widgets.h"
-#include <QLabel>
 
 using zelvo::Clock;
 using zelvo::DialogMessage;
@@ -76,8 +76,8 @@ TEST_F(LinkWindow, SendAndWaitReturnsTheInstrumentsReply) {
   EXPECT_EQ(form.Session.SendAndWait(form.Session.ComPort1, "<FA\r"), ":FA01");
   EXPECT_EQ(received, "<FA\r");
   EXPECT_TRUE(form.Session.ReplyQueue.empty());
-  ASSERT_NE(form.LMDMemo1, nullptr);
-  EXPECT_EQ(form.LMDMemo1->toPlainText(), ":FA01");
+  ASSERT_NE(Child<QPlainTextEdit>(form, "LMDMemo1"), nullptr);
+  EXPECT_EQ(Child<QPlainTextEdit>(form, "LMDMemo1")->toPlainText(), ":FA01");
 }
 
 TEST_F(LinkWindow, SendAndWaitGivesUpAfterFiveSecondsOfTheClock) {
@@ -209,30 +209,33 @@ TEST_F(LinkWindow, CommandWhoseWriteFailsWaitsAtTheHeadUntilThePortIsBack) {
 TEST_F(LinkWindow, LostLinkIsShownUntilThePortIsBackAndHasAnswered) {
   form.Session.ID = 1000;
   ASSERT_TRUE(form.Session.OpenPort(form.Session.ComPort1));
-  form.lblMesskammer->setText("80.0 °C");
-  form.lblFlowVal->setText("100");
-  form.ledPower->SetLedOn(true);
-  form.ledLoop->SetLedOn(true);
-  form.Session.Valves.ValveByte1 = 0xFE;  // valve 1 of bank 1 open
-  form.DispV1State();
-  ASSERT_TRUE(form.ledV1_0->LedOn());
+  Child<zelvo::TLabel>(form, "lblMesskammer")->setText("80.0 °C");
+  Child<zelvo::TLabel>(form, "lblFlowVal")->setText("100");
+  Child<zelvo::TZLed>(form, "ledPower")->SetLedOn(true);
+  Child<zelvo::TZLed>(form, "ledLoop")->SetLedOn(true);
+  form.Session.ValveSet(11);  // valve 1 of bank 1 open: its byte 0xFE held and drawn
+  ASSERT_EQ(form.Session.Valves.ValveByte1, 0xFE);
+  ASSERT_TRUE(Child<zelvo::TZLed>(form, "ledV1_0")->LedOn());
   pty.CloseMaster();
   ASSERT_TRUE(PumpUntil([&] { return !form.Session.ComPort1->Active(); }));
   QCoreApplication::processEvents();
 
-  EXPECT_FALSE(form.lblLinkLost->isHidden());
-  EXPECT_TRUE(form.lblLinkLost->text().startsWith("Connection to the instrument lost since " +
-                                                  form.Session.LinkState.SinceText()))
-      << form.lblLinkLost->text().toStdString();
-  EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
-  EXPECT_EQ(form.lblFlowVal->text(), "---");
-  for (zelvo::TZLed *led : {form.ledPower, form.ledLoop, form.ledV1_0}) EXPECT_FALSE(led->LedOn());
+  EXPECT_FALSE(Child<QLabel>(form, "lblLinkLost")->isHidden());
+  EXPECT_TRUE(
+      Child<QLabel>(form, "lblLinkLost")
+          ->text()
+          .startsWith("Connection to the instrument lost since " + form.Session.LinkState.SinceText()))
+      << Child<QLabel>(form, "lblLinkLost")->text().toStdString();
+  EXPECT_TRUE(Child<zelvo::TLabel>(form, "lblMesskammer")->text().startsWith("---"));
+  EXPECT_EQ(Child<zelvo::TLabel>(form, "lblFlowVal")->text(), "---");
+  for (const char *lamp : {"ledPower", "ledLoop", "ledV1_0"})
+    EXPECT_FALSE(Child<zelvo::TZLed>(form, lamp)->LedOn()) << lamp;
 
   // A reply still queued from before the loss changes nothing.
   form.Session.ReplyQueue.push_back(":SG0113");
   form.Session.ReplyStep();
-  EXPECT_FALSE(form.lblLinkLost->isHidden());
-  EXPECT_TRUE(form.lblMesskammer->text().startsWith("---"));
+  EXPECT_FALSE(Child<QLabel>(form, "lblLinkLost")->isHidden());
+  EXPECT_TRUE(Child<zelvo::TLabel>(form, "lblMesskammer")->text().startsWith("---"));
 
   PtyPair replugged;
   ASSERT_TRUE(replugged.Ok());
@@ -241,14 +244,15 @@ TEST_F(LinkWindow, LostLinkIsShownUntilThePortIsBackAndHasAnswered) {
     form.Session.ReconnectStep();
     return form.Session.ComPort1->Active();
   }, 5000));
-  EXPECT_FALSE(form.lblLinkLost->isHidden());  // open, but the instrument has said nothing yet
+  EXPECT_FALSE(
+      Child<QLabel>(form, "lblLinkLost")->isHidden());  // open, but the instrument has said nothing yet
   ASSERT_TRUE(replugged.Write(":SG0113\r\n"));
   ASSERT_TRUE(PumpUntil([&] { return !form.Session.ReplyQueue.empty(); }));
   form.Session.ReplyStep();
-  EXPECT_TRUE(form.lblLinkLost->isHidden());
-  EXPECT_TRUE(form.ledPower->LedOn());
-  EXPECT_TRUE(form.ledLoop->LedOn());
-  EXPECT_TRUE(form.ledV1_0->LedOn());  // the held valve byte drawn again
+  EXPECT_TRUE(Child<QLabel>(form, "lblLinkLost")->isHidden());
+  EXPECT_TRUE(Child<zelvo::TZLed>(form, "ledPower")->LedOn());
+  EXPECT_TRUE(Child<zelvo::TZLed>(form, "ledLoop")->LedOn());
+  EXPECT_TRUE(Child<zelvo::TZLed>(form, "ledV1_0")->LedOn());  // the held valve byte drawn again
 }
 
 TEST_F(LinkWindow, ReopenedPortStartsWithAnEmptyLineBuffer) {
@@ -263,26 +267,26 @@ TEST_F(LinkWindow, ReopenedPortStartsWithAnEmptyLineBuffer) {
 }
 
 TEST_F(LinkWindow, MemoKeepsTheLatestNineReplies) {
-  ASSERT_NE(form.LMDMemo1, nullptr);  // created and wired by the layout
+  ASSERT_NE(Child<QPlainTextEdit>(form, "LMDMemo1"), nullptr);  // created and wired by the layout
   QStringList all;
   for (int i = 1; i <= 11; ++i) {
     all << QStringLiteral(":R%1").arg(i);
     form.Session.ReplyQueue.push_back(all.back());
   }
   for (int i = 0; i < 11; ++i) form.Session.TakeReply(true);
-  EXPECT_EQ(form.LMDMemo1->toPlainText().split('\n'), all.mid(2));
+  EXPECT_EQ(Child<QPlainTextEdit>(form, "LMDMemo1")->toPlainText().split('\n'), all.mid(2));
 }
 
 TEST_F(LinkWindow, ServiceButtonQueuesTheEditsCommandOrTheConverterStatus) {
   form.Session.ReplyQueue.push_back(":12AS118");
-  ASSERT_NE(form.LMDEdit1, nullptr);
-  form.LMDEdit1->clear();
-  form.ServiceButtonClick();
+  ASSERT_NE(Child<QLineEdit>(form, "LMDEdit1"), nullptr);
+  Child<QLineEdit>(form, "LMDEdit1")->clear();
+  Click(Child<QPushButton>(form, "ServiceButton"));
   ASSERT_EQ(form.Session.CommandQueue.size(), 1u);
   EXPECT_EQ(form.Session.CommandQueue.back(), "<12AS100\r");
   EXPECT_TRUE(form.Session.ReplyQueue.empty());  // one waiting reply taken (and echoed)
-  form.LMDEdit1->setText("<SG");
-  form.ServiceButtonClick();
+  Child<QLineEdit>(form, "LMDEdit1")->setText("<SG");
+  Click(Child<QPushButton>(form, "ServiceButton"));
   EXPECT_EQ(form.Session.CommandQueue.back(), "<SG\r");
 }
 

@@ -21,6 +21,7 @@ class OperatorQuestions : public RunWindow {
       return answer;
     });
   }
+  void CloseDuringRun(bool delayed);
   QStringList questions;
 };
 
@@ -30,44 +31,45 @@ TEST_F(OperatorQuestions, ClosingWithoutARunIsImmediate) {
   EXPECT_TRUE(questions.isEmpty());
 }
 
-TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun) {
-  for (const bool delayed : {false, true}) {
-    SCOPED_TRACE(delayed ? "armed delay" : "run");
-    form.CloseConfirmed = false;
-    form.ExitPrepared = false;
-    Answer(1);  // no result file: "run without saving"
-    if (delayed) {
-      form.editStartdelay->setText("01:00");
-      form.btnDelayClick();
-      ASSERT_TRUE(form.Session.Sequencer.DelayArmed());
-    } else {
-      form.btnStartClick();
-      ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
-    }
-    ASSERT_TRUE(TickUntil([&] { return delayed || form.Session.Sequencer.State().runTag > 1; }, 5));
-    questions.clear();
-
-    // "Keep measuring": everything goes on.
-    Answer(1);
-    EXPECT_FALSE(form.close());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextCloseDuringRun)});
-    TickUntil([] { return false; }, 1);
-    EXPECT_TRUE(form.Session.Sequencer.State().runTag != 0 || form.Session.Sequencer.DelayArmed());
-    EXPECT_FALSE(form.ExitPrepared);
-
-    // "End the run and close": the run ends (the commands reaching the instrument are shown
-    // against the simulator).
-    Answer(0);
-    form.close();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(questions.size(), 2);
-    EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
-    EXPECT_FALSE(form.Session.Sequencer.DelayArmed());
-    EXPECT_TRUE(form.ExitPrepared);
-    EXPECT_TRUE(Log().contains("The run ends: the program is closing (the window was closed)"));
+// Closing during a run or an armed delay asks; "Keep measuring" changes nothing, "End the
+// run and close" ends the run (the commands reaching the instrument are shown against the
+// simulator). Each case in a window of its own: a confirmed close is final.
+void OperatorQuestions::CloseDuringRun(bool delayed) {
+  const QString ending = QStringLiteral("The run ends: the program is closing (the window was closed)");
+  Answer(1);  // no result file: "run without saving"
+  if (delayed) {
+    Child<QLineEdit>(form, "editStartdelay")->setText("01:00");
+    Click(Child<QPushButton>(form, "btnDelay"));
+    ASSERT_TRUE(form.Session.Sequencer.DelayArmed());
+  } else {
+    Click(Child<QPushButton>(form, "btnStart"));
+    ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
   }
+  ASSERT_TRUE(TickUntil([&] { return delayed || form.Session.Sequencer.State().runTag > 1; }, 5));
+  questions.clear();
+
+  // "Keep measuring": everything goes on.
+  Answer(1);
+  EXPECT_FALSE(form.close());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextCloseDuringRun)});
+  TickUntil([] { return false; }, 1);
+  EXPECT_TRUE(form.Session.Sequencer.State().runTag != 0 || form.Session.Sequencer.DelayArmed());
+  EXPECT_FALSE(Log().contains(ending));
+
+  // "End the run and close": the run ends.
+  Answer(0);
+  form.close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(questions.size(), 2);
+  EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
+  EXPECT_FALSE(form.Session.Sequencer.DelayArmed());
+  EXPECT_EQ(Log().count(ending), 1);
 }
+
+TEST_F(OperatorQuestions, ClosingDuringARunAsksAndOnlyTheConfirmationEndsTheRun) { CloseDuringRun(false); }
+
+TEST_F(OperatorQuestions, ClosingDuringAnArmedDelayAsksAndOnlyTheConfirmationEndsIt) { CloseDuringRun(true); }
 
 // Start with no result file: choose one (then the run starts and writes into it), run
 // without saving (no warning afterwards), or cancel (no run). A Save dialog cancelled in the
@@ -91,19 +93,19 @@ TEST_F(OperatorQuestions, StartWithoutAResultFileAsksFirst) {
     messages.clear();
     form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return c.dialogGives; };
     Answer(c.answer);
-    form.btnStartClick();
+    Click(Child<QPushButton>(form, "btnStart"));
     EXPECT_EQ(questions, QStringList{GetLangString(kEnglishOffset, kTextNoResultFileAsk)});
     EXPECT_EQ(form.Session.Sequencer.State().runTag != 0, c.starts);
     EXPECT_EQ(form.Session.Records.ResultFile(), c.file);
     for (const DialogMessage &m : messages) EXPECT_FALSE(m.text.contains("saves no results")) << m.text.toStdString();
     if (form.Session.Sequencer.State().runTag != 0) {
-      form.btnStopClick();
+      Click(Child<QPushButton>(form, "btnStop"));
       ASSERT_TRUE(RunToEnd());
     }
   }
   // With a result file the Start button asks nothing.
   questions.clear();
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnStart"));
   EXPECT_TRUE(questions.isEmpty());
   EXPECT_EQ(form.Session.Sequencer.State().runTag, 1);
 }

@@ -32,7 +32,7 @@ T *Find(const TForm1 &form, const char *name) {
   return w;
 }
 
-void Click(QWidget *w) {
+void ClickNow(QWidget *w) {
   ASSERT_TRUE(w);
   QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
   QCoreApplication::processEvents();
@@ -49,7 +49,7 @@ class PermeationWindow : public WindowOnTestClock {
     chartSwitch = Find<TChartSwitch>(form, "ChartSwitch");
     ASSERT_TRUE(chart1 && panel && chartSwitch);
   }
-  void ShowPermeation() { Click(chartSwitch->PermeationButton()); }
+  void ShowPermeation() { ClickNow(chartSwitch->PermeationButton()); }
 
   QCustomPlot *chart1 = nullptr;
   TPermeationPanel *panel = nullptr;
@@ -83,7 +83,7 @@ TEST_F(PermeationWindow, SwitchSwapsTheChartsInThePlaceOfTheSignalChart) {
     EXPECT_LT(chartSwitch->geometry().bottom(), p.top() + 40);
   }
 
-  Click(chartSwitch->SignalButton());
+  ClickNow(chartSwitch->SignalButton());
   EXPECT_TRUE(chart1->isVisible());
   EXPECT_FALSE(panel->isVisible());
   EXPECT_TRUE(chartSwitch->SignalButton()->isChecked());
@@ -112,7 +112,7 @@ TEST_F(PermeationWindow, LogToggleWithZeroRates) {
     for (const Row &r : c.rows) ASSERT_TRUE(form.Session.Permeation.Add(Record(r, kEnglishOffset, aktiv++)));
     QCoreApplication::processEvents();
 
-    Click(log);
+    ClickNow(log);
     ASSERT_TRUE(chart->Logarithmic());
     EXPECT_EQ(chart->yAxis->scaleType(), QCPAxis::stLogarithmic);
     EXPECT_GT(chart->LogFloor(), 0);
@@ -126,7 +126,7 @@ TEST_F(PermeationWindow, LogToggleWithZeroRates) {
     EXPECT_TRUE(chart->axisRect()->rect().contains(at.toPoint()));
     EXPECT_FALSE(chart->ToolTipAt(at).isEmpty());
 
-    Click(log);
+    ClickNow(log);
     EXPECT_FALSE(chart->Logarithmic());
     EXPECT_EQ(chart->yAxis->scaleType(), QCPAxis::stLinear);
   }
@@ -149,7 +149,7 @@ TEST_F(PermeationWindow, ChosenResultFileShowsItsLastRun) {
   QString chosen = path;
   form.FileDialogHook = [&chosen](const TForm1::TFileDialogRequest &) { return chosen; };
   ShowPermeation();
-  Click(Find<QPushButton>(form, "btnSpeichern"));
+  ClickNow(Find<QPushButton>(form, "btnSpeichern"));
   QCoreApplication::processEvents();
 
   const TPermeationView &view = form.Session.Permeation;
@@ -168,12 +168,12 @@ TEST_F(PermeationWindow, ChosenResultFileShowsItsLastRun) {
 
   // A file of its header only (a new file) leaves the view as it is.
   chosen = dir.filePath(QStringLiteral("new.csv"));
-  Click(Find<QPushButton>(form, "btnSpeichern"));
+  ClickNow(Find<QPushButton>(form, "btnSpeichern"));
   EXPECT_EQ(view.Source(), path);
 
   chosen = dir.filePath(QStringLiteral("other.csv"));
   WriteTextLines(chosen, {QStringLiteral("something else")});
-  Click(Find<QPushButton>(form, "btnSpeichern"));
+  ClickNow(Find<QPushButton>(form, "btnSpeichern"));
   EXPECT_TRUE(view.Curves().empty());
   const QString told = Find<TStatusBar>(form, "statusbarRun")->Text();
   EXPECT_TRUE(told.contains(QStringLiteral("other.csv"))) << told.toStdString();
@@ -222,14 +222,14 @@ TEST_F(PermeationWithSimulator, BrokenCellsMarkAtItsFirstStarLine) {
   form.show();
   const QString file = bench.Path(QStringLiteral("probe.csv"));
   form.FileDialogHook = [&file](const TForm1::TFileDialogRequest &) { return file; };
-  Click(Find<QPushButton>(form, "btnSpeichern"));
+  ClickNow(Find<QPushButton>(form, "btnSpeichern"));
   auto *start = Find<QPushButton>(form, "btnStart");
   auto *chartSwitch = Find<TChartSwitch>(form, "ChartSwitch");
   ASSERT_TRUE(start && chartSwitch);
-  Click(start);
+  ClickNow(start);
   ASSERT_FALSE(start->isEnabled()) << "the run did not start";
   ASSERT_TRUE(PumpUntil([&] { return form.Session.Permeation.Evaluations() >= 1; }, 60000));
-  Click(chartSwitch->PermeationButton());  // free during the run
+  ClickNow(chartSwitch->PermeationButton());  // free during the run
   EXPECT_TRUE(Find<TPermeationPanel>(form, "PermeationPanel")->isVisible());
   ASSERT_TRUE(PumpUntil([&] { return start->isEnabled(); }, 180000)) << "the run did not end";
   QCoreApplication::processEvents();

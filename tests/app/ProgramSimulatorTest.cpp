@@ -126,21 +126,25 @@ TEST_F(ProgramWithSimulator, DisplaysShowTheInstrumentsValues) {
   TForm1 form;
   form.Session.ProgramDirOverride = bench.Dir();
   form.FormCreate();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
   // The simulator's zones stand at 22 °C with their heatings off; the FPD gases and the
   // high voltage read 0 while switched off.
   const QString degree = QString::fromUtf8("°C");
   EXPECT_TRUE(PumpUntil(
       [&] {
-        return form.lblMesskammer->text() == "22.0" + degree && form.lblVentilblock->text() == "22.0" + degree &&
-               form.lblEmmision->text() == "22 " + degree && form.lblTransfer->text() == "22 " + degree &&
-               form.lblHVoltage->text() == "0 V" && form.lblFPDAir->text() == "0 AIR mbar" &&
-               form.lblFPDH2->text() == "0 H2 mbar" && form.Session.intAD1Status == 100;
+        return Child<TLabel>(form, "lblMesskammer")->text() == "22.0" + degree &&
+               Child<TLabel>(form, "lblVentilblock")->text() == "22.0" + degree &&
+               Child<TLabel>(form, "lblEmmision")->text() == "22 " + degree &&
+               Child<TLabel>(form, "lblTransfer")->text() == "22 " + degree &&
+               Child<TLabel>(form, "lblHVoltage")->text() == "0 V" &&
+               Child<TLabel>(form, "lblFPDAir")->text() == "0 AIR mbar" &&
+               Child<TLabel>(form, "lblFPDH2")->text() == "0 H2 mbar" && form.Session.intAD1Status == 100;
       },
       15000))
-      << form.lblMesskammer->text().toStdString() << " " << form.lblEmmision->text().toStdString() << " "
-      << form.lblHVoltage->text().toStdString();
-  EXPECT_NEAR(form.edAir->text().toInt(), 700, 3);
+      << Child<TLabel>(form, "lblMesskammer")->text().toStdString() << " "
+      << Child<TLabel>(form, "lblEmmision")->text().toStdString() << " "
+      << Child<TLabel>(form, "lblHVoltage")->text().toStdString();
+  EXPECT_NEAR(Child<QLineEdit>(form, "edAir")->text().toInt(), 700, 3);
   EXPECT_TRUE(messages.empty());
 }
 
@@ -158,15 +162,16 @@ TEST_F(ProgramWithSimulator, HeatingsAreOnByDefaultAndTheChamberClimbs) {
   TForm1 form;
   form.Session.ProgramDirOverride = bench.Dir();
   form.FormCreate();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
   double chamber = 0;
   EXPECT_TRUE(PumpUntil(
       [&] {
-        chamber = QLocale::c().toDouble(form.lblMesskammer->text().section(QString::fromUtf8("°"), 0, 0));
+        chamber = QLocale::c().toDouble(
+            Child<TLabel>(form, "lblMesskammer")->text().section(QString::fromUtf8("°"), 0, 0));
         return chamber > 22.5;
       },
       15000))
-      << form.lblMesskammer->text().toStdString();
+      << Child<TLabel>(form, "lblMesskammer")->text().toStdString();
   EXPECT_TRUE(bench.Received(1).filter(QRegularExpression("^<PS")).size() >= 1);
   EXPECT_TRUE(messages.empty());
 }

@@ -42,7 +42,7 @@ class RecordsWindow : public WindowOnTestClock {
   // Presses "Save File" with the dialog answering `path` (empty: cancel).
   void Choose(const QString &path) {
     answer = path;
-    form.btnSpeichern->click();
+    Click(Child<QPushButton>(form, "btnSpeichern"));
   }
   QString Log() const { return QString::fromUtf8(Bytes(dir.filePath("Zelvo730.log"))); }
 
@@ -76,7 +76,7 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   EXPECT_TRUE(requests[0].Filter.contains("*.csv") && requests[0].Filter.contains("*.CSV"));
   const QString file = data + "/probe.csv";
   EXPECT_EQ(form.Session.Measurement.sDateiname, file);
-  EXPECT_EQ(form.lblDateiname->text(), file);
+  EXPECT_EQ(Child<TLabel>(form, "lblDateiname")->text(), file);
   EXPECT_EQ(form.Session.Records.ResultFile(), file);
   // The folder is kept for the next start; this start keeps its data folder.
   EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Measurement", "DataDir", ""), data);
@@ -97,7 +97,7 @@ TEST_F(RecordsWindow, SaveDialogNamesTheFileAndWritesTheHeaderOnce) {
   EXPECT_EQ(requests[1].StartDir, data);
   EXPECT_EQ(form.Session.Measurement.sDateiname, file);
   EXPECT_EQ(Bytes(file), before);
-  EXPECT_TRUE(form.statusbarRun->Text().contains("appended"));
+  EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")->Text().contains("appended"));
 
   // Cancel changes nothing.
   Choose({});
@@ -114,7 +114,7 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
   form.Session.Setpoints.TempMesskammer = 27, form.Session.Setpoints.TempVentilblock = 60, form.Session.Setpoints.TempEmissionskammer = 150;
   form.Session.Setpoints.TempTransferline = 180, form.Session.Setpoints.Hochspannung = 600;
   // The actual values as the instrument reported them; the valve block has not reported yet.
-  form.ShowStatusLabels();
+  form.Session.Status.Clear();  // as the start-up leaves it: nothing reported
   for (const char *reply : {":SG010D", ":EG3A34", ":TG46B4", ":HG0257"}) {  // 26.9, 149, 181 °C, 599 V
     form.Session.ReplyQueue.push_back(QString::fromLatin1(reply));
     form.Session.ReplyStep();
@@ -123,7 +123,7 @@ TEST_F(RecordsWindow, GermanFidFpdHeaderFromTheWindowByteForByte) {
   form.Session.Run.FPDCalMenge = 10, form.Session.Measurement.FPDCalArea = 120000, form.Session.Run.LimitFPD = 1;
   form.Session.Run.Startzelle = 4, form.Session.Run.AnzahlZellen = 3, form.Session.Run.AnzahlMessreihen = 10;
   form.Session.Measurement.SampleTime = 45, form.Session.Measurement.InjectionTime = 300, form.Session.Run.Messzeit = 60;
-  form.memoDescription->setPlainText("Probe; PVC\nZeile 2\n");
+  Child<TLabeledMemo>(form, "memoDescription")->setPlainText("Probe; PVC\nZeile 2\n");
   Choose(data + "/probe.csv");
   const QString file = data + "/probe.csv";
   EXPECT_EQ(
@@ -168,7 +168,7 @@ TEST_F(RecordsWindow, MeasurementLinesAndRawDataFilesOfARun) {
   form.Session.WriteRecords(zero.ev, zero.run, "00:01:05", wall);
 
   // A sample cell carries its field's text as it stands (typed, not stored), with ";" made ",".
-  form.editInfo1->setText("PVC; 0,5 mm");
+  Child<QLineEdit>(form, "editInfo1")->setText("PVC; 0,5 mm");
   Position cell = Evaluated(4, 2);
   cell.ev.Mark = "*";
   cell.ev.BreakTime = "00:12";
@@ -219,10 +219,14 @@ TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, DialogMessage::Notice);  // it does not stop the tick
     EXPECT_TRUE(messages[0].text.contains("probe.csv"));
-    EXPECT_TRUE(form.statusbarRun->Text().contains("1 measurement lines and 1 raw data files are held"));
+    EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")
+                    ->Text()
+                    .contains("1 measurement lines and 1 raw data files are held"));
     write(3);
     EXPECT_EQ(messages.size(), 1u);  // once per failure episode
-    EXPECT_TRUE(form.statusbarRun->Text().contains("2 measurement lines and 2 raw data files are held"));
+    EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")
+                    ->Text()
+                    .contains("2 measurement lines and 2 raw data files are held"));
     EXPECT_EQ(Log().count("Not written"), 1);  // the same reason is not logged again
 
     ::chmod(QFile::encodeName(data).constData(), 0755);
@@ -231,7 +235,7 @@ TEST_F(RecordsWindow, ReadOnlyFolderDuringARunLosesNoLine) {
     form.Session.RecordsRetryStep();
   }
   EXPECT_FALSE(form.Session.Records.HasPending());
-  EXPECT_TRUE(form.statusbarRun->Text().contains("4 held records have been written"));
+  EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")->Text().contains("4 held records have been written"));
   write(4);
   const QList<QByteArray> lines = Bytes(file).split('\n');
   ASSERT_EQ(lines.size(), 17 + 4 + 1);
@@ -256,7 +260,7 @@ TEST_F(RecordsWindow, RawDataStemRenamedForTheRunIsReported) {
   form.Session.WriteRecords(p.ev, p.run, "00:00:01", Clock::Now());
   EXPECT_EQ(Bytes(data + "/probe_1.txt"), "a file of an earlier run");
   EXPECT_TRUE(QFile::exists(data + "/probe-2_1.txt"));
-  EXPECT_TRUE(form.statusbarRun->Text().contains("probe-2_n.txt"));
+  EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")->Text().contains("probe-2_n.txt"));
   EXPECT_TRUE(Log().contains("probe-2_n.txt"));
 }
 
@@ -275,10 +279,10 @@ TEST_F(RecordsWindow, StartWarnsWithoutAResultFileOrAnFidCalibration) {
 TEST_F(RecordsWindow, LeavingASampleFieldStoresItsText) {
   form.show();
   QApplication::setActiveWindow(&form);
-  form.PageControl->setCurrentWidget(form.tabSampleInfo);
-  form.editInfo2->setFocus();
-  form.editInfo2->setText("PVC 0.5 mm");
-  form.editInfo3->setFocus();
+  Child<QTabWidget>(form, "PageControl")->setCurrentWidget(Child<TTabSheet>(form, "tabSampleInfo"));
+  Child<QLineEdit>(form, "editInfo2")->setFocus();
+  Child<QLineEdit>(form, "editInfo2")->setText("PVC 0.5 mm");
+  Child<QLineEdit>(form, "editInfo3")->setFocus();
   EXPECT_EQ(form.Session.Measurement.sInfo2, "PVC 0.5 mm");
   EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadString("Info", "Sampleinfo2", ""), "PVC 0.5 mm");
 }
@@ -313,17 +317,18 @@ TEST_F(RecordsWindow, DescriptionKeyFilterThroughTheField) {
   };
   for (Case &c : cases) {
     SCOPED_TRACE(c.name);
-    form.memoDescription->setPlainText(c.text);
-    QTextCursor cursor(form.memoDescription->document()->findBlockByNumber(c.row));
+    Child<TLabeledMemo>(form, "memoDescription")->setPlainText(c.text);
+    QTextCursor cursor(Child<TLabeledMemo>(form, "memoDescription")->document()->findBlockByNumber(c.row));
     cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, c.col);
-    form.memoDescription->setTextCursor(cursor);
+    Child<TLabeledMemo>(form, "memoDescription")->setTextCursor(cursor);
     QKeyEvent key(QEvent::KeyPress, c.key, c.mods, c.keyText);
-    QApplication::sendEvent(form.memoDescription, &key);
-    EXPECT_EQ(form.memoDescription->toPlainText(), c.after);
-    EXPECT_EQ(form.memoDescription->document()->blockCount(), c.after.count(u'\n') + 1);
+    QApplication::sendEvent(Child<TLabeledMemo>(form, "memoDescription"), &key);
+    EXPECT_EQ(Child<TLabeledMemo>(form, "memoDescription")->toPlainText(), c.after);
+    EXPECT_EQ(Child<TLabeledMemo>(form, "memoDescription")->document()->blockCount(),
+              c.after.count(u'\n') + 1);
   }
   // The shortcut selected everything.
-  EXPECT_EQ(form.memoDescription->textCursor().selectedText(), "abc");
+  EXPECT_EQ(Child<TLabeledMemo>(form, "memoDescription")->textCursor().selectedText(), "abc");
 }
 
 }  // namespace

@@ -30,35 +30,35 @@ class ReplyStep : public WindowOnTestClock {
 TEST_F(ReplyStep, StatusDisplaysShowTheReportedValues) {
   const struct {
     const char *reply;
-    TLabel *TForm1::*label;
+    const char *label;
     const char *text;  // UTF-8
   } cases[] = {
-      {":SG0113", &TForm1::lblMesskammer, "27.5°C"},  // tenths, text 18 directly after
-      {":SGFFF6", &TForm1::lblMesskammer, "-1.0°C"}, {":VG0258", &TForm1::lblVentilblock, "60.0°C"},
-      {":EG3A98", &TForm1::lblEmmision, "150 °C"},  // hundredths, whole degrees, a space
-      {":EGFF9C", &TForm1::lblEmmision, "-1 °C"},    {":TG3A98", &TForm1::lblTransfer, "150 °C"},
-      {":HG02BC", &TForm1::lblHVoltage, "700 V"},    {":XG01F4", &TForm1::lblFPDAir, "500 AIR mbar"},
-      {":YG0258", &TForm1::lblFPDH2, "600 H2 mbar"}, {":FG0064", &TForm1::lblFlowVal, "100"},
+      {":SG0113", "lblMesskammer", "27.5°C"},  // tenths, text 18 directly after
+      {":SGFFF6", "lblMesskammer", "-1.0°C"}, {":VG0258", "lblVentilblock", "60.0°C"},
+      {":EG3A98", "lblEmmision", "150 °C"},  // hundredths, whole degrees, a space
+      {":EGFF9C", "lblEmmision", "-1 °C"},    {":TG3A98", "lblTransfer", "150 °C"},
+      {":HG02BC", "lblHVoltage", "700 V"},    {":XG01F4", "lblFPDAir", "500 AIR mbar"},
+      {":YG0258", "lblFPDH2", "600 H2 mbar"}, {":FG0064", "lblFlowVal", "100"},
   };
   for (const auto &c : cases) {
     Reply(QString::fromLatin1(c.reply));
-    EXPECT_EQ((form.*c.label)->text(), QString::fromUtf8(c.text)) << c.reply;
+    EXPECT_EQ(Child<TLabel>(form, c.label)->text(), QString::fromUtf8(c.text)) << c.reply;
   }
-  EXPECT_EQ(form.lblFlowValTab1->text(), "100");
+  EXPECT_EQ(Child<TLabel>(form, "lblFlowValTab1")->text(), "100");
   Reply(":FX12");  // another flow line only copies the flow display
-  EXPECT_EQ(form.lblFlowValTab1->text(), "100");
+  EXPECT_EQ(Child<TLabel>(form, "lblFlowValTab1")->text(), "100");
   EXPECT_TRUE(TakeQueue().isEmpty());
   // Each reply taken is echoed in the service console.
-  EXPECT_TRUE(form.LMDMemo1->toPlainText().endsWith(":FX12"));
+  EXPECT_TRUE(Child<QPlainTextEdit>(form, "LMDMemo1")->toPlainText().endsWith(":FX12"));
 }
 
 TEST_F(ReplyStep, PressuresConverterStatusAndLampByte) {
   Reply(":BG02BC");
   Reply(":WG0258");
   Reply(":CG03E8");
-  EXPECT_EQ(form.edAir->text(), "700");
-  EXPECT_EQ(form.edH2->text(), "600");
-  EXPECT_EQ(form.edCarrier->text(), "1000");
+  EXPECT_EQ(Child<QLineEdit>(form, "edAir")->text(), "700");
+  EXPECT_EQ(Child<QLineEdit>(form, "edH2")->text(), "600");
+  EXPECT_EQ(Child<QLineEdit>(form, "edCarrier")->text(), "1000");
   Reply(":12AS118");
   EXPECT_EQ(form.Session.intAD1Status, 118);
   Reply(":12AS");
@@ -71,12 +71,12 @@ TEST_F(ReplyStep, PressuresConverterStatusAndLampByte) {
 TEST_F(ReplyStep, PressureFieldWithFocusKeepsTheOperatorsText) {
   form.show();
   QApplication::setActiveWindow(&form);
-  form.edH2->setFocus();
+  Child<QLineEdit>(form, "edH2")->setFocus();
   QApplication::processEvents();
-  ASSERT_TRUE(form.edH2->hasFocus());
-  form.edH2->setText("650");
+  ASSERT_TRUE(Child<QLineEdit>(form, "edH2")->hasFocus());
+  Child<QLineEdit>(form, "edH2")->setText("650");
   Reply(":WG0258");
-  EXPECT_EQ(form.edH2->text(), "650");
+  EXPECT_EQ(Child<QLineEdit>(form, "edH2")->text(), "650");
 }
 
 TEST_F(ReplyStep, LoopStateFollowsTheInstrumentOnChangeOnly) {
@@ -84,27 +84,27 @@ TEST_F(ReplyStep, LoopStateFollowsTheInstrumentOnChangeOnly) {
   Reply(":DG00");  // the held byte is 0 already: nothing
   EXPECT_TRUE(TakeQueue().isEmpty());
   Reply(":DG01");
-  EXPECT_TRUE(form.ledLoop->LedOn());
+  EXPECT_TRUE(Child<TZLed>(form, "ledLoop")->LedOn());
   EXPECT_EQ(form.Session.Valves.LampByte, 0xE7);
   EXPECT_EQ(TakeQueue(), QStringList({"<LSE7\r"}));
   Reply(":DG01");
   EXPECT_TRUE(TakeQueue().isEmpty());
   Reply(":DG00");
-  EXPECT_FALSE(form.ledLoop->LedOn());
+  EXPECT_FALSE(Child<TZLed>(form, "ledLoop")->LedOn());
   EXPECT_EQ(TakeQueue(), QStringList({"<LSEF\r"}));
 }
 
 TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
   form.Session.Setpoints.TempMesskammer = 27;
   form.Session.Setpoints.TempVentilblock = 60;
-  form.editMesskammer->setText("35");  // typed, but Set not pressed: not what is sent
+  Child<QLineEdit>(form, "editMesskammer")->setText("35");  // typed, but Set not pressed: not what is sent
   const double before = Clock::Steady();
   Reply(":PGFC");  // both heatings on (bits 0 and 1 clear), bits 6 and 7 set
   EXPECT_EQ(Clock::Steady(), before);  // nothing waited
-  EXPECT_TRUE(form.btnMesskammerAn->isChecked());
-  EXPECT_TRUE(form.btnVentilblockAn->isChecked());
-  EXPECT_EQ(form.btnMesskammerAn->text(), "On");
-  EXPECT_EQ(form.editMesskammer->text(), "27");
+  EXPECT_TRUE(Child<TSpeedButton>(form, "btnMesskammerAn")->isChecked());
+  EXPECT_TRUE(Child<TSpeedButton>(form, "btnVentilblockAn")->isChecked());
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnMesskammerAn")->text(), "On");
+  EXPECT_EQ(Child<QLineEdit>(form, "editMesskammer")->text(), "27");
   // The set points could not go out on this closed port (the port's message), so no answer
   // is awaited and the switches are queued at once.
   EXPECT_EQ(TakeQueue(), QStringList({"<SO1\r", "<VO1\r", "<PSCF\r"}));
@@ -112,8 +112,8 @@ TEST_F(ReplyStep, HeatingReportSwitchesBothHeatingsAndWritesThePortBack) {
   Reply(":PGFC");
   EXPECT_TRUE(TakeQueue().isEmpty());
   Reply(":PGFF");
-  EXPECT_FALSE(form.btnMesskammerAn->isChecked());
-  EXPECT_EQ(form.btnMesskammerAn->text(), "Off");
+  EXPECT_FALSE(Child<TSpeedButton>(form, "btnMesskammerAn")->isChecked());
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnMesskammerAn")->text(), "Off");
   EXPECT_EQ(TakeQueue(), QStringList({"<SO0\r", "<VO0\r", "<PSFF\r"}));
 }
 
@@ -121,19 +121,19 @@ TEST_F(ReplyStep, ValveReportsRedrawTheBankLamps) {
   form.Session.Valves.ValveByte1 = 0xFE;
   form.Session.Valves.ValveByte2 = 0xF7;
   Reply(":V1G00");
-  EXPECT_TRUE(form.ledV1_0->LedOn());
-  EXPECT_FALSE(form.ledV1_1->LedOn());
-  EXPECT_FALSE(form.ledV2_3->LedOn());
+  EXPECT_TRUE(Child<TZLed>(form, "ledV1_0")->LedOn());
+  EXPECT_FALSE(Child<TZLed>(form, "ledV1_1")->LedOn());
+  EXPECT_FALSE(Child<TZLed>(form, "ledV2_3")->LedOn());
   Reply(":V2G00");
-  EXPECT_TRUE(form.ledV2_3->LedOn());
+  EXPECT_TRUE(Child<TZLed>(form, "ledV2_3")->LedOn());
 }
 
 TEST_F(ReplyStep, MalformedAndShortRepliesChangeNothing) {
-  form.lblMesskammer->setText("before");
+  Child<TLabel>(form, "lblMesskammer")->setText("before");
   form.Session.intAD1Status = 5;
   for (const char *r : {":SG01X3", ":SG01", ":SG", ":12AS1X8", ":12AS1", ":DGZZ", ":PG", ":HG-001", ""})
     Reply(r);
-  EXPECT_EQ(form.lblMesskammer->text(), "before");
+  EXPECT_EQ(Child<TLabel>(form, "lblMesskammer")->text(), "before");
   EXPECT_EQ(form.Session.intAD1Status, 5);
   EXPECT_EQ(form.Session.InstrumentStateByte, 0);
   EXPECT_EQ(form.Session.HeatingStateByte, 0xFF);

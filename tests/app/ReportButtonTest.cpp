@@ -28,7 +28,7 @@ class ReportButton : public WindowOnTestClock {
   // A result file of a short run: the reference cell and cell 1 rising over three cycles.
   QString WriteRun() {
     answer = dir.filePath("probe.csv");
-    form.btnSpeichern->click();
+    Click(Child<QPushButton>(form, "btnSpeichern"));
     form.Session.Records.BeginRun();
     int aktiv = 1;
     for (int cycle = 1; cycle <= 3; ++cycle) {
@@ -57,15 +57,15 @@ class ReportButton : public WindowOnTestClock {
 // report of a run that has one already is replaced only when the operator says so.
 TEST_F(ReportButton, EachRunHasItsOwnReportReplacedOnlyAfterTheQuestion) {
   WriteRun();
-  form.btnReport->click();
+  Click(Child<QPushButton>(form, "btnReport"));
   const QByteArray first = Bytes(dir.filePath("probe-run1.pdf"));
   ASSERT_TRUE(first.startsWith("%PDF"));
   Clock::Advance(3600);
   WriteRun();  // the same file chosen again: the second run is appended
-  form.btnReport->click();
+  Click(Child<QPushButton>(form, "btnReport"));
   EXPECT_TRUE(Bytes(dir.filePath("probe-run2.pdf")).startsWith("%PDF"));
   EXPECT_EQ(Bytes(dir.filePath("probe-run1.pdf")), first);
-  EXPECT_EQ(form.lblReportName->text(), "probe-run2.pdf");
+  EXPECT_EQ(Child<TLabel>(form, "lblReportName")->text(), "probe-run2.pdf");
 
   for (const int reply : {1, 0}) {  // "Cancel", then "Replace"
     QStringList asked;
@@ -75,7 +75,7 @@ TEST_F(ReportButton, EachRunHasItsOwnReportReplacedOnlyAfterTheQuestion) {
     });
     const QByteArray before = Bytes(dir.filePath("probe-run2.pdf"));
     Clock::Advance(60);  // a later creation date in the PDF
-    form.btnReport->click();
+    Click(Child<QPushButton>(form, "btnReport"));
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked[0].contains("probe-run2.pdf"));
     EXPECT_EQ(Bytes(dir.filePath("probe-run2.pdf")) == before, reply == 1);
@@ -83,8 +83,8 @@ TEST_F(ReportButton, EachRunHasItsOwnReportReplacedOnlyAfterTheQuestion) {
 }
 
 TEST_F(ReportButton, NoResultFileChosenIsToldAndNothingWritten) {
-  EXPECT_EQ(form.btnReport->parentWidget(), form.tabSampleInfo);
-  form.btnReport->click();
+  EXPECT_EQ(Child<QPushButton>(form, "btnReport")->parentWidget(), Child<TTabSheet>(form, "tabSampleInfo"));
+  Click(Child<QPushButton>(form, "btnReport"));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, GetLangString(kEnglishOffset, report_text::kNoResultFile));
   EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}, QDir::Files).isEmpty());
@@ -93,13 +93,13 @@ TEST_F(ReportButton, NoResultFileChosenIsToldAndNothingWritten) {
 TEST_F(ReportButton, WritesThePdfBesideTheResultFileThenRefusesAnUnreadableOne) {
   const QString file = WriteRun();
   const QString pdf = dir.filePath("probe-run1.pdf");
-  form.btnReport->click();
+  Click(Child<QPushButton>(form, "btnReport"));
   EXPECT_TRUE(messages.empty()) << messages[0].text.toStdString();
   const QByteArray written = Bytes(pdf);
   EXPECT_TRUE(written.startsWith("%PDF")) << written.left(16).toStdString();
-  EXPECT_EQ(form.statusbarRun->Text(),
+  EXPECT_EQ(Child<TStatusBar>(form, "statusbarRun")->Text(),
             GetLangString(kEnglishOffset, report_text::kWritten).arg(QDir::toNativeSeparators(pdf)));
-  EXPECT_EQ(form.lblReportName->text(), "probe-run1.pdf");  // on the button's page
+  EXPECT_EQ(Child<TLabel>(form, "lblReportName")->text(), "probe-run1.pdf");  // on the button's page
   EXPECT_TRUE(QString::fromUtf8(Bytes(dir.filePath("Zelvo730.log"))).contains("probe-run1.pdf"));
 
   // A damaged measurement line: the message names the file and its line; the report of
@@ -108,7 +108,7 @@ TEST_F(ReportButton, WritesThePdfBesideTheResultFileThenRefusesAnUnreadableOne) 
   ASSERT_TRUE(f.open(QIODevice::Append));
   f.write("4; ;--:--;Aceton;1,00;100,0;00:09:00;zehn;0,150;20000;;10.12.2026;08:00:00;7\r\n");
   f.close();
-  form.btnReport->click();
+  Click(Child<QPushButton>(form, "btnReport"));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.startsWith(file + ":24:")) << messages[0].text.toStdString();

@@ -111,10 +111,10 @@ TEST_F(RunWithSimulator, LateStreamEndIsStoppedAgainAndANeverEndingOneIsWaitedFo
   form.Session.ProgramDirOverride = bench.Dir();
   form.Session.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
   ASSERT_EQ(form.Session.DeviceTyp, TDeviceTyp::FIDFPD);
   Dialogs::SetAnswerer([](const DialogMessage &) { return 1; });  // run without saving
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnStart"));
   ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
   ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag == 0; }, 60000));
   ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).endsWith("<V2SFF"); }, 5000));
@@ -183,14 +183,14 @@ TEST_F(RunWithSimulator, SigtermDuringARunSwitchesTheInstrumentOffAndKeepsTheLin
   form.Session.ProgramDirOverride = bench.Dir();
   form.Session.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
   form.InstallExitHandling();
   int exitCode = -1;
   form.ExitHook = [&](int code) { exitCode = code; };
   const QString file = bench.Path("result.csv");
   form.FileDialogHook = [&](const TForm1::TFileDialogRequest &) { return file; };
-  form.btnSpeichernClick();
-  form.btnStartClick();
+  Click(Child<QPushButton>(form, "btnSpeichern"));
+  Click(Child<QPushButton>(form, "btnStart"));
   ASSERT_EQ(form.Session.Sequencer.State().runTag, 1);
   ASSERT_TRUE(PumpUntil([&] { return form.Session.EvaluationCount >= 1; }, 60000));
   ASSERT_TRUE(PumpUntil([&] { return form.Session.Sequencer.State().runTag > 1 && form.Session.Sequencer.State().runTag != 7; }, 10000));  // the next position
@@ -198,7 +198,7 @@ TEST_F(RunWithSimulator, SigtermDuringARunSwitchesTheInstrumentOffAndKeepsTheLin
   ASSERT_TRUE(PumpUntil([&] { return exitCode >= 0; }, 3000));
   EXPECT_EQ(exitCode, 0);
   EXPECT_EQ(form.Session.Sequencer.State().runTag, 0);
-  EXPECT_FALSE(form.Timer1->isActive());
+  EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
   ASSERT_TRUE(PumpUntil([&] { return bench.RunCommands(1).endsWith("<V2SFF"); }, 3000));
   const QStringList c = bench.RunCommands(1);
   const QStringList afterStart = c.mid(c.lastIndexOf("<R1"));

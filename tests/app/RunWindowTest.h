@@ -28,25 +28,24 @@ class RunWindow : public WindowOnTestClock {
     Range("1", "4", "2");
     // The factor and flow fields as the run stores them at its start.
     const QString one = QStringLiteral("1"), flow = QStringLiteral("100");
-    for (zelvo::TLabeledEdit *e :
-         {form.lbleditFIDCalFact, form.lblEditFact1, form.lblEditFact2, form.lblEditFact3,
-          form.lbleditFPDCalFact, form.lbleditFPDFact1, form.lblEditFPDFact2, form.lblEditFPDFact3})
-      e->setText(one);
-    for (QLineEdit *e : {form.editCalFlow, form.editSampleFlow1, form.editSampleFlow2, form.editSampleFlow3})
-      e->setText(flow);
-    form.lblEditFact1->EditLabel()->setText("Toluol");
-    form.lblEditFact2->EditLabel()->setText("Aceton");
-    form.lblEditFact3->EditLabel()->setText("Methanol");
-    form.btnStart->setEnabled(true);
+    for (const char *factor : {"lbleditFIDCalFact", "lblEditFact1", "lblEditFact2", "lblEditFact3",
+                               "lbleditFPDCalFact", "lbleditFPDFact1", "lblEditFPDFact2", "lblEditFPDFact3"})
+      Child<QLineEdit>(form, factor)->setText(one);
+    for (const char *field : {"editCalFlow", "editSampleFlow1", "editSampleFlow2", "editSampleFlow3"})
+      Child<QLineEdit>(form, field)->setText(flow);
+    Child<zelvo::TLabeledEdit>(form, "lblEditFact1")->EditLabel()->setText("Toluol");
+    Child<zelvo::TLabeledEdit>(form, "lblEditFact2")->EditLabel()->setText("Aceton");
+    Child<zelvo::TLabeledEdit>(form, "lblEditFact3")->EditLabel()->setText("Methanol");
+    Child<QPushButton>(form, "btnStart")->setEnabled(true);
     // No result file is chosen here: the Start button's question is answered "run without
     // saving".
     zelvo::Dialogs::SetAnswerer([](const zelvo::DialogMessage &) { return 1; });
   }
 
   void Range(const QString &first, const QString &count, const QString &cycles) {
-    form.editStart->setText(first);
-    form.editAnzahl->setText(count);
-    form.editZyklen->setText(cycles);
+    Child<QLineEdit>(form, "editStart")->setText(first);
+    Child<QLineEdit>(form, "editAnzahl")->setText(count);
+    Child<QLineEdit>(form, "editZyklen")->setText(cycles);
   }
 
   // One data line carrying `value` µV: sign flag "0" and value + FFFFF for a negative one.
@@ -68,7 +67,7 @@ class RunWindow : public WindowOnTestClock {
     form.Session.DelayedStartStep();
     form.Session.RunTimeRefresh();
     form.Session.RunStateStep();
-    form.ChartRedrawStep();
+    DrawChartIfChanged();
     form.Session.RunTimeStep();
     Collect();
   }

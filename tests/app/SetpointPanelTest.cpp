@@ -39,26 +39,26 @@ class Panel : public WindowOnTestClock {
 
 TEST_F(Panel, SetButtonsClampStoreAndSend) {
   TIniFile ini(form.Session.SettingsFile());
-  form.editTransfer->setText("250");
-  form.btnTransferSetClick();
+  Child<QLineEdit>(form, "editTransfer")->setText("250");
+  Click(Child<QPushButton>(form, "btnTransferSet"));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "Bereichsfehler!");
-  EXPECT_EQ(form.editTransfer->text(), "200");
+  EXPECT_EQ(Child<QLineEdit>(form, "editTransfer")->text(), "200");
   EXPECT_EQ(form.Session.Setpoints.TempTransferline, 200);
   EXPECT_EQ(ini.ReadInteger("Preferences", "TempTransferline", 0), 200);
   EXPECT_EQ(Sent(), QStringList({"<TS4E20"}));
 
   messages.clear();
-  form.edH2->setText("2000");
-  form.btnH2SetClick();
+  Child<QLineEdit>(form, "edH2")->setText("2000");
+  Click(Child<QPushButton>(form, "btnSetH2"));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "H2 Value should be between 300 and 2499 mbar");
   EXPECT_EQ(Queued(), QStringList({"<WS07CF\r"}));  // the pressures are queued
   EXPECT_TRUE(Sent().isEmpty());
 
   messages.clear();
-  form.editFPDAir->setText("2000");
-  form.btnFPDAirSetClick();
+  Child<QLineEdit>(form, "editFPDAir")->setText("2000");
+  Click(Child<QPushButton>(form, "btnFPDAirSet"));
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(ini.ReadInteger("Preferences", "FPD_Air", 0), 2000);
   EXPECT_EQ(Sent(), QStringList({"<XS07D0"}));
@@ -66,9 +66,9 @@ TEST_F(Panel, SetButtonsClampStoreAndSend) {
   // Text that is no whole number aborts with the conversion error: nothing stored, nothing
   // sent, and a switch that sets first sends nothing either.
   messages.clear();
-  form.editHvoltage->setText("abc");
-  form.btnHVoltageSetClick();
-  form.btnHVoltageAn->click();
+  Child<QLineEdit>(form, "editHvoltage")->setText("abc");
+  Click(Child<QPushButton>(form, "btnHVoltageSet"));
+  Click(Child<TSpeedButton>(form, "btnHVoltageAn"));
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
   EXPECT_TRUE(messages[0].text.contains("abc"));
@@ -76,46 +76,46 @@ TEST_F(Panel, SetButtonsClampStoreAndSend) {
 }
 
 TEST_F(Panel, HighVoltageOffSendsSetThenZeroThenOff) {
-  form.editHvoltage->setText("100");
-  form.btnHVoltageAn->setChecked(false);
-  form.btnHVoltageAnClick();
+  Child<QLineEdit>(form, "editHvoltage")->setText("100");
+  Child<TSpeedButton>(form, "btnHVoltageAn")->setChecked(true);  // on: the click switches it off
+  Click(Child<TSpeedButton>(form, "btnHVoltageAn"));
   EXPECT_EQ(Sent(), QStringList({"<HS0064", "<HS0000", "<HO0"}));
-  EXPECT_EQ(form.btnHVoltageAn->text(), "Off");
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnHVoltageAn")->text(), "Off");
 }
 
 TEST_F(Panel, PressureFieldsEditTheSetValueAndSendOnlyOnSet) {
   form.Session.Setpoints.iAirSet = 700;
-  form.edAir->setText("702");  // a reported pressure
-  form.edAirEnter();
-  EXPECT_EQ(form.edAir->text(), "700");
-  form.edAir->setText("650");
-  form.edAirExit();
+  QLineEdit *air = Child<QLineEdit>(form, "edAir");
+  air->setText("702");  // a reported pressure
+  FocusOn(form, air);
+  EXPECT_EQ(air->text(), "700");
+  EnterAndLeave(form, air, "650");
   EXPECT_EQ(form.Session.Setpoints.iAirSet, 650);
   EXPECT_TRUE(Queued().isEmpty());
 }
 
 TEST_F(Panel, ValvesAndLampsChangeOneBitAndSendTheWholeByte) {
   form.Session.ValveSet(11);
-  EXPECT_TRUE(form.ledV1_0->LedOn());
+  EXPECT_TRUE(Child<TZLed>(form, "ledV1_0")->LedOn());
   form.Session.ValveReset(11);
   form.Session.ValveSet(4);
-  EXPECT_TRUE(form.ledV2_3->LedOn());
+  EXPECT_TRUE(Child<TZLed>(form, "ledV2_3")->LedOn());
   form.Session.ValveSet(17);
   for (int x : {1, 7, 10, 18}) form.Session.ValveSet(x);  // no such valve
   form.Session.DispSet(14);
   form.Session.DispReset(14);
   EXPECT_EQ(Queued(), QStringList({"<V1SFE\r", "<V1SFF\r", "<V2SF7\r", "<V2SF6\r", "<LS6F\r", "<LSEF\r"}));
 
-  form.ledV1_2Click();  // a dark lamp opens its valve; clicked again it closes
-  EXPECT_TRUE(form.ledV1_2->LedOn());
-  form.ledV1_2Click();
-  EXPECT_FALSE(form.ledV1_2->LedOn());
+  Click(Child<TZLed>(form, "ledV1_2"));  // a dark lamp opens its valve; clicked again it closes
+  EXPECT_TRUE(Child<TZLed>(form, "ledV1_2")->LedOn());
+  Click(Child<TZLed>(form, "ledV1_2"));
+  EXPECT_FALSE(Child<TZLed>(form, "ledV1_2")->LedOn());
   EXPECT_EQ(Queued(), QStringList({"<V1SFB\r", "<V1SFF\r"}));
 
-  form.ledLoopClick();
-  EXPECT_TRUE(form.ledLoop->LedOn());
-  EXPECT_TRUE(form.LedLoopTab1->LedOn());
-  form.ledLoopClick();
+  Click(Child<TZLed>(form, "ledLoop"));
+  EXPECT_TRUE(Child<TZLed>(form, "ledLoop")->LedOn());
+  EXPECT_TRUE(Child<TZLed>(form, "LedLoopTab1")->LedOn());
+  Click(Child<TZLed>(form, "ledLoop"));
   EXPECT_EQ(Queued(), QStringList({"<D1\r", "<LSE7\r", "<D0\r", "<LSEF\r"}));
 }
 

@@ -48,23 +48,28 @@ TEST_F(SetpointsWithSimulator, SetButtonsReachTheInstrumentAndItsValuesFollow) {
   form.Session.ProgramDirOverride = bench->Dir();
   form.Session.DiagLog.SetEchoToStderr(false);
   form.FormCreate();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
 
   // Queued path: the air pressure leaves with a tick; the polled pressure follows.
-  form.edAir->setText("800");
-  form.btnSetAir->click();
+  Child<QLineEdit>(form, "edAir")->setText("800");
+  Click(Child<QPushButton>(form, "btnSetAir"));
   // Direct path: the high voltage set point, then switched on.
-  form.editHvoltage->setText("650");
-  form.btnHVoltageAn->click();
+  Child<QLineEdit>(form, "editHvoltage")->setText("650");
+  Click(Child<TSpeedButton>(form, "btnHVoltageAn"));
 
   auto near = [](const QString &text, int value) {
     bool ok = false;
     const int v = text.section(' ', 0, 0).toInt(&ok);
     return ok && std::abs(v - value) <= 3;
   };
-  EXPECT_TRUE(
-      PumpUntil([&] { return near(form.edAir->text(), 800) && near(form.lblHVoltage->text(), 650); }, 15000))
-      << form.edAir->text().toStdString() << " / " << form.lblHVoltage->text().toStdString();
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        return near(Child<QLineEdit>(form, "edAir")->text(), 800) &&
+               near(Child<TLabel>(form, "lblHVoltage")->text(), 650);
+      },
+      15000))
+      << Child<QLineEdit>(form, "edAir")->text().toStdString() << " / "
+      << Child<TLabel>(form, "lblHVoltage")->text().toStdString();
   const QStringList rx = Received();
   EXPECT_TRUE(rx.contains("<BS0320"));
   const qsizetype hv = rx.indexOf("<HS028A");

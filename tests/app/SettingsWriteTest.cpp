@@ -45,17 +45,16 @@ TEST_F(SettingsWrite, ReadOnlyFileOrFolderKeepsTheChangeForTheSessionAndTellsOnc
       if (!permissions.Active()) GTEST_SKIP() << "cannot give up the right to override file permissions";
       ::chmod(path.constData(), c.folder ? 0555 : 0444);
       // The chart scale: stored in the window and applied to the chart although not saved.
-      form.editScale->setText("5000");
-      form.editScaleExit();
+      EnterAndLeave(form, Child<QLineEdit>(form, "editScale"), "5000");
       EXPECT_EQ(form.Session.Measurement.Scale, 5000);
-      EXPECT_EQ(form.Chart1->yAxis->range().upper, 5000);
+      EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->yAxis->range().upper, 5000);
       ASSERT_EQ(messages.size(), 1u);
       EXPECT_EQ(messages[0].kind, DialogMessage::Notice);
       EXPECT_TRUE(messages[0].text.contains("Zelvo730.ini")) << messages[0].text.toStdString();
-      EXPECT_TRUE(form.statusbarRun->Text().contains("not saved"));
+      EXPECT_TRUE(Child<TStatusBar>(form, "statusbarRun")->Text().contains("not saved"));
       // A gas set point: still sent to the instrument; no second box in the same episode.
-      form.edH2->setText("700");
-      form.btnH2SetClick();
+      Child<QLineEdit>(form, "edH2")->setText("700");
+      Click(Child<QPushButton>(form, "btnSetH2"));
       EXPECT_EQ(form.Session.Setpoints.iH2Set, 700);
       EXPECT_TRUE(TakeQueued(form).contains("<WS02BC\r"));
       EXPECT_EQ(messages.size(), 1u);
@@ -63,8 +62,7 @@ TEST_F(SettingsWrite, ReadOnlyFileOrFolderKeepsTheChangeForTheSessionAndTellsOnc
       ::chmod(path.constData(), c.folder ? 0755 : 0644);
     }
     // Writable again: saved, and a later failure would be told again.
-    form.editScale->setText("6000");
-    form.editScaleExit();
+    EnterAndLeave(form, Child<QLineEdit>(form, "editScale"), "6000");
     EXPECT_EQ(TIniFile(form.Session.SettingsFile()).ReadInteger("Measurement", "Scale", 0), 6000);
     EXPECT_FALSE(form.Session.SettingsWriteFailureShown);
     EXPECT_EQ(messages.size(), 1u);

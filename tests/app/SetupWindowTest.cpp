@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <memory>
 #include <string>
 
@@ -53,6 +55,17 @@ class SetupWindow : public WindowOnTestClock {
     return q;
   }
   TIniFile Ini() const { return TIniFile(form.Session.SettingsFile()); }
+  // The start-up in the window's language; it reads the substance lists with the settings.
+  void StartUp() {
+    StartWithoutInstrument(form, dir.path(), form.Session.ID);
+    instrument.Lines.clear();
+  }
+  // The operator leaves the factors page for the sample information: the page stores its
+  // fields and saves the lists.
+  void LeaveFactorsPage() {
+    FocusOn(form, Child<TLabeledEdit>(form, "lblEditFact3"));
+    FocusOn(form, Child<QLineEdit>(form, "editInfo1"));
+  }
   void Focus(QWidget *w) {
     if (!form.isVisible()) {
       form.show();
@@ -68,8 +81,8 @@ class SetupWindow : public WindowOnTestClock {
 TEST_F(SetupWindow, SetpointEdgeCases) {
   const QString pressure = "Value should be between 300 and 2499 mbar";
   struct Case {
-    QLineEdit *TForm1::*edit;
-    QPushButton *TForm1::*button;
+    const char *edit;
+    const char *button;
     const char *typed;
     QString message;  // empty: none
     const char *field;
@@ -78,44 +91,35 @@ TEST_F(SetupWindow, SetpointEdgeCases) {
     const char *key;
     int stored;
   } cases[] = {
-      {&TForm1::editTransfer, &TForm1::btnTransferSet, "250", "Bereichsfehler!", "200", "<TS4E20", false,
+      {"editTransfer", "btnTransferSet", "250", "Bereichsfehler!", "200", "<TS4E20", false,
        "TempTransferline", 200},
-      {&TForm1::editEmmision,
-       &TForm1::btnEmissionSet,
-       "150",
-       {},
-       "150",
-       "<ES3A98",
-       false,
-       "TempEmissionCell",
-       150},
-      {&TForm1::editMesskammer, &TForm1::btnMesskammerSet, "19", "Bereichsfehler!", "20", "<SS00C8", false,
+      {"editEmmision", "btnEmissionSet", "150", {}, "150", "<ES3A98", false, "TempEmissionCell", 150},
+      {"editMesskammer", "btnMesskammerSet", "19", "Bereichsfehler!", "20", "<SS00C8", false,
        "TempMeasurementCell", 20},
-      {&TForm1::editVentilblock, &TForm1::btnVentilblockSet, "81", "Bereichsfehler!", "80", "<VS0320", false,
-       "TempValves", 80},
-      {&TForm1::editHvoltage, &TForm1::btnHVoltageSet, "-5",
-       "Attention! Value must be within 0 V and  1000 V.", "0", "<HS0000", false, "HighVoltage", 0},
-      {&TForm1::edH2, &TForm1::btnSetH2, "2000", "H2 " + pressure, "1999", "<WS07CF", true, "H2Set", 1999},
-      {&TForm1::edH2, &TForm1::btnSetH2, "1999", {}, "1999", "<WS07CF", true, "H2Set", 1999},
-      {&TForm1::edAir, &TForm1::btnSetAir, "299", "Air " + pressure, "300", "<BS012C", true, "AirSet", 300},
-      {&TForm1::edCarrier, &TForm1::btnSetCarrier, "600", {}, "600", "<CS0258", true, "CarrierSet", 600},
-      {&TForm1::editFPDAir, &TForm1::btnFPDAirSet, "2000", {}, "2000", "<XS07D0", false, "FPD_Air", 2000},
-      {&TForm1::editFPDAir, &TForm1::btnFPDAirSet, "2001", pressure, "2000", "<XS07D0", false, "FPD_Air",
-       2000},
-      {&TForm1::editFPDH2, &TForm1::btnFPDH2Set, "-1", pressure, "0", "<YS0000", false, "FPD_H2", 0},
+      {"editVentilblock", "btnVentilblockSet", "81", "Bereichsfehler!", "80", "<VS0320", false, "TempValves",
+       80},
+      {"editHvoltage", "btnHVoltageSet", "-5", "Attention! Value must be within 0 V and  1000 V.", "0",
+       "<HS0000", false, "HighVoltage", 0},
+      {"edH2", "btnSetH2", "2000", "H2 " + pressure, "1999", "<WS07CF", true, "H2Set", 1999},
+      {"edH2", "btnSetH2", "1999", {}, "1999", "<WS07CF", true, "H2Set", 1999},
+      {"edAir", "btnSetAir", "299", "Air " + pressure, "300", "<BS012C", true, "AirSet", 300},
+      {"edCarrier", "btnSetCarrier", "600", {}, "600", "<CS0258", true, "CarrierSet", 600},
+      {"editFPDAir", "btnFPDAirSet", "2000", {}, "2000", "<XS07D0", false, "FPD_Air", 2000},
+      {"editFPDAir", "btnFPDAirSet", "2001", pressure, "2000", "<XS07D0", false, "FPD_Air", 2000},
+      {"editFPDH2", "btnFPDH2Set", "-1", pressure, "0", "<YS0000", false, "FPD_H2", 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(std::string(c.key) + " " + c.typed);
     messages.clear();
-    (form.*c.edit)->setText(c.typed);
-    (form.*c.button)->click();
+    Child<QLineEdit>(form, c.edit)->setText(c.typed);
+    Click(Child<QPushButton>(form, c.button));
     if (c.message.isEmpty()) {
       EXPECT_TRUE(messages.empty());
     } else {
       ASSERT_EQ(messages.size(), 1u);
       EXPECT_EQ(messages[0].text, c.message);
     }
-    EXPECT_EQ((form.*c.edit)->text(), c.field);
+    EXPECT_EQ(Child<QLineEdit>(form, c.edit)->text(), c.field);
     EXPECT_EQ(c.queued ? Queued() : Sent(), QStringList{c.command});
     EXPECT_EQ(Ini().ReadInteger("Preferences", c.key, -99), c.stored);
   }
@@ -124,63 +128,74 @@ TEST_F(SetupWindow, SetpointEdgeCases) {
 TEST_F(SetupWindow, SwitchCommandOrders) {
   struct Case {
     const char *name;
-    TSpeedButton *TForm1::*toggle;
+    const char *toggle;
     bool down;
     QStringList sent, queued;
   } cases[] = {
-      {"transfer on", &TForm1::btnTransferAn, true, {"<TS2710", "<TO1"}, {}},
-      {"transfer off", &TForm1::btnTransferAn, false, {"<TS2710", "<TO0"}, {}},
-      {"emission on", &TForm1::btnEmissionAn, true, {"<ES2710", "<EO1"}, {}},
-      {"high voltage on", &TForm1::btnHVoltageAn, true, {"<HS0064", "<HO1"}, {}},
-      {"high voltage off", &TForm1::btnHVoltageAn, false, {"<HS0064", "<HS0000", "<HO0"}, {}},
-      {"FPD air on", &TForm1::btnFPDAirAN, true, {"<XS01F4", "<XO1"}, {}},
-      {"FPD air off", &TForm1::btnFPDAirAN, false, {"<XS0000", "<XO0"}, {}},
-      {"FPD hydrogen on", &TForm1::btnFPDH2An, true, {"<YS01F4", "<YO1"}, {}},
-      {"FPD hydrogen off", &TForm1::btnFPDH2An, false, {"<YS0000", "<YO0"}, {}},
+      {"transfer on", "btnTransferAn", true, {"<TS2710", "<TO1"}, {}},
+      {"transfer off", "btnTransferAn", false, {"<TS2710", "<TO0"}, {}},
+      {"emission on", "btnEmissionAn", true, {"<ES2710", "<EO1"}, {}},
+      {"high voltage on", "btnHVoltageAn", true, {"<HS0064", "<HO1"}, {}},
+      {"high voltage off", "btnHVoltageAn", false, {"<HS0064", "<HS0000", "<HO0"}, {}},
+      {"FPD air on", "btnFPDAirAN", true, {"<XS01F4", "<XO1"}, {}},
+      {"FPD air off", "btnFPDAirAN", false, {"<XS0000", "<XO0"}, {}},
+      {"FPD hydrogen on", "btnFPDH2An", true, {"<YS01F4", "<YO1"}, {}},
+      {"FPD hydrogen off", "btnFPDH2An", false, {"<YS0000", "<YO0"}, {}},
   };
-  form.editTransfer->setText("100");
-  form.editEmmision->setText("100");
-  form.editHvoltage->setText("100");
-  form.editFPDAir->setText("500");
-  form.editFPDH2->setText("500");
+  Child<QLineEdit>(form, "editTransfer")->setText("100");
+  Child<QLineEdit>(form, "editEmmision")->setText("100");
+  Child<QLineEdit>(form, "editHvoltage")->setText("100");
+  Child<QLineEdit>(form, "editFPDAir")->setText("500");
+  Child<QLineEdit>(form, "editFPDH2")->setText("500");
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    TSpeedButton *t = form.*c.toggle;
+    TSpeedButton *t = Child<TSpeedButton>(form, c.toggle);
     t->setChecked(!c.down);
-    t->click();  // flips the toggle, then its handler runs
+    Click(t);  // flips the toggle, then its handler runs
     EXPECT_EQ(t->isChecked(), c.down);
     EXPECT_EQ(Sent(), c.sent);
     EXPECT_EQ(t->text(), c.down ? "On" : "Off");
   }
-  // The heatings the instrument reports: set point sent, switch queued.
-  form.editMesskammer->setText("27");
-  form.btnMesskammerAn->setChecked(true);
-  form.btnMesskammerAnClick();
+  // The heatings the instrument reports (their toggles are the instrument's, not the
+  // operator's): the set point is sent, the switch queued once it is answered.
+  EXPECT_FALSE(Child<TSpeedButton>(form, "btnMesskammerAn")->isEnabled());
+  form.Session.Setpoints.TempMesskammer = 27;
+  form.Session.Setpoints.TempVentilblock = 60;  // the report switches the valve block's heating too
+  form.Session.HeatingReport(0xFE);             // the chamber's heating on
   EXPECT_EQ(Sent(), QStringList{"<SS010E"});
-  EXPECT_EQ(Queued(), QStringList{"<SO1"});
-  EXPECT_TRUE(messages.empty());
+  for (int tick = 0; tick < 3; ++tick) {
+    form.Session.ReplyStep();
+    form.Session.HeatingStep();
+  }
+  const QStringList queued = Queued();
+  ASSERT_FALSE(queued.isEmpty());
+  EXPECT_EQ(queued.first(), "<SO1");
+  EXPECT_TRUE(Child<TSpeedButton>(form, "btnMesskammerAn")->isChecked());
+  EXPECT_EQ(Child<TSpeedButton>(form, "btnMesskammerAn")->text(), "On");
+  EXPECT_TRUE(messages.empty()) << messages.front().title.toStdString() << ": "
+                                << messages.front().text.toStdString();
 }
 
 TEST_F(SetupWindow, PressureFieldShowsTheSetValueWhileEditedAndSendsOnlyOnSet) {
-  form.PageControl->setCurrentWidget(form.tabSettings);
+  Child<QTabWidget>(form, "PageControl")->setCurrentWidget(Child<TTabSheet>(form, "tabSettings"));
   form.Session.Setpoints.iAirSet = 700;
-  form.edAir->setText("702");  // the pressure the instrument reported
-  Focus(form.edAir);
-  EXPECT_EQ(form.edAir->text(), "700");
-  form.edAir->setText("650");
-  Focus(form.edCarrier);  // leaving the field takes the value, sends nothing
+  Child<QLineEdit>(form, "edAir")->setText("702");  // the pressure the instrument reported
+  Focus(Child<QLineEdit>(form, "edAir"));
+  EXPECT_EQ(Child<QLineEdit>(form, "edAir")->text(), "700");
+  Child<QLineEdit>(form, "edAir")->setText("650");
+  Focus(Child<QLineEdit>(form, "edCarrier"));  // leaving the field takes the value, sends nothing
   EXPECT_EQ(form.Session.Setpoints.iAirSet, 650);
   EXPECT_TRUE(Queued().isEmpty());
   EXPECT_EQ(Ini().ReadInteger("Preferences", "AirSet", -1), -1);
-  form.edAir->setText("650");
-  form.btnSetAir->click();
+  Child<QLineEdit>(form, "edAir")->setText("650");
+  Click(Child<QPushButton>(form, "btnSetAir"));
   EXPECT_EQ(Queued(), QStringList{"<BS028A"});
   EXPECT_EQ(Ini().ReadInteger("Preferences", "AirSet", -1), 650);
 
   // A text that is no whole number is reported when the field is left; the value stays.
-  Focus(form.edAir);
-  form.edAir->setText("6 5 0");
-  Focus(form.edCarrier);
+  Focus(Child<QLineEdit>(form, "edAir"));
+  Child<QLineEdit>(form, "edAir")->setText("6 5 0");
+  Focus(Child<QLineEdit>(form, "edCarrier"));
   EXPECT_EQ(form.Session.Setpoints.iAirSet, 650);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
@@ -189,50 +204,36 @@ TEST_F(SetupWindow, PressureFieldShowsTheSetValueWhileEditedAndSendsOnlyOnSet) {
 TEST_F(SetupWindow, RunParameterLimits) {
   struct Case {
     const char *name;
-    QLineEdit *TForm1::*edit;
-    void (TForm1::*exit)();
+    const char *edit;
     const char *typed;
     const char *field;         // what the field shows afterwards
     const char *key;           // [Measurement] key
     const char *stored;        // its value in the settings file ("" for none)
     DialogMessage::Kind says;  // Information: nothing to say
   } cases[] = {
-      {"start 0", &TForm1::editStart, &TForm1::UpdateStartzelle, "0", "1", "StartingCell", "1",
+      {"start 0", "editStart", "0", "1", "StartingCell", "1", DialogMessage::Information},
+      {"start 9", "editStart", "9", "6", "StartingCell", "6", DialogMessage::Information},
+      {"start 4", "editStart", "4", "4", "StartingCell", "4", DialogMessage::Information},
+      {"count 5 after start 4", "editAnzahl", "5", "3", "NumberOfCells", "3", DialogMessage::Information},
+      {"count 0", "editAnzahl", "0", "1", "NumberOfCells", "1", DialogMessage::Information},
+      {"start 1", "editStart", "1", "1", "StartingCell", "1", DialogMessage::Information},
+      {"count 6 after start 1", "editAnzahl", "6", "6", "NumberOfCells", "6", DialogMessage::Information},
+      {"start 4 keeps the count", "editStart", "4", "4", "NumberOfCells", "6", DialogMessage::Information},
+      {"measuring time 300", "editMesszeit", "300", "300", "MeasurementTimePerCell/s", "300",
        DialogMessage::Information},
-      {"start 9", &TForm1::editStart, &TForm1::UpdateStartzelle, "9", "6", "StartingCell", "6",
-       DialogMessage::Information},
-      {"start 4", &TForm1::editStart, &TForm1::UpdateStartzelle, "4", "4", "StartingCell", "4",
-       DialogMessage::Information},
-      {"count 5 after start 4", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "5", "3", "NumberOfCells",
-       "3", DialogMessage::Information},
-      {"count 0", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "0", "1", "NumberOfCells", "1",
-       DialogMessage::Information},
-      {"start 1", &TForm1::editStart, &TForm1::UpdateStartzelle, "1", "1", "StartingCell", "1",
-       DialogMessage::Information},
-      {"count 6 after start 1", &TForm1::editAnzahl, &TForm1::UpdateAnzahlZellen, "6", "6", "NumberOfCells",
-       "6", DialogMessage::Information},
-      {"start 4 keeps the count", &TForm1::editStart, &TForm1::UpdateStartzelle, "4", "4", "NumberOfCells",
-       "6", DialogMessage::Information},
-      {"measuring time 300", &TForm1::editMesszeit, &TForm1::UpdateMesszeit, "300", "300",
-       "MeasurementTimePerCell/s", "300", DialogMessage::Information},
-      {"measuring time 0", &TForm1::editMesszeit, &TForm1::UpdateMesszeit, "0", "300",
-       "MeasurementTimePerCell/s", "300", DialogMessage::Warning},
-      {"cycles -1", &TForm1::editZyklen, &TForm1::UpdateAnzahlMessreihen, "-1", "10", "NumberOfCycles", "",
+      {"measuring time 0", "editMesszeit", "0", "300", "MeasurementTimePerCell/s", "300",
        DialogMessage::Warning},
-      {"cycles abc", &TForm1::editZyklen, &TForm1::UpdateAnzahlMessreihen, "abc", "abc", "NumberOfCycles", "",
-       DialogMessage::Error},
-      {"limit 0", &TForm1::editLimitFID, &TForm1::UpdateDurchbruchschwelle, "0", "100.0", "LimitFID", "",
-       DialogMessage::Warning},
-      {"limit 2.5", &TForm1::editLimitFPD, &TForm1::editLimitFPDExit, "2.5", "2.5", "LimitFPD", "2.5",
-       DialogMessage::Information},
+      {"cycles -1", "editZyklen", "-1", "10", "NumberOfCycles", "", DialogMessage::Warning},
+      {"cycles abc", "editZyklen", "abc", "abc", "NumberOfCycles", "", DialogMessage::Error},
+      {"limit 0", "editLimitFID", "0", "100.0", "LimitFID", "", DialogMessage::Warning},
+      {"limit 2.5", "editLimitFPD", "2.5", "2.5", "LimitFPD", "2.5", DialogMessage::Information},
   };
   LocaleGuard english(LocaleGuard::English());
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     messages.clear();
-    (form.*c.edit)->setText(c.typed);
-    (form.*c.exit)();
-    EXPECT_EQ((form.*c.edit)->text(), c.field);
+    EnterAndLeave(form, Child<QLineEdit>(form, c.edit), c.typed);
+    EXPECT_EQ(Child<QLineEdit>(form, c.edit)->text(), c.field);
     EXPECT_EQ(Ini().ReadString("Measurement", c.key, ""), c.stored);
     if (c.says == DialogMessage::Information) {
       EXPECT_TRUE(messages.empty());
@@ -244,7 +245,8 @@ TEST_F(SetupWindow, RunParameterLimits) {
   EXPECT_EQ(form.Session.Run.Startzelle, 4);
   EXPECT_EQ(form.Session.Run.AnzahlZellen, 6);
   EXPECT_EQ(form.Session.Run.Messzeit, 300);
-  EXPECT_EQ(form.Chart1->xAxis->range().upper, 300);  // the time axis follows the measuring time
+  EXPECT_EQ(Child<QCustomPlot>(form, "Chart1")->xAxis->range().upper,
+            300);  // the time axis follows the measuring time
   EXPECT_EQ(form.Session.Run.AnzahlMessreihen, 10);
   EXPECT_EQ(form.Session.Run.LimitFID, 100);
   EXPECT_EQ(form.Session.Run.LimitFPD, 2.5);
@@ -253,16 +255,14 @@ TEST_F(SetupWindow, RunParameterLimits) {
 TEST_F(SetupWindow, LimitTakesTheRegionalDecimalSeparator) {
   {
     LocaleGuard german(LocaleGuard::German());
-    form.editLimitFID->setText("0,5");
-    form.UpdateDurchbruchschwelle();
+    EnterAndLeave(form, Child<QLineEdit>(form, "editLimitFID"), "0,5");
     EXPECT_EQ(form.Session.Run.LimitFID, 0.5);
-    EXPECT_EQ(form.editLimitFID->text(), "0,5");
+    EXPECT_EQ(Child<QLineEdit>(form, "editLimitFID")->text(), "0,5");
     EXPECT_EQ(Ini().ReadString("Measurement", "LimitFID", ""), "0,5");
     EXPECT_TRUE(messages.empty());
   }
   LocaleGuard english(LocaleGuard::English());
-  form.editLimitFID->setText("0,7");
-  form.UpdateDurchbruchschwelle();
+  EnterAndLeave(form, Child<QLineEdit>(form, "editLimitFID"), "0,7");
   EXPECT_EQ(form.Session.Run.LimitFID, 0.5);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
@@ -284,17 +284,18 @@ TEST_F(SetupWindow, StartupValuesReadBackUnchanged) {
   ini.WriteString("Measurement", "SampleFlow1", "1234,5");
   ini.WriteString("Measurement", "FIDSampleFactor2", "1000");
   ini.WriteString("Measurement", "FPDCalFactor", "0,05");
-  form.ReadStartupSettings();
-  form.ShowStartupSettings();
-  EXPECT_EQ(form.editLimitFID->text(), "1000,0");
-  EXPECT_EQ(form.editSulfur->text(), "12345,5");
-  EXPECT_EQ(form.lblEditFact2->text(), "1000,00");
+  StartWithoutInstrument(form, dir.path(), kGermanOffset);
+  messages.clear();  // the missing converter's
+  EXPECT_EQ(Child<QLineEdit>(form, "editLimitFID")->text(), "1000,0");
+  EXPECT_EQ(Child<QLineEdit>(form, "editSulfur")->text(), "12345,5");
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lblEditFact2")->text(), "1000,00");
   const QByteArray before = Bytes(form.Session.SettingsFile());
 
-  form.UpdateDurchbruchschwelle();
-  form.editLimitFPDExit();
-  form.UpdateMengeIsobuthan();
-  form.UpdateMengeSulfur();
+  // The operator passes through the fields without changing them.
+  for (const char *field : {"editLimitFID", "editLimitFPD", "editIsobutan", "editSulfur"}) {
+    QLineEdit *edit = Child<QLineEdit>(form, field);
+    EnterAndLeave(form, edit, edit->text());
+  }
   EXPECT_TRUE(form.Session.StoreFactorsAndFlows());
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
   EXPECT_EQ(form.Session.Run.LimitFID, 1000);
@@ -320,16 +321,18 @@ TEST_F(SetupWindow, StartupRefusesSettingsThatWouldDivideByZero) {
   ini.WriteString("Measurement", "MeasurementTimePerCell/s", "0");
   ini.WriteString("Measurement", "SampleFlow2", "0");
   ini.WriteString("Measurement", "FPDCalFactor", "-1");
-  form.ReadStartupSettings();
-  form.ShowStartupSettings();
+  StartWithoutInstrument(form, dir.path(), kEnglishOffset);
   EXPECT_EQ(form.Session.Detection.Loopflow, 10000);
   EXPECT_DOUBLE_EQ(form.Session.Detection.MinPeakWith, 1.2);
   EXPECT_EQ(form.Session.Detection.MinPeakStart, 10);
   EXPECT_EQ(form.Session.Run.Messzeit, 60);
-  EXPECT_EQ(form.editMesszeit->text(), "60");
+  EXPECT_EQ(Child<QLineEdit>(form, "editMesszeit")->text(), "60");
   EXPECT_EQ(form.Session.Factors.SampleFlow2, 100);
   EXPECT_EQ(form.Session.Factors.FPDCalFactor, 1);
-  const QString problems = form.Session.SettingsProblems.join('\n');
+  // The start-up's warning names them.
+  QString problems;
+  for (const DialogMessage &m : messages)
+    if (m.kind == DialogMessage::Warning) problems += m.text;
   for (const char *key : {"Loopflow", "MinIndex", "MeasurementTimePerCell/s", "SampleFlow2", "FPDCalFactor"})
     EXPECT_TRUE(problems.contains(key)) << key << "\n" << problems.toStdString();
 }
@@ -338,9 +341,11 @@ TEST_F(SetupWindow, StartupRefusesSettingsThatWouldDivideByZero) {
 // events no edit field but the eight factor fields, and not the description, takes a drag of
 // a factor, while a plain text drag still goes into an ordinary field.
 TEST_F(SetupWindow, AFactorDragIsTakenByNoOtherEditField) {
-  const QList<QWidget *> factorFields = {form.lbleditFIDCalFact, form.lblEditFact1,      form.lblEditFact2,
-                                         form.lblEditFact3,      form.lbleditFPDCalFact, form.lbleditFPDFact1,
-                                         form.lblEditFPDFact2,   form.lblEditFPDFact3};
+  const QList<QWidget *> factorFields = {
+      Child<TLabeledEdit>(form, "lbleditFIDCalFact"), Child<TLabeledEdit>(form, "lblEditFact1"),
+      Child<TLabeledEdit>(form, "lblEditFact2"),      Child<TLabeledEdit>(form, "lblEditFact3"),
+      Child<TLabeledEdit>(form, "lbleditFPDCalFact"), Child<TLabeledEdit>(form, "lbleditFPDFact1"),
+      Child<TLabeledEdit>(form, "lblEditFPDFact2"),   Child<TLabeledEdit>(form, "lblEditFPDFact3")};
   const std::unique_ptr<QMimeData> factor(NewFactorMimeData(QStringLiteral("2,05")));
   auto enterAccepted = [](QWidget *w, const QMimeData *mime) {
     QDragEnterEvent e(QPoint(2, 2), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -351,7 +356,7 @@ TEST_F(SetupWindow, AFactorDragIsTakenByNoOtherEditField) {
   QList<QWidget *> targets;
   for (QLineEdit *e : form.findChildren<QLineEdit *>())
     if (!factorFields.contains(e)) targets << e;
-  targets << form.memoDescription;
+  targets << Child<TLabeledMemo>(form, "memoDescription");
   ASSERT_GT(targets.size(), 20);
   for (QWidget *w : targets) {
     w->setEnabled(true);
@@ -361,21 +366,25 @@ TEST_F(SetupWindow, AFactorDragIsTakenByNoOtherEditField) {
   // keeps it out.
   QMimeData text;
   text.setText(QStringLiteral("2,05"));
-  EXPECT_TRUE(enterAccepted(form.editCalFlow, &text));
+  EXPECT_TRUE(enterAccepted(Child<QLineEdit>(form, "editCalFlow"), &text));
 }
 
 TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
   LocaleGuard german(LocaleGuard::German());
   form.Session.ID = 0;
-  TValueListEditor *ch = form.ValueListEditor1, *s = form.ValueListEditor2;
+  TValueListEditor *ch = Child<TValueListEditor>(form, "ValueListEditor1"),
+                   *s = Child<TValueListEditor>(form, "ValueListEditor2");
   ASSERT_EQ(ch->Strings(), QStringList{"Aceton=2,05"});
   ASSERT_EQ(s->Strings(), QStringList{"THT=1,00"});
 
-  // Only a list is accepted over a factor field.
+  // Only a list is accepted over a factor field (the field asks the window whenever a drag
+  // of a factor moves over it).
   bool accept = false;
-  form.FactDragOver(form.lblEditFact1, ch, accept);
+  TLabeledEdit *fact1 = Child<TLabeledEdit>(form, "lblEditFact1");
+  ASSERT_TRUE(fact1->OnDragOver);
+  fact1->OnDragOver(ch, accept);
   EXPECT_TRUE(accept);
-  form.FactDragOver(form.lblEditFact1, form.editInfo1, accept);
+  fact1->OnDragOver(Child<QLineEdit>(form, "editInfo1"), accept);
   EXPECT_FALSE(accept);
 
   // A press arms the drag only on the factor column, with the left button.
@@ -387,54 +396,68 @@ TEST_F(SetupWindow, DragAndDropOntoTheRightDetectorsFieldsOnly) {
               factor = ch->visualRect(ch->model()->index(0, 1));
   const QPoint onName = ch->viewport()->mapTo(ch, name.center()),
                onFactor = ch->viewport()->mapTo(ch, factor.center());
-  form.ValueListEditor1MouseDown(Qt::LeftButton, onName.x(), onName.y());
+  // Presses as the mouse gives them to the list's viewport.
+  const auto press = [&](Qt::MouseButton button, QPoint at) {
+    QTest::mousePress(ch->viewport(), button, Qt::NoModifier, ch->viewport()->mapFrom(ch, at));
+  };
+  const auto release = [&](Qt::MouseButton button, QPoint at) {
+    QTest::mouseRelease(ch->viewport(), button, Qt::NoModifier, ch->viewport()->mapFrom(ch, at));
+  };
+  press(Qt::LeftButton, onName);
   EXPECT_FALSE(armed(ch));
-  form.ValueListEditor1MouseDown(Qt::RightButton, onFactor.x(), onFactor.y());
+  release(Qt::LeftButton, onName);
+  press(Qt::RightButton, onFactor);
   EXPECT_FALSE(armed(ch));
-  form.ValueListEditor1MouseDown(Qt::LeftButton, onFactor.x(), onFactor.y());
+  release(Qt::RightButton, onFactor);
+  press(Qt::LeftButton, onFactor);
   EXPECT_TRUE(armed(ch));
   EXPECT_EQ(ch->currentColumn(), 1);
   s->setCurrentCell(0, 1);
 
-  const QString fpdBefore = form.lbleditFPDFact1->text(), fidBefore = form.lblEditFact1->text();
-  form.ValueListEditor1EndDrag(form.lbleditFPDFact1);  // a CH entry on an FPD field
-  form.ValueListEditor2EndDrag(form.lblEditFact1);     // an S entry on an FID field
-  form.ValueListEditor1EndDrag(nullptr);               // dropped nowhere
-  form.ValueListEditor1EndDrag(form.editCalFlow);      // not a factor field
-  EXPECT_EQ(form.lbleditFPDFact1->text(), fpdBefore);
-  EXPECT_EQ(form.lblEditFact1->text(), fidBefore);
-  EXPECT_EQ(form.editCalFlow->text(), "");
+  const QString fpdBefore = Child<TLabeledEdit>(form, "lbleditFPDFact1")->text(),
+                fidBefore = Child<TLabeledEdit>(form, "lblEditFact1")->text();
+  // A drag ends with the list reporting where it was dropped.
+  emit ch->EndDrag(Child<TLabeledEdit>(form, "lbleditFPDFact1"));  // a CH entry on an FPD field
+  emit s->EndDrag(Child<TLabeledEdit>(form, "lblEditFact1"));      // an S entry on an FID field
+  emit ch->EndDrag(nullptr);                                       // dropped nowhere
+  emit ch->EndDrag(Child<QLineEdit>(form, "editCalFlow"));         // not a factor field
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lbleditFPDFact1")->text(), fpdBefore);
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lblEditFact1")->text(), fidBefore);
+  EXPECT_EQ(Child<QLineEdit>(form, "editCalFlow")->text(), "");
 
-  form.ValueListEditor1EndDrag(form.lblEditFact2);
-  form.ValueListEditor2EndDrag(form.lbleditFPDCalFact);
-  EXPECT_EQ(form.lblEditFact2->text(), "2,05");
-  EXPECT_EQ(form.lblEditFact2->EditLabel()->text(), "Aceton");
-  EXPECT_EQ(form.lbleditFPDCalFact->text(), "1,00");
-  EXPECT_EQ(form.lbleditFPDCalFact->EditLabel()->text(), "THT");
+  emit ch->EndDrag(Child<TLabeledEdit>(form, "lblEditFact2"));
+  emit s->EndDrag(Child<TLabeledEdit>(form, "lbleditFPDCalFact"));
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lblEditFact2")->text(), "2,05");
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lblEditFact2")->EditLabel()->text(), "Aceton");
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lbleditFPDCalFact")->text(), "1,00");
+  EXPECT_EQ(Child<TLabeledEdit>(form, "lbleditFPDCalFact")->EditLabel()->text(), "THT");
 
   // The store takes the dropped factor and name.
-  for (QLineEdit *e : {form.editCalFlow, form.editSampleFlow1, form.editSampleFlow2, form.editSampleFlow3})
+  for (QLineEdit *e : {Child<QLineEdit>(form, "editCalFlow"), Child<QLineEdit>(form, "editSampleFlow1"),
+                       Child<QLineEdit>(form, "editSampleFlow2"), Child<QLineEdit>(form, "editSampleFlow3")})
     e->setText("100,0");
-  for (QLineEdit *e : {form.lbleditFIDCalFact, form.lblEditFact1, form.lblEditFact3, form.lbleditFPDFact1,
-                       form.lblEditFPDFact2, form.lblEditFPDFact3})
+  for (QLineEdit *e :
+       {Child<TLabeledEdit>(form, "lbleditFIDCalFact"), Child<TLabeledEdit>(form, "lblEditFact1"),
+        Child<TLabeledEdit>(form, "lblEditFact3"), Child<TLabeledEdit>(form, "lbleditFPDFact1"),
+        Child<TLabeledEdit>(form, "lblEditFPDFact2"), Child<TLabeledEdit>(form, "lblEditFPDFact3")})
     e->setText("1,00");
   ASSERT_TRUE(form.Session.StoreFactorsAndFlows());
   EXPECT_EQ(form.Session.Factors.FIDFactor2, 2.05);
   EXPECT_EQ(form.Session.Factors.FPDCalFactor, 1);
   EXPECT_EQ(Ini().ReadString("Measurement", "FIDSampleFactor2", ""), "2,05");
   EXPECT_EQ(Ini().ReadString("Measurement", "FIDSampleFactorName2", ""), "Aceton");
-  EXPECT_EQ(form.lblInfoSample2->text(), "Aceton[2,05]");
-  EXPECT_EQ(form.lblFPDCalFactor->text(), "[1,00]");
-  EXPECT_EQ(form.lblFPDCALInfo->text(), "THT");
+  EXPECT_EQ(Child<TLabel>(form, "lblInfoSample2")->text(), "Aceton[2,05]");
+  EXPECT_EQ(Child<TLabel>(form, "lblFPDCalFactor")->text(), "[1,00]");
+  EXPECT_EQ(Child<TLabel>(form, "lblFPDCALInfo")->text(), "THT");
 }
 
 TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
   LocaleGuard english(LocaleGuard::English());
-  form.editCalFlow->setText("120");
-  form.editSampleFlow1->setText("90.5");
-  form.editSampleFlow2->setText("abc");
-  form.editSampleFlow3->setText("80");
-  form.lblEditFact1->setText("3");
+  Child<QLineEdit>(form, "editCalFlow")->setText("120");
+  Child<QLineEdit>(form, "editSampleFlow1")->setText("90.5");
+  Child<QLineEdit>(form, "editSampleFlow2")->setText("abc");
+  Child<QLineEdit>(form, "editSampleFlow3")->setText("80");
+  Child<TLabeledEdit>(form, "lblEditFact1")->setText("3");
   EXPECT_FALSE(form.Session.StoreFactorsAndFlows());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, DialogMessage::Error);
@@ -450,11 +473,13 @@ TEST_F(SetupWindow, StoreSequenceStopsAtTheFirstBadField) {
 
   // A factor of 0 would divide by zero in the evaluation: refused like a bad text.
   messages.clear();
-  form.editSampleFlow2->setText("100");
-  for (QLineEdit *e : {form.lbleditFIDCalFact, form.lblEditFact2, form.lbleditFPDCalFact,
-                       form.lbleditFPDFact1, form.lblEditFPDFact2, form.lblEditFPDFact3})
+  Child<QLineEdit>(form, "editSampleFlow2")->setText("100");
+  for (QLineEdit *e :
+       {Child<TLabeledEdit>(form, "lbleditFIDCalFact"), Child<TLabeledEdit>(form, "lblEditFact2"),
+        Child<TLabeledEdit>(form, "lbleditFPDCalFact"), Child<TLabeledEdit>(form, "lbleditFPDFact1"),
+        Child<TLabeledEdit>(form, "lblEditFPDFact2"), Child<TLabeledEdit>(form, "lblEditFPDFact3")})
     e->setText("1");
-  form.lblEditFact3->setText("0");
+  Child<TLabeledEdit>(form, "lblEditFact3")->setText("0");
   EXPECT_FALSE(form.Session.StoreFactorsAndFlows());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.startsWith("FID factor cell 3")) << messages[0].text.toStdString();
@@ -470,20 +495,22 @@ TEST_F(SetupWindow, LeavingTheFactorsPageStoresAndSavesTheLists) {
   WriteBytes(dir.filePath("CH-Substanzen.txt"),
              Cp1252Encode(QString::fromUtf8("Äthanol=1,5\r\nMethanol=0,9\r\n")));
   WriteBytes(dir.filePath("S-Substanzen.txt"), "THT=1,00\r\n");
-  form.LoadSubstanceLists();
-  EXPECT_EQ(form.ValueListEditor1->Key(0), QString::fromUtf8("Äthanol"));
-  ASSERT_TRUE(form.ValueListEditor1->InsertRow(QString::fromUtf8("Öl"), "2"));
-  for (QLineEdit *e : {form.editCalFlow, form.editSampleFlow1, form.editSampleFlow2, form.editSampleFlow3})
+  StartUp();
+  messages.clear();  // the missing converter's
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->Key(0), QString::fromUtf8("Äthanol"));
+  ASSERT_TRUE(Child<TValueListEditor>(form, "ValueListEditor1")->InsertRow(QString::fromUtf8("Öl"), "2"));
+  for (QLineEdit *e : {Child<QLineEdit>(form, "editCalFlow"), Child<QLineEdit>(form, "editSampleFlow1"),
+                       Child<QLineEdit>(form, "editSampleFlow2"), Child<QLineEdit>(form, "editSampleFlow3")})
     e->setText("100,0");
-  for (QLineEdit *e : {form.lbleditFIDCalFact, form.lblEditFact1, form.lblEditFact2, form.lbleditFPDCalFact,
-                       form.lbleditFPDFact1, form.lblEditFPDFact2, form.lblEditFPDFact3})
+  for (QLineEdit *e :
+       {Child<TLabeledEdit>(form, "lbleditFIDCalFact"), Child<TLabeledEdit>(form, "lblEditFact1"),
+        Child<TLabeledEdit>(form, "lblEditFact2"), Child<TLabeledEdit>(form, "lbleditFPDCalFact"),
+        Child<TLabeledEdit>(form, "lbleditFPDFact1"), Child<TLabeledEdit>(form, "lblEditFPDFact2"),
+        Child<TLabeledEdit>(form, "lblEditFPDFact3")})
     e->setText("1,00");
-  form.lblEditFact3->setText("1,50");
+  Child<TLabeledEdit>(form, "lblEditFact3")->setText("1,50");
 
-  form.PageControl->setCurrentWidget(form.tabFaktoren);
-  Focus(form.lblEditFact3);
-  form.PageControl->setCurrentWidget(form.tabSampleInfo);
-  Focus(form.editInfo1);
+  LeaveFactorsPage();
   EXPECT_EQ(form.Session.Factors.FIDFactor3, 1.5);
   EXPECT_EQ(Bytes(dir.filePath("CH-Substanzen.txt")),
             Cp1252Encode(QString::fromUtf8("Äthanol=1,5\r\nMethanol=0,9\r\nÖl=2\r\n")));
@@ -496,47 +523,58 @@ TEST_F(SetupWindow, LeavingTheFactorsPageStoresAndSavesTheLists) {
 TEST_F(SetupWindow, AListLeftAsReadKeepsItsFile) {
   const QByteArray lab = "THT=1,00\r\n\r\nH2S=1,30\r\nTHT=1,20\r\n";
   WriteBytes(dir.filePath("S-Substanzen.txt"), lab);
-  form.LoadSubstanceLists();
-  form.PageControl->setCurrentWidget(form.tabFaktoren);
-  Focus(form.lblEditFact3);
-  form.PageControl->setCurrentWidget(form.tabSampleInfo);
-  Focus(form.editInfo1);
-  form.SaveSubstanceLists();
+  StartUp();
+  LeaveFactorsPage();
+  LeaveFactorsPage();
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), lab);
   EXPECT_FALSE(QFile::exists(dir.filePath("CH-Substanzen.txt")));
 
-  ASSERT_TRUE(form.ValueListEditor2->InsertRow("CS2", "0,8"));
-  form.SaveSubstanceLists();
+  ASSERT_TRUE(Child<TValueListEditor>(form, "ValueListEditor2")->InsertRow("CS2", "0,8"));
+  LeaveFactorsPage();
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "THT=1,00\r\nH2S=1,30\r\nCS2=0,8\r\n");
 }
 
 TEST_F(SetupWindow, OnlyListsThatWereReadOrAbsentAreSaved) {
   // Before the start-up read them, no list is saved over a lab's file.
   WriteBytes(dir.filePath("S-Substanzen.txt"), "Schwefel=3\r\n");
-  form.SaveSubstanceLists();
+  LeaveFactorsPage();
   EXPECT_FALSE(QFile::exists(dir.filePath("CH-Substanzen.txt")));
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "Schwefel=3\r\n");
 
   // The CH list is missing: unchanged, nothing is written; once the operator adds an entry
   // the list is saved as the new file. The S list, unchanged, keeps its file.
-  form.LoadSubstanceLists();
-  EXPECT_EQ(form.ListState1, TListFileState::Absent);
-  EXPECT_EQ(form.ListState2, TListFileState::Loaded);
+  StartUp();
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor1")->Strings(),
+            QStringList{"Aceton=2,05"});  // absent
+  EXPECT_EQ(Child<TValueListEditor>(form, "ValueListEditor2")->Strings(), QStringList{"Schwefel=3"});  // read
   messages.clear();
-  form.SaveSubstanceLists();
+  LeaveFactorsPage();
   EXPECT_FALSE(QFile::exists(dir.filePath("CH-Substanzen.txt")));
-  ASSERT_TRUE(form.ValueListEditor1->InsertRow("Benzol", "1"));
-  form.SaveSubstanceLists();
+  ASSERT_TRUE(Child<TValueListEditor>(form, "ValueListEditor1")->InsertRow("Benzol", "1"));
+  LeaveFactorsPage();
   EXPECT_EQ(Bytes(dir.filePath("CH-Substanzen.txt")), "Aceton=2,05\r\nBenzol=1\r\n");
   EXPECT_EQ(Bytes(dir.filePath("S-Substanzen.txt")), "Schwefel=3\r\n");
 
   // A list file that cannot be read is never written over.
   QFile::remove(dir.filePath("CH-Substanzen.txt"));
   ASSERT_TRUE(QDir(dir.path()).mkdir("CH-Substanzen.txt"));
-  form.LoadSubstanceLists();
-  EXPECT_EQ(form.ListState1, TListFileState::Unreadable);
-  form.SaveSubstanceLists();
+  messages.clear();
+  StartUp();
+  bool told = false;  // the start-up's warning names the list it could not read
+  for (const DialogMessage &m : messages)
+    told |= m.kind == DialogMessage::Warning && m.text.contains("CH-Substanzen.txt");
+  EXPECT_TRUE(told);
+  ASSERT_TRUE(Child<TValueListEditor>(form, "ValueListEditor1")->InsertRow("Toluol", "1"));
+  LeaveFactorsPage();
   EXPECT_TRUE(QFileInfo(dir.filePath("CH-Substanzen.txt")).isDir());
+}
+
+// A click on a radio button's circle.
+void ClickRadio(QAbstractButton *radio) {
+  QStyleOptionButton option;
+  option.initFrom(radio);
+  const QRect circle = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+  QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, circle.center());
 }
 
 TEST_F(SetupWindow, BothStandards) {
@@ -551,33 +589,44 @@ TEST_F(SetupWindow, BothStandards) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.standard);
-    form.rgStandard->Button(c.item)->click();
-    EXPECT_EQ(form.editMesskammer->text(), c.chamber);
+    ClickRadio(Child<TRadioGroup>(form, "rgStandard")->Button(c.item));
+    EXPECT_EQ(Child<QLineEdit>(form, "editMesskammer")->text(), c.chamber);
     EXPECT_EQ(Sent(), QStringList{c.command});
     EXPECT_EQ(Ini().ReadString("Preferences", "Standard", ""), c.standard);
     EXPECT_EQ(Ini().ReadInteger("Preferences", "TempMeasurementCell", 0), std::stoi(c.chamber));
     EXPECT_EQ(Ini().ReadFloat("Measurement", "LimitFID", 0), c.limit);
     EXPECT_EQ(form.Session.Run.LimitFID, c.limit);
-    EXPECT_EQ(form.editLimitFID->text(), c.limitText);
+    EXPECT_EQ(Child<QLineEdit>(form, "editLimitFID")->text(), c.limitText);
     // The item already selected: nothing sent, nothing written.
     Ini().WriteString("Preferences", "Standard", "changed");
-    form.rgStandard->Button(c.item)->click();
+    ClickRadio(Child<TRadioGroup>(form, "rgStandard")->Button(c.item));
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(Ini().ReadString("Preferences", "Standard", ""), "changed");
   }
   EXPECT_TRUE(messages.empty());
 }
 
+// The start-up against an instrument: the stored standard is selected, but its chamber set
+// point is not sent (an unknown text leaves the group alone).
 TEST_F(SetupWindow, StartupSelectsTheStandardWithoutSendingIt) {
   CreateSettingsFileIfMissing(form.Session.SettingsFile(), dir.path());
   for (const char *stored : {"ASTM", "astm"}) {
     SCOPED_TRACE(stored);
-    form.rgStandard->SetItemIndex(-1);
+    FakeInstrument fid;
+    Ini().WriteString("Language", "Code", "US");
+    Ini().WriteString("Communication", "ComPortA", fid.Path());
+    Ini().WriteString("Communication", "ComPortB", dir.filePath("missing-b"));
     Ini().WriteString("Preferences", "Standard", stored);
-    form.ReadStartupSettings();
-    form.ShowStartupSettings();
-    EXPECT_EQ(form.rgStandard->ItemIndex(), QString(stored) == "ASTM" ? 0 : -1);
-    EXPECT_TRUE(Sent().isEmpty());
+    TForm1 window;
+    window.Session.ProgramDirOverride = dir.path();
+    window.Session.DiagLog.SetEchoToStderr(false);
+    Child<TRadioGroup>(window, "rgStandard")->SetItemIndex(-1);
+    window.FormCreate();
+    ASSERT_FALSE(window.TerminateRequested);
+    EXPECT_EQ(Child<TRadioGroup>(window, "rgStandard")->ItemIndex(), QString(stored) == "ASTM" ? 0 : -1);
+    for (int i = 0; i < 3; ++i) Clock::WaitProcessingEvents(10);
+    const QStringList sent = fid.Lines + TakeQueued(window);
+    EXPECT_TRUE(sent.filter("<SS").isEmpty()) << sent.join(' ').toStdString();
   }
 }
 

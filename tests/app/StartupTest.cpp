@@ -64,20 +64,21 @@ TEST_F(Startup, FidIdentifiesSetsAndQueuesInOrder) {
             QStringList({"<X1 Run Time --:--\r", "<X2 Run Time --:--\r", "<X3 Run Time --:--\r", "<BS02BC\r",
                          "<PSFF\r", "<V1SFF\r", "<V2SFF\r", "<LSEF\r", "<DG\r", "<12Z0100\r", "<R0\r"}));
   EXPECT_EQ(form->Session.sSerialNumber, "SN4-0001");
-  EXPECT_EQ(form->clBoxConnection->ItemText(0), fid.Path() + " SN4-0001");
-  EXPECT_TRUE(form->clBoxConnection->Checked(0));
-  EXPECT_EQ(form->clBoxConnection->ItemText(1), dir.filePath("missing-b") + " --------");
+  EXPECT_EQ(Child<TCheckListBox>(*form, "clBoxConnection")->ItemText(0), fid.Path() + " SN4-0001");
+  EXPECT_TRUE(Child<TCheckListBox>(*form, "clBoxConnection")->Checked(0));
+  EXPECT_EQ(Child<TCheckListBox>(*form, "clBoxConnection")->ItemText(1),
+            dir.filePath("missing-b") + " --------");
   EXPECT_EQ(form->Session.PollList.size(), 9u);
   EXPECT_FALSE(form->Session.HasFlowSensor);
-  EXPECT_FALSE(form->lblFlowVal->isVisibleTo(form.get()));
-  EXPECT_FALSE(form->btnIgnition->isEnabled());
-  EXPECT_FALSE(form->btnHVoltageAn->isEnabled());
-  EXPECT_TRUE(form->btnStart->isEnabled());
-  EXPECT_TRUE(form->Timer1->isActive());
-  EXPECT_EQ(form->statusbarRun->Text(), "No measure");
+  EXPECT_FALSE(Child<TLabel>(*form, "lblFlowVal")->isVisibleTo(form.get()));
+  EXPECT_FALSE(Child<QPushButton>(*form, "btnIgnition")->isEnabled());
+  EXPECT_FALSE(Child<TSpeedButton>(*form, "btnHVoltageAn")->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(*form, "btnStart")->isEnabled());
+  EXPECT_TRUE(Child<QTimer>(*form, "Timer1")->isActive());
+  EXPECT_EQ(Child<TStatusBar>(*form, "statusbarRun")->Text(), "No measure");
   EXPECT_EQ(form->windowTitle(), "ZELVO730-PC-FLOW-EPC " + VersionText());
-  EXPECT_EQ(form->lblMesskammer->text(), QString::fromUtf8("--- °C"));
-  EXPECT_EQ(form->lblHVoltage->text(), "---- V");
+  EXPECT_EQ(Child<TLabel>(*form, "lblMesskammer")->text(), QString::fromUtf8("--- °C"));
+  EXPECT_EQ(Child<TLabel>(*form, "lblHVoltage")->text(), "---- V");
 }
 
 TEST_F(Startup, IdentificationFailuresEndTheProgram) {
@@ -92,7 +93,7 @@ TEST_F(Startup, IdentificationFailuresEndTheProgram) {
     EXPECT_EQ(messages[0].text, prog + silent.Path() + ": " + GetLangString(1000, 91) + "\n");
     EXPECT_TRUE(form->TerminateRequested);
     EXPECT_NE(form->ExitCode, 0);
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(Child<QTimer>(*form, "Timer1")->isActive());
     EXPECT_FALSE(form->Session.ComPort1->Active());
   }
   messages.clear();
@@ -136,9 +137,9 @@ TEST_F(Startup, FidFpdSwapsPortsWhenTheFidConverterIsOnTheSecond) {
   EXPECT_EQ(fid.Lines.size(), 20);
   EXPECT_EQ(fid.Lines.mid(1, 8),
             QStringList({"<EO0", "<TO0", "<HS0000", "<HO0", "<YS0000", "<YO0", "<XS0000", "<XO0"}));
-  EXPECT_EQ(form->clBoxConnection->ItemText(1), fpd.Path() + " SN2-0002");
+  EXPECT_EQ(Child<TCheckListBox>(*form, "clBoxConnection")->ItemText(1), fpd.Path() + " SN2-0002");
   EXPECT_EQ(form->Session.PollList.size(), 14u);
-  EXPECT_TRUE(form->btnIgnition->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(*form, "btnIgnition")->isEnabled());
 }
 
 TEST_F(Startup, FidFpdWithoutItsSecondPortFallsBackToFid) {
@@ -151,10 +152,10 @@ TEST_F(Startup, FidFpdWithoutItsSecondPortFallsBackToFid) {
   EXPECT_EQ(messages[1].text, GetLangString(1000, 92));
   EXPECT_EQ(form->Session.DeviceTyp, TDeviceTyp::FID);
   EXPECT_EQ(form->Session.PollList.size(), 9u);
-  EXPECT_FALSE(form->btnFPDH2An->isEnabled());
-  EXPECT_FALSE(form->btnIgnition->isEnabled());
-  EXPECT_FALSE(form->clBoxConnection->Checked(1));
-  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_FALSE(Child<TSpeedButton>(*form, "btnFPDH2An")->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(*form, "btnIgnition")->isEnabled());
+  EXPECT_FALSE(Child<TCheckListBox>(*form, "clBoxConnection")->Checked(1));
+  EXPECT_TRUE(Child<QTimer>(*form, "Timer1")->isActive());
 }
 
 // A value in the wrong regional format no longer stops the start-up half way: it is
@@ -172,8 +173,8 @@ TEST_F(Startup, UnreadableFloatTakesItsDefaultAndTheStartUpGoesOn) {
   EXPECT_DOUBLE_EQ(form->Session.Run.LimitFID, 100);
   EXPECT_TRUE(form->Session.HasFlowSensor);
   EXPECT_EQ(form->Session.PollList.size(), 10u);
-  EXPECT_EQ(form->lblFlowVal->text(), "0");
-  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_EQ(Child<TLabel>(*form, "lblFlowVal")->text(), "0");
+  EXPECT_TRUE(Child<QTimer>(*form, "Timer1")->isActive());
 }
 
 // A garbled set point read-back does not end the start-up: the program's set point is sent.
@@ -184,7 +185,7 @@ TEST_F(Startup, GarbledGasReadBackSendsTheProgramsSetPoint) {
   Run();
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(TakeQueued(*form).contains("<BS02BC\r"));
-  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_TRUE(Child<QTimer>(*form, "Timer1")->isActive());
 }
 
 // A settings file without the keys: every value is the default of the settings table, which
@@ -198,7 +199,7 @@ TEST_F(Startup, MissingKeysTakeTheTableDefaultsAndEveryKeyIsInTheTable) {
   ini.WriteString("Communication", "ComPortA", fid.Path());
   Run();
   EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
-  ASSERT_TRUE(form->Timer1->isActive());
+  ASSERT_TRUE(Child<QTimer>(*form, "Timer1")->isActive());
   EXPECT_DOUBLE_EQ(form->Session.Run.FPDCalMenge, 10);  // created as 2
   EXPECT_DOUBLE_EQ(form->Session.Run.LimitFID, 100);    // created as 1
   EXPECT_DOUBLE_EQ(form->Session.Factors.CalFlow, 100);     // created as 120
@@ -210,15 +211,13 @@ TEST_F(Startup, MissingKeysTakeTheTableDefaultsAndEveryKeyIsInTheTable) {
   EXPECT_EQ(form->Session.Setpoints.H2FPD, 500);
   EXPECT_EQ(form->Session.Measurement.Startdelay, "01:00");
   EXPECT_EQ(form->Session.Measurement.sDataDir, "c:\\");
-  EXPECT_EQ(form->rgStandard->ItemIndex(), 0);  // "ASTM"
+  EXPECT_EQ(Child<TRadioGroup>(*form, "rgStandard")->ItemIndex(), 0);  // "ASTM"
   EXPECT_EQ(form->Session.ComPort2->DeviceName(), "COM2");
 
-  for (void (TForm1::*set)() :
-       {&TForm1::btnVentilBlockSetClick, &TForm1::btnMesskammerSetClick, &TForm1::btnEmissionSetClick,
-        &TForm1::btnTransferSetClick, &TForm1::btnHVoltageSetClick, &TForm1::btnFPDAirSetClick,
-        &TForm1::btnFPDH2SetClick, &TForm1::btnH2SetClick, &TForm1::btnAirSetClick,
-        &TForm1::btnCarrierSetClick})
-    (form.get()->*set)();
+  for (const char *set :
+       {"btnVentilblockSet", "btnMesskammerSet", "btnEmissionSet", "btnTransferSet", "btnHVoltageSet",
+        "btnFPDAirSet", "btnFPDH2Set", "btnSetH2", "btnSetAir", "btnSetCarrier"})
+    Click(Child<QPushButton>(*form, set));
   QFile file(ini.FileName());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   QString section;
@@ -240,9 +239,9 @@ TEST_F(Startup, NewSettingsFileStartsInGermanOnTheCreationValues) {
   QFile::remove(dir.filePath("Zelvo730.ini"));
   Run();  // COM2 does not exist here: the program ends after the port message
   EXPECT_EQ(form->Session.ID, 0);
-  EXPECT_EQ(form->lblLocalChar->text(), "< , >");
+  EXPECT_EQ(Child<TLabel>(*form, "lblLocalChar")->text(), "< , >");
   EXPECT_EQ(form->Session.ComPort1->DeviceName(), "COM2");
-  EXPECT_EQ(form->rgStandard->ItemIndex(), 1);
+  EXPECT_EQ(Child<TRadioGroup>(*form, "rgStandard")->ItemIndex(), 1);
   EXPECT_EQ(form->Session.DeviceTyp, TDeviceTyp::FID);
   EXPECT_TRUE(QFile::exists(dir.filePath("Zelvo730.ini")));
 }
