@@ -65,9 +65,14 @@ bool SessionProgram::Attach(const ProgramSetup &setup, QString &error) {
   s.DiagLog.SetEchoToStderr(false);
   s.ReadSettings();
   s.LoadFactorsAndFlows();
+  // What the start-up tells when it ends the program; the connection ends with the start-up
+  // (it refers to a local).
   QString told;
-  QObject::connect(&s, &TSession::ProgramEnds, [&told](const QString &message) { told = message; });
-  if (!s.StartUp()) {
+  const QMetaObject::Connection telling =
+      QObject::connect(&s, &TSession::ProgramEnds, [&told](const QString &message) { told = message; });
+  const bool started = s.StartUp();
+  QObject::disconnect(telling);
+  if (!started) {
     error = told.isEmpty() ? QStringLiteral("the program's start-up failed") : told;
     return false;
   }
